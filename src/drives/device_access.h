@@ -1,0 +1,55 @@
+// What the drive probe asks of the platform, per drive. Each platform's device layer defines
+// these functions (device_win32.cpp, device_linux.cpp); a test binary may link a scripted fake.
+// Every call blocks until the driver answers. All texts are already converted to UTF-16; the
+// rules applied to them (trimming, joining, bus table) are portable and live in identity.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvanite {
+
+constexpr size_t SMART_PAGE_SIZE = 512;
+constexpr size_t NVME_LOG_PAGE_SIZE = 512;
+
+constexpr uint8_t SMART_FEATURE_READ_DATA = 0xD0;
+constexpr uint8_t SMART_FEATURE_READ_THRESHOLDS = 0xD1;
+constexpr uint8_t SMART_FEATURE_ENABLE_OPERATIONS = 0xD8;
+
+// An open drive, as the platform layer knows it (a HANDLE or a file descriptor).
+using DriveHandle = intptr_t;
+
+// The identity texts and bus code of a drive as the device reports them, untrimmed. A text
+// the device does not report is empty.
+struct DriveIdentity {
+    std::u16string vendor;
+    std::u16string product;
+    std::u16string serial;
+    std::u16string revision;
+    uint32_t busType = 0;  // a STORAGE_BUS_TYPE code
+};
+
+// Opens drive number N (0 to 15) for querying, with read and write access. On failure returns
+// false and sets errorCode to the system's reason.
+bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode);
+void CloseDrive(DriveHandle handle);
+
+// The storage descriptor: identity texts and bus code. False when the query failed.
+bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity);
+
+// The capacity in bytes. False when the query failed.
+bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes);
+
+// SMART ENABLE OPERATIONS; the outcome is of no interest to the caller.
+void SendSmartEnable(DriveHandle handle, int driveNumber);
+
+// SMART READ DATA (feature 0xD0) or READ THRESHOLDS (0xD1): the drive's 512-byte page. True only
+// when the request succeeded and the driver reported no error.
+bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+                   uint8_t (&page)[SMART_PAGE_SIZE]);
+
+// The NVMe SMART / Health Information log (log page 02h, all namespaces). Bytes the device did
+// not return are zero. True when the query succeeded and the page lay inside the reply.
+bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
+
+}  // namespace corvanite

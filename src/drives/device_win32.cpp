@@ -1,0 +1,114 @@
+// Drive access on Windows: the physical drives through DeviceIoControl. Request bytes and reply
+// layouts come from win32_layout.h; this file only calls the system and converts texts.
+#include <windows.h>
+
+#include <string>
+
+#include "drives/device_access.h"
+#include "drives/drive_info.h"
+#include "drives/win32_layout.h"
+
+namespace corvanite {
+namespace {
+
+HANDLE AsHandle(DriveHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+bool Control(DriveHandle handle, uint32_t code, const void* in, size_t inSize, void* out,
+             size_t outSize, DWORD& bytesReturned) {
+    bytesReturned = 0;
+    return DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in), static_cast<DWORD>(inSize),
+                           out, static_cast<DWORD>(outSize), &bytesReturned, nullptr) != 0;
+}
+
+// ANSI code page text to UTF-16.
+std::u16string FromAnsi(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+}  // namespace
+
+bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    const std::u16string path = PhysicalDrivePath(driveNumber);
+    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()),
+                                 GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        errorCode = GetLastError();
+        return false;
+    }
+    handle = reinterpret_cast<DriveHandle>(h);
+    return true;
+}
+
+void CloseDrive(DriveHandle handle) { CloseHandle(AsHandle(handle)); }
+
+bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+    const auto query = win32::DescriptorQuery();
+    uint8_t reply[win32::DESCRIPTOR_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    if (!Control(handle, win32::IOCTL_STORAGE_QUERY_PROPERTY_CODE, query.data(), query.size(),
+                 reply, sizeof reply, returned)) {
+        return false;
+    }
+    const win32::DescriptorTexts texts = win32::ParseDescriptorReply(reply, sizeof reply, returned);
+    identity.vendor = FromAnsi(texts.vendor);
+    identity.product = FromAnsi(texts.product);
+    identity.serial = FromAnsi(texts.serial);
+    identity.revision = FromAnsi(texts.revision);
+    identity.busType = texts.busType;
+    return true;
+}
+
+bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+    uint8_t reply[win32::GEOMETRY_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    if (!Control(handle, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX_CODE, nullptr, 0, reply,
+                 sizeof reply, returned)) {
+        return false;
+    }
+    sizeBytes = win32::GeometryDiskSize(reply);
+    return true;
+}
+
+void SendSmartEnable(DriveHandle handle, int driveNumber) {
+    const auto command = win32::SmartCommand(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS);
+    uint8_t reply[win32::SMART_ENABLE_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    Control(handle, win32::SMART_SEND_DRIVE_COMMAND_CODE, command.data(), command.size(), reply,
+            sizeof reply, returned);
+}
+
+bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+    const auto command = win32::SmartCommand(driveNumber, feature);
+    uint8_t reply[win32::SMART_PAGE_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    if (!Control(handle, win32::SMART_RCV_DRIVE_DATA_CODE, command.data(), command.size(), reply,
+                 sizeof reply, returned)) {
+        return false;
+    }
+    return win32::SmartReplyPage(reply, page);
+}
+
+bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    const auto query = win32::NvmeHealthQuery();
+    uint8_t reply[win32::NVME_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    if (!Control(handle, win32::IOCTL_STORAGE_QUERY_PROPERTY_CODE, query.data(), query.size(),
+                 reply, sizeof reply, returned)) {
+        return false;
+    }
+    return win32::LocateNvmeLogPage(reply, page);
+}
+
+}  // namespace corvanite

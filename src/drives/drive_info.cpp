@@ -1,0 +1,90 @@
+#include "drives/drive_info.h"
+
+#include <cstdio>
+
+#include "text/text_format.h"
+
+namespace corvanite {
+
+std::u16string PhysicalDrivePath(int driveNumber) {
+    std::u16string path = u"\\\\.\\PhysicalDrive";
+    AppendSigned(path, driveNumber);
+    return path;
+}
+
+DriveInfo StartDriveRecord(int driveNumber) {
+    DriveInfo drive;
+    drive.driveNumber = driveNumber;
+    drive.devicePath.Set(PhysicalDrivePath(driveNumber));
+    std::u16string model = u"PhysicalDrive";
+    AppendSigned(model, driveNumber);
+    drive.model.Set(model);
+    return drive;
+}
+
+std::u16string FormatCapacity(uint64_t sizeBytes) {
+    const double size = static_cast<double>(sizeBytes);
+    char text[64];
+    if (sizeBytes >= 1000000000000ull) {
+        std::snprintf(text, sizeof text, "%.2f TB", size / 1e12);
+    } else if (sizeBytes < 1000000000ull) {
+        std::snprintf(text, sizeof text, "%.0f MB", size / 1e6);
+    } else {
+        std::snprintf(text, sizeof text, "%.1f GB", size / 1e9);
+    }
+    return AsciiText(text);
+}
+
+uint64_t AttributeRawValue(const SmartAttribute& attribute) {
+    uint64_t value = 0;
+    for (size_t i = attribute.raw.size(); i-- > 0;) {
+        value = (value << 8) | attribute.raw[i];
+    }
+    return value;
+}
+
+std::u16string_view HealthWord(HealthStatus health) {
+    switch (health) {
+        case HEALTH_GOOD:
+            return u"GOOD";
+        case HEALTH_WARN:
+            return u"WARN";
+        case HEALTH_CRIT:
+            return u"CRIT";
+        default:
+            return u"N/A";
+    }
+}
+
+std::u16string_view MediaWord(MediaType media) {
+    switch (media) {
+        case MEDIA_HDD:
+            return u"HDD";
+        case MEDIA_SSD:
+            return u"SSD";
+        case MEDIA_NVME:
+            return u"NVMe";
+        default:
+            return u"UNK";
+    }
+}
+
+std::u16string_view SourceLabel(SmartSource source) {
+    switch (source) {
+        case SOURCE_ATA:
+            return u"ATA";
+        case SOURCE_NVME:
+            return u"NVMe";
+        default:
+            return u"N/A";
+    }
+}
+
+std::u16string_view AttributeStatusWord(const SmartAttribute& attribute) {
+    if (attribute.failing) {
+        return u"FAIL";
+    }
+    return attribute.warning ? u"WARN" : u"OK";
+}
+
+}  // namespace corvanite

@@ -1,0 +1,90 @@
+// The drive record: everything known about one physical drive after a scan, and the shared
+// words and number rules every view and the report use.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/fixed_text.h"
+
+namespace corvanite {
+
+constexpr int MAX_DRIVES = 16;  // drive numbers 0 to 15
+
+using HealthStatus = int32_t;
+constexpr HealthStatus HEALTH_GOOD = 0;
+constexpr HealthStatus HEALTH_WARN = 1;
+constexpr HealthStatus HEALTH_CRIT = 2;
+constexpr HealthStatus HEALTH_UNKNOWN = 3;
+
+using MediaType = int32_t;
+constexpr MediaType MEDIA_UNKNOWN = 0;
+constexpr MediaType MEDIA_HDD = 1;
+constexpr MediaType MEDIA_SSD = 2;
+constexpr MediaType MEDIA_NVME = 3;
+
+using SmartSource = int32_t;
+constexpr SmartSource SOURCE_NONE = 0;
+constexpr SmartSource SOURCE_ATA = 1;
+constexpr SmartSource SOURCE_NVME = 2;
+
+// One row of the attribute table: an ATA SMART attribute or an NVMe pseudo-attribute.
+struct SmartAttribute {
+    uint8_t id = 0;  // never 0 in a list
+    FixedText<80> name;
+    uint8_t current = 0;    // 0 counts as no value
+    uint8_t worst = 0;      // 0 counts as no value
+    uint8_t threshold = 0;  // 0: no threshold
+    std::array<uint8_t, 6> raw = {};  // least significant byte first
+    uint16_t flags = 0;
+    bool preFailure = false;
+    bool failing = false;
+    bool warning = false;  // never together with failing
+};
+
+struct DriveInfo {
+    int32_t driveNumber = 0;
+    FixedText<32> devicePath;
+    FixedText<64> model;
+    FixedText<40> serial;
+    FixedText<16> firmware;
+    FixedText<16> busName;
+    uint64_t sizeBytes = 0;
+    MediaType mediaType = MEDIA_UNKNOWN;
+    HealthStatus health = HEALTH_GOOD;
+    std::vector<SmartAttribute> attributes;
+    SmartSource smartSource = SOURCE_NONE;
+    bool smartAvailable = false;
+    int32_t temperatureC = -1;
+    int32_t lifeRemaining = -1;
+    FixedText<256> healthDetails;
+    FixedText<256> errorText;
+    int32_t nvmeAvailableSpare = 0;
+    int32_t nvmeSpareThreshold = 0;
+    int32_t nvmePercentageUsed = 0;
+    uint8_t nvmeCriticalWarning = 0;
+};
+
+// The record of drive N before any query: path "\\.\PhysicalDrive<N>", model "PhysicalDrive<N>",
+// no temperature, no life figure, no data.
+DriveInfo StartDriveRecord(int driveNumber);
+
+// The device path of drive N on Windows ("\\.\PhysicalDrive<N>").
+std::u16string PhysicalDrivePath(int driveNumber);
+
+// Decimal capacity text: "%.2f TB" from 1e12 bytes, "%.0f MB" below 1e9 bytes, else "%.1f GB".
+std::u16string FormatCapacity(uint64_t sizeBytes);
+
+// The six raw bytes as an unsigned 48-bit little-endian number.
+uint64_t AttributeRawValue(const SmartAttribute& attribute);
+
+// Display words.
+std::u16string_view HealthWord(HealthStatus health);    // "GOOD", "WARN", "CRIT", else "N/A"
+std::u16string_view MediaWord(MediaType media);         // "HDD", "SSD", "NVMe", else "UNK"
+std::u16string_view SourceLabel(SmartSource source);    // "ATA", "NVMe", else "N/A"
+std::u16string_view AttributeStatusWord(const SmartAttribute& attribute);  // "FAIL", "WARN", "OK"
+
+}  // namespace corvanite

@@ -1,0 +1,122 @@
+#include "drives/identity.h"
+
+#include "text/text_format.h"
+
+namespace corvanite {
+namespace {
+
+constexpr uint32_t BUS_ATA = 3;
+constexpr uint32_t BUS_USB = 7;
+constexpr uint32_t BUS_SAS = 10;
+constexpr uint32_t BUS_SATA = 11;
+constexpr uint32_t BUS_PCIE = 15;
+constexpr uint32_t BUS_NVME = 17;
+
+// Cuts a text to a field of the given capacity, then removes trailing blanks.
+template <size_t Capacity>
+std::u16string_view FitAndTrim(std::u16string_view text, FixedText<Capacity>& work) {
+    work.Set(text);
+    return TrimTrailingBlanks(work.view());
+}
+
+// Upper-casing as the system does it, for the only letters the solid-state test looks for:
+// ASCII, plus the two non-ASCII letters whose capitals are S and I.
+char16_t UpperForMatch(char16_t c) {
+    if (c >= u'a' && c <= u'z') {
+        return static_cast<char16_t>(c - u'a' + u'A');
+    }
+    if (c == u'\u017F') {  // LATIN SMALL LETTER LONG S
+        return u'S';
+    }
+    if (c == u'\u0131') {  // LATIN SMALL LETTER DOTLESS I
+        return u'I';
+    }
+    return c;
+}
+
+}  // namespace
+
+bool LooksSolidState(std::u16string_view model) {
+    FixedText<128> upper;
+    upper.Set(model);
+    for (char16_t& c : upper.units) {
+        c = UpperForMatch(c);
+    }
+    const std::u16string_view text = upper.view();
+    return text.find(u"SSD") != std::u16string_view::npos ||
+           text.find(u"SOLID") != std::u16string_view::npos;
+}
+
+std::u16string BusWord(uint32_t busType) {
+    switch (busType) {
+        case BUS_ATA:
+        case BUS_SATA:
+            return u"SATA";
+        case BUS_USB:
+            return u"USB";
+        case BUS_SAS:
+            return u"SAS";
+        case BUS_PCIE:
+            return u"PCIe";
+        case BUS_NVME:
+            return u"NVMe";
+        default: {
+            std::u16string word = u"Bus";
+            AppendHex(word, busType, 2);
+            return word;
+        }
+    }
+}
+
+MediaType MediaClass(uint32_t busType, std::u16string_view model) {
+    switch (busType) {
+        case BUS_ATA:
+        case BUS_SATA:
+            return LooksSolidState(model) ? MEDIA_SSD : MEDIA_HDD;
+        case BUS_SAS:
+            return MEDIA_HDD;
+        case BUS_PCIE:
+        case BUS_NVME:
+            return MEDIA_NVME;
+        default:
+            return MEDIA_UNKNOWN;
+    }
+}
+
+void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
+    FixedText<64> vendorWork;
+    FixedText<64> productWork;
+    const std::u16string_view vendor = FitAndTrim(identity.vendor, vendorWork);
+    const std::u16string_view product = FitAndTrim(identity.product, productWork);
+    if (!vendor.empty()) {
+        std::u16string joined;
+        joined.reserve(vendor.size() + 1 + product.size());
+        joined.append(vendor).append(u" ").append(product);
+        drive.model.Set(joined);
+    } else {
+        drive.model.Set(product);
+    }
+
+    FixedText<40> serialWork;
+    drive.serial.Set(FitAndTrim(identity.serial, serialWork));
+    FixedText<16> firmwareWork;
+    drive.firmware.Set(FitAndTrim(identity.revision, firmwareWork));
+
+    drive.busName.Set(BusWord(identity.busType));
+    drive.mediaType = MediaClass(identity.busType, drive.model);
+}
+
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {
+    DriveIdentity identity;
+    if (!QueryDriveIdentity(handle, identity)) {
+        return false;
+    }
+    ApplyDriveIdentity(identity, drive);
+    uint64_t size = 0;
+    if (QueryDriveSize(handle, size)) {
+        drive.sizeBytes = size;
+    }
+    return true;
+}
+
+}  // namespace corvanite

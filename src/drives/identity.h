@@ -1,0 +1,29 @@
+// Turning a drive's reported identity into the record's model, serial, firmware, bus word and
+// media class.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "drives/device_access.h"
+#include "drives/drive_info.h"
+
+namespace corvanite {
+
+// Sets model ("vendor product", or the product alone), serial, firmware, busName and
+// mediaType. Texts are cut to their field and trailing blanks removed; leading blanks stay.
+void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive);
+
+// The bus word ("SATA", "USB", "SAS", "PCIe", "NVMe", or "Bus%02X") and the media class by
+// bus code alone; for ATA/SATA codes the model decides between SSD and HDD.
+std::u16string BusWord(uint32_t busType);
+MediaType MediaClass(uint32_t busType, std::u16string_view model);
+
+// True when the upper-cased model contains "SSD" or "SOLID".
+bool LooksSolidState(std::u16string_view model);
+
+// Identity, bus, media class and capacity of an open drive. False when the descriptor query
+// failed: then the record keeps its start values and no capacity query is made.
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive);
+
+}  // namespace corvanite

@@ -1,0 +1,129 @@
+#include "drives/win32_layout.h"
+
+#include <cstring>
+
+#include "drives/nvme_health.h"
+
+namespace corvanite::win32 {
+namespace {
+
+uint32_t Read32(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void Write32(uint8_t* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+std::string_view TextAt(const uint8_t* reply, size_t limit, size_t offsetField) {
+    const uint32_t offset = Read32(reply + offsetField);
+    if (offset == 0 || offset >= limit) {
+        return {};
+    }
+    const char* start = reinterpret_cast<const char*>(reply + offset);
+    const size_t room = limit - offset;
+    const void* nul = std::memchr(start, 0, room);
+    const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : room;
+    return {start, length};
+}
+
+// STORAGE_PROPERTY_QUERY.PropertyId values.
+constexpr uint32_t STORAGE_DEVICE_PROPERTY = 0;
+constexpr uint32_t STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY = 50;
+// STORAGE_PROTOCOL_SPECIFIC_DATA values.
+constexpr uint32_t PROTOCOL_TYPE_NVME = 3;
+constexpr uint32_t NVME_DATA_TYPE_LOG_PAGE = 2;
+constexpr uint32_t NVME_LOG_PAGE_HEALTH_INFO = 2;
+constexpr uint32_t NVME_ALL_NAMESPACES = 0xFFFFFFFF;
+
+}  // namespace
+
+std::array<uint8_t, DESCRIPTOR_QUERY_SIZE> DescriptorQuery() {
+    std::array<uint8_t, DESCRIPTOR_QUERY_SIZE> query = {};
+    Write32(query.data(), STORAGE_DEVICE_PROPERTY);  // QueryType 0: PropertyStandardQuery
+    return query;
+}
+
+DescriptorTexts ParseDescriptorReply(const uint8_t* reply, size_t replySize,
+                                     uint32_t bytesReturned) {
+    DescriptorTexts texts;
+    if (replySize < DESCRIPTOR_BUS_TYPE_AT + 4) {
+        return texts;
+    }
+    const size_t limit = bytesReturned < replySize ? bytesReturned : replySize;
+    texts.vendor = TextAt(reply, limit, DESCRIPTOR_VENDOR_OFFSET_AT);
+    texts.product = TextAt(reply, limit, DESCRIPTOR_PRODUCT_OFFSET_AT);
+    texts.serial = TextAt(reply, limit, DESCRIPTOR_SERIAL_OFFSET_AT);
+    texts.revision = TextAt(reply, limit, DESCRIPTOR_REVISION_OFFSET_AT);
+    texts.busType = Read32(reply + DESCRIPTOR_BUS_TYPE_AT);
+    return texts;
+}
+
+uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]) {
+    uint64_t size = 0;
+    for (size_t i = 8; i-- > 0;) {
+        size = (size << 8) | reply[GEOMETRY_DISK_SIZE_AT + i];
+    }
+    return size;
+}
+
+uint8_t SmartDriveHead(int driveNumber) {
+    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
+}
+
+std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature) {
+    std::array<uint8_t, SMART_COMMAND_SIZE> command = {};
+    const bool readsPage = feature != SMART_FEATURE_ENABLE_OPERATIONS;
+    Write32(command.data(), readsPage ? static_cast<uint32_t>(SMART_PAGE_SIZE) : 0);  // cBufferSize
+    uint8_t* regs = command.data() + 4;                                              // IDEREGS
+    regs[0] = feature;                  // bFeaturesReg
+    regs[1] = readsPage ? 1 : 0;        // bSectorCountReg
+    regs[2] = readsPage ? 1 : 0;        // bSectorNumberReg
+    regs[3] = 0x4F;                     // bCylLowReg
+    regs[4] = 0xC2;                     // bCylHighReg
+    regs[5] = SmartDriveHead(driveNumber);  // bDriveHeadReg
+    regs[6] = 0xB0;                     // bCommandReg: SMART
+    command[12] = static_cast<uint8_t>(driveNumber);  // bDriveNumber
+    return command;
+}
+
+bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
+                    uint8_t (&page)[SMART_PAGE_SIZE]) {
+    if (reply[SMART_REPLY_DRIVER_ERROR_AT] != 0) {
+        return false;
+    }
+    std::memcpy(page, reply + SMART_REPLY_PAGE_AT, SMART_PAGE_SIZE);
+    return true;
+}
+
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery() {
+    std::array<uint8_t, NVME_QUERY_SIZE> query = {};
+    Write32(query.data(), STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY);
+    // QueryType 0; STORAGE_PROTOCOL_SPECIFIC_DATA from byte 8.
+    uint8_t* data = query.data() + 8;
+    Write32(data + 0, PROTOCOL_TYPE_NVME);
+    Write32(data + 4, NVME_DATA_TYPE_LOG_PAGE);
+    Write32(data + 8, NVME_LOG_PAGE_HEALTH_INFO);
+    Write32(data + 12, NVME_ALL_NAMESPACES);
+    Write32(data + 16, NVME_REQUEST_DATA_OFFSET);
+    Write32(data + 20, NVME_REQUEST_DATA_LENGTH);
+    return query;
+}
+
+bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE], uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    const uint64_t start =
+        uint64_t{NVME_REPLY_PROTOCOL_DATA_AT} + Read32(reply + NVME_REPLY_DATA_OFFSET_AT);
+    if (start + NVME_LOG_BYTES_READ > NVME_REPLY_SIZE) {
+        return false;
+    }
+    const size_t available = NVME_REPLY_SIZE - static_cast<size_t>(start);
+    const size_t copied = available < NVME_LOG_PAGE_SIZE ? available : NVME_LOG_PAGE_SIZE;
+    std::memcpy(page, reply + start, copied);
+    std::memset(page + copied, 0, NVME_LOG_PAGE_SIZE - copied);
+    return true;
+}
+
+}  // namespace corvanite::win32

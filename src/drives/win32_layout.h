@@ -1,0 +1,87 @@
+// The byte layouts of the Windows storage requests and replies, built and read without any
+// Windows header so that every platform tests them. The Windows test build checks each size
+// and offset here against the SDK's own structures.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "drives/device_access.h"
+
+namespace corvanite::win32 {
+
+constexpr uint32_t IOCTL_STORAGE_QUERY_PROPERTY_CODE = 0x002D1400;
+constexpr uint32_t IOCTL_DISK_GET_DRIVE_GEOMETRY_EX_CODE = 0x000700A0;
+constexpr uint32_t SMART_SEND_DRIVE_COMMAND_CODE = 0x0007C084;
+constexpr uint32_t SMART_RCV_DRIVE_DATA_CODE = 0x0007C088;
+
+// STORAGE_PROPERTY_QUERY for StorageDeviceProperty / PropertyStandardQuery.
+constexpr size_t DESCRIPTOR_QUERY_SIZE = 12;
+constexpr size_t DESCRIPTOR_REPLY_SIZE = 1024;
+// STORAGE_DEVICE_DESCRIPTOR members.
+constexpr size_t DESCRIPTOR_VENDOR_OFFSET_AT = 12;
+constexpr size_t DESCRIPTOR_PRODUCT_OFFSET_AT = 16;
+constexpr size_t DESCRIPTOR_REVISION_OFFSET_AT = 20;
+constexpr size_t DESCRIPTOR_SERIAL_OFFSET_AT = 24;
+constexpr size_t DESCRIPTOR_BUS_TYPE_AT = 28;
+
+// DISK_GEOMETRY_EX with room for Geometry and DiskSize.
+constexpr size_t GEOMETRY_REPLY_SIZE = 40;
+constexpr size_t GEOMETRY_DISK_SIZE_AT = 24;
+
+// SENDCMDINPARAMS without its one-byte buffer, and the SENDCMDOUTPARAMS replies.
+constexpr size_t SMART_COMMAND_SIZE = 32;
+constexpr size_t SMART_ENABLE_REPLY_SIZE = 32;
+constexpr size_t SMART_PAGE_REPLY_SIZE = 529;
+constexpr size_t SMART_REPLY_DRIVER_ERROR_AT = 4;
+constexpr size_t SMART_REPLY_PAGE_AT = 16;
+
+// STORAGE_PROPERTY_QUERY carrying a STORAGE_PROTOCOL_SPECIFIC_DATA, and the
+// STORAGE_PROTOCOL_DATA_DESCRIPTOR reply.
+constexpr size_t NVME_QUERY_SIZE = 52;
+constexpr size_t NVME_REPLY_SIZE = 584;
+constexpr size_t NVME_REPLY_PROTOCOL_DATA_AT = 8;
+constexpr size_t NVME_REPLY_DATA_OFFSET_AT = 24;
+constexpr uint32_t NVME_REQUEST_DATA_OFFSET = 40;
+constexpr uint32_t NVME_REQUEST_DATA_LENGTH = 496;
+
+// The texts and bus code of a storage descriptor reply. A text is the bytes from a usable
+// offset (non-zero and below the returned count) up to its NUL, or up to the returned count
+// when no NUL comes first; an unusable offset gives an empty text.
+struct DescriptorTexts {
+    std::string_view vendor;
+    std::string_view product;
+    std::string_view serial;
+    std::string_view revision;
+    uint32_t busType = 0;
+};
+
+std::array<uint8_t, DESCRIPTOR_QUERY_SIZE> DescriptorQuery();
+
+// reply is the whole zero-filled output buffer; bytesReturned the driver's count (a count
+// larger than the buffer is taken as the buffer's size).
+DescriptorTexts ParseDescriptorReply(const uint8_t* reply, size_t replySize,
+                                     uint32_t bytesReturned);
+
+uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]);
+
+// The drive/head register: 0xA0, with bit 4 set for an odd drive number.
+uint8_t SmartDriveHead(int driveNumber);
+
+// SENDCMDINPARAMS for SMART ENABLE OPERATIONS (0xD8, no data) or READ DATA / READ THRESHOLDS
+// (0xD0 / 0xD1, one 512-byte sector).
+std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature);
+
+// Copies the page out of a SENDCMDOUTPARAMS reply. False when the driver reported an error.
+bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
+                    uint8_t (&page)[SMART_PAGE_SIZE]);
+
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery();
+
+// Finds the log page at 8 + ProtocolDataOffset and copies it out (bytes past the reply are
+// zero). False when the bytes the health log is read from do not lie inside the reply.
+bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE], uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
+
+}  // namespace corvanite::win32

@@ -1,0 +1,44 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "report/report_file.h"
+#include "text/utf.h"
+
+namespace corvanite {
+
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {
+    const std::string nativePath = Utf16ToUtf8(path);
+    const int fd = open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        reason = Utf8ToUtf16(std::strerror(errno));
+        return false;
+    }
+    int error = 0;
+    size_t done = 0;
+    while (error == 0 && done < bytes.size()) {
+        const ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0) {
+            if (errno != EINTR) {
+                error = errno;
+            }
+        } else if (count == 0) {
+            error = EIO;
+        } else {
+            done += static_cast<size_t>(count);
+        }
+    }
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        reason = Utf8ToUtf16(std::strerror(error));
+        unlink(nativePath.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvanite

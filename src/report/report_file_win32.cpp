@@ -1,0 +1,67 @@
+#include <windows.h>
+
+#include <string>
+
+#include "report/report_file.h"
+
+namespace corvanite {
+namespace {
+
+std::u16string SystemReason(DWORD code) {
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::u16string reason;
+    if (length != 0 && message != nullptr) {
+        reason.assign(message, message + length);
+        while (!reason.empty() && (reason.back() == u'\r' || reason.back() == u'\n' ||
+                                   reason.back() == u' ' || reason.back() == u'.')) {
+            reason.pop_back();
+        }
+    }
+    if (message != nullptr) {
+        LocalFree(message);
+    }
+    if (reason.empty()) {
+        const std::string number = std::to_string(code);
+        reason = u"error " + std::u16string(number.begin(), number.end());
+    }
+    return reason;
+}
+
+}  // namespace
+
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {
+    const std::wstring widePath(path.begin(), path.end());
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = SystemReason(GetLastError());
+        return false;
+    }
+    bool written = true;
+    DWORD error = 0;
+    size_t done = 0;
+    while (written && done < bytes.size()) {
+        const size_t left = bytes.size() - done;
+        const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        DWORD count = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &count, nullptr) || count == 0) {
+            error = GetLastError();
+            written = false;
+        }
+        done += count;
+    }
+    if (!CloseHandle(file) && written) {
+        error = GetLastError();
+        written = false;
+    }
+    if (!written) {
+        reason = SystemReason(error);
+        DeleteFileW(widePath.c_str());
+    }
+    return written;
+}
+
+}  // namespace corvanite

@@ -1,0 +1,85 @@
+#include "text/text_format.h"
+
+namespace corvanite {
+namespace {
+
+// Writes the decimal digits of value into the end of buf; returns the first digit's index.
+size_t DecimalDigits(uint64_t value, char16_t (&buf)[20]) {
+    size_t pos = sizeof(buf) / sizeof(buf[0]);
+    do {
+        buf[--pos] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return pos;
+}
+
+}  // namespace
+
+void AppendAscii(std::u16string& out, std::string_view ascii) {
+    for (char c : ascii) {
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    }
+}
+
+std::u16string AsciiText(std::string_view ascii) {
+    std::u16string out;
+    AppendAscii(out, ascii);
+    return out;
+}
+
+void AppendUnsigned(std::u16string& out, uint64_t value) {
+    char16_t buf[20];
+    const size_t pos = DecimalDigits(value, buf);
+    out.append(buf + pos, 20 - pos);
+}
+
+void AppendSigned(std::u16string& out, int64_t value) {
+    if (value < 0) {
+        out.push_back(u'-');
+        AppendUnsigned(out, 0 - static_cast<uint64_t>(value));
+    } else {
+        AppendUnsigned(out, static_cast<uint64_t>(value));
+    }
+}
+
+void AppendHex(std::u16string& out, uint64_t value, int minDigits) {
+    char16_t buf[16];
+    int count = 0;
+    do {
+        const auto nibble = static_cast<unsigned>(value & 0xF);
+        buf[count++] = static_cast<char16_t>(nibble < 10 ? u'0' + nibble : u'A' + nibble - 10);
+        value >>= 4;
+    } while (value != 0);
+    for (int i = count; i < minDigits; ++i) {
+        out.push_back(u'0');
+    }
+    while (count > 0) {
+        out.push_back(buf[--count]);
+    }
+}
+
+void AppendUnsignedRight(std::u16string& out, uint64_t value, size_t width) {
+    char16_t buf[20];
+    const size_t pos = DecimalDigits(value, buf);
+    const size_t digits = 20 - pos;
+    if (digits < width) {
+        out.append(width - digits, u' ');
+    }
+    out.append(buf + pos, digits);
+}
+
+void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t width) {
+    out.append(text);
+    if (text.size() < width) {
+        out.append(width - text.size(), u' ');
+    }
+}
+
+std::u16string_view TrimTrailingBlanks(std::u16string_view text) {
+    while (!text.empty() && text.back() == u' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+}  // namespace corvanite

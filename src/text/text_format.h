@@ -1,0 +1,30 @@
+// Small, allocation-friendly formatting into UTF-16 strings (printf-style fields without printf).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvanite {
+
+// Appends a text made only of ASCII characters.
+void AppendAscii(std::u16string& out, std::string_view ascii);
+std::u16string AsciiText(std::string_view ascii);
+
+// "%llu" / "%d".
+void AppendUnsigned(std::u16string& out, uint64_t value);
+void AppendSigned(std::u16string& out, int64_t value);
+
+// "%0*X": upper-case hexadecimal, at least minDigits digits.
+void AppendHex(std::u16string& out, uint64_t value, int minDigits);
+
+// "%*d" with a positive width: right-aligned, filled with blanks on the left.
+void AppendUnsignedRight(std::u16string& out, uint64_t value, size_t width);
+
+// "%-*s": the text, then blanks up to width (a longer text is written whole).
+void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t width);
+
+// Removes trailing U+0020 blanks; leading blanks stay.
+std::u16string_view TrimTrailingBlanks(std::u16string_view text);
+
+}  // namespace corvanite

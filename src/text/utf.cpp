@@ -1,0 +1,110 @@
+#include "text/utf.h"
+
+#include <cstdint>
+
+namespace corvanite {
+namespace {
+
+constexpr char32_t REPLACEMENT = 0xFFFD;
+
+void PutUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+void PutUtf16(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+        } else if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
+            const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                                (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+            PutUtf8(out, cp);
+            ++i;
+        } else if (IsHigh(u) || IsLow(u)) {
+            PutUtf8(out, REPLACEMENT);
+        } else {
+            PutUtf8(out, u);
+        }
+    }
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    AppendUtf8(out, text);
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    const auto byteAt = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+    size_t i = 0;
+    while (i < text.size()) {
+        const uint8_t b = byteAt(i);
+        if (b < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        size_t length = 0;
+        char32_t cp = 0;
+        char32_t minimum = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2, cp = b & 0x1Fu, minimum = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3, cp = b & 0x0Fu, minimum = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4, cp = b & 0x07u, minimum = 0x10000;
+        }
+        bool valid = length != 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const uint8_t c = byteAt(i + k);
+            valid = (c & 0xC0) == 0x80;
+            cp = (cp << 6) | (c & 0x3Fu);
+        }
+        if (valid && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) {
+            valid = false;
+        }
+        if (!valid) {
+            out.push_back(static_cast<char16_t>(REPLACEMENT));
+            ++i;
+            continue;
+        }
+        PutUtf16(out, cp);
+        i += length;
+    }
+    return out;
+}
+
+}  // namespace corvanite
