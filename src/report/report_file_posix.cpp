@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,9 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
         reason = Utf8ToUtf16(std::strerror(errno));
         return false;
     }
+    // Only a regular file is removed after a failed write, never a device or other special file.
+    struct stat info {};
+    const bool regularFile = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     int error = 0;
     size_t done = 0;
     while (error == 0 && done < bytes.size()) {
@@ -35,7 +39,9 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
     }
     if (error != 0) {
         reason = Utf8ToUtf16(std::strerror(error));
-        unlink(nativePath.c_str());
+        if (regularFile) {
+            unlink(nativePath.c_str());
+        }
         return false;
     }
     return true;

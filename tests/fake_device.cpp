@@ -1,0 +1,98 @@
+#include "fake_device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace corvanite {
+namespace {
+
+test::FakeMachine machine;
+
+test::FakeDrive& Drive(DriveHandle handle) { return machine.drives[static_cast<size_t>(handle)]; }
+
+void Log(const char* what, DriveHandle handle, int extra = -1) {
+    char line[64];
+    if (extra >= 0) {
+        std::snprintf(line, sizeof line, "%s %ld %02X", what, static_cast<long>(handle), extra);
+    } else {
+        std::snprintf(line, sizeof line, "%s %ld", what, static_cast<long>(handle));
+    }
+    machine.calls.emplace_back(line);
+}
+
+}  // namespace
+
+namespace test {
+FakeMachine& Machine() { return machine; }
+void ResetMachine() { machine = FakeMachine(); }
+}  // namespace test
+
+bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    Log("open", driveNumber);
+    test::FakeDrive& drive = machine.drives[static_cast<size_t>(driveNumber)];
+    const int attempt = ++machine.opens[static_cast<size_t>(driveNumber)];
+    if (!drive.present || (attempt == 2 && drive.secondOpenFails)) {
+        errorCode = drive.openError;
+        return false;
+    }
+    handle = driveNumber;
+    machine.maxOpenHandles = std::max(machine.maxOpenHandles, ++machine.openHandles);
+    return true;
+}
+
+void CloseDrive(DriveHandle handle) {
+    Log("close", handle);
+    --machine.openHandles;
+}
+
+bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+    Log("identity", handle);
+    if (!Drive(handle).identityAnswers) {
+        return false;
+    }
+    identity = Drive(handle).identity;
+    return true;
+}
+
+bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+    Log("size", handle);
+    if (!Drive(handle).sizeAnswers) {
+        return false;
+    }
+    sizeBytes = Drive(handle).sizeBytes;
+    return true;
+}
+
+void SendSmartEnable(DriveHandle handle, int driveNumber) {
+    Log("enable", handle, driveNumber);
+}
+
+bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+    Log(driveNumber == handle ? "smart" : "smart-wrong-drive", handle, feature);
+    const test::FakeDrive& drive = Drive(handle);
+    if (feature == SMART_FEATURE_READ_DATA && drive.smartDataAnswers) {
+        std::memcpy(page, drive.smartData.data(), SMART_PAGE_SIZE);
+        return true;
+    }
+    if (feature == SMART_FEATURE_READ_THRESHOLDS && drive.smartThresholdsAnswer) {
+        std::memcpy(page, drive.smartThresholds.data(), SMART_PAGE_SIZE);
+        return true;
+    }
+    std::memset(page, 0xEE, SMART_PAGE_SIZE);  // a failed read leaves garbage behind
+    return false;
+}
+
+bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    Log("nvme", handle);
+    const test::FakeDrive& drive = Drive(handle);
+    if (!drive.nvmeAnswers) {
+        std::memset(page, 0xEE, NVME_LOG_PAGE_SIZE);
+        return false;
+    }
+    std::memcpy(page, drive.nvmeLog.data(), NVME_LOG_PAGE_SIZE);
+    return true;
+}
+
+}  // namespace corvanite

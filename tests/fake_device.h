@@ -1,0 +1,42 @@
+// A scripted stand-in for the platform's drive access: each drive number answers as told, and
+// every call is logged so tests can check what was asked, in which order.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "drives/device_access.h"
+
+namespace corvanite::test {
+
+struct FakeDrive {
+    bool present = false;
+    bool secondOpenFails = false;
+    uint32_t openError = 5;  // ERROR_ACCESS_DENIED
+    bool identityAnswers = true;
+    DriveIdentity identity;
+    bool sizeAnswers = true;
+    uint64_t sizeBytes = 0;
+    bool smartDataAnswers = false;
+    std::array<uint8_t, SMART_PAGE_SIZE> smartData = {};
+    bool smartThresholdsAnswer = false;
+    std::array<uint8_t, SMART_PAGE_SIZE> smartThresholds = {};
+    bool nvmeAnswers = false;
+    std::array<uint8_t, NVME_LOG_PAGE_SIZE> nvmeLog = {};
+};
+
+struct FakeMachine {
+    std::array<FakeDrive, 16> drives;
+    std::vector<std::string> calls;  // e.g. "open 0", "identity 0", "smart 0 D0"
+    int openHandles = 0;
+    int maxOpenHandles = 0;
+    std::array<int, 16> opens = {};
+};
+
+// The machine the fake answers from; reset by each test.
+FakeMachine& Machine();
+void ResetMachine();
+
+}  // namespace corvanite::test
