@@ -1,5 +1,7 @@
 #include "fake_device.h"
 
+#include "drives/drive_info.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +29,14 @@ namespace test {
 FakeMachine& Machine() { return machine; }
 void ResetMachine() { machine = FakeMachine(); }
 }  // namespace test
+
+void BeginDriveScan() { machine.calls.emplace_back("begin"); }
+
+std::u16string DriveDevicePath(int driveNumber) {
+    return machine.drives[static_cast<size_t>(driveNumber)].devicePath.empty()
+               ? PhysicalDrivePath(driveNumber)
+               : machine.drives[static_cast<size_t>(driveNumber)].devicePath;
+}
 
 bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     Log("open", driveNumber);

@@ -13,6 +13,7 @@ namespace corvanite::test {
 
 struct FakeDrive {
     bool present = false;
+    std::u16string devicePath;  // empty: the Windows path
     bool secondOpenFails = false;
     uint32_t openError = 5;  // ERROR_ACCESS_DENIED
     bool identityAnswers = true;

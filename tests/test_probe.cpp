@@ -65,9 +65,19 @@ TEST_F(ProbeTest, GapsInDriveNumbersAreSkippedAndEveryNumberTried) {
     EXPECT_EQ(Machine().openHandles, 0);
 }
 
+TEST_F(ProbeTest, DevicePathIsThePlatformsPath) {
+    Sata(0, u"A").devicePath = u"/dev/sda";
+    Sata(1, u"B").devicePath = u"/dev/nvme0n1";
+    const std::vector<DriveInfo> drives = ProbeAllDrives();
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].devicePath, u"/dev/sda");
+    EXPECT_EQ(drives[1].devicePath, u"/dev/nvme0n1");
+    EXPECT_EQ(drives[0].model, u"A");
+}
+
 TEST_F(ProbeTest, NoDriveGivesAnEmptyList) {
     EXPECT_TRUE(ProbeAllDrives().empty());
-    EXPECT_EQ(Machine().calls.size(), 16u);
+    EXPECT_EQ(Machine().calls.size(), 17u);  // the scan's start and sixteen opens
 }
 
 TEST_F(ProbeTest, SataDriveIsQueriedInOrderAndGraded) {
@@ -79,9 +89,9 @@ TEST_F(ProbeTest, SataDriveIsQueriedInOrderAndGraded) {
     const std::vector<DriveInfo> drives = ProbeAllDrives();
     ASSERT_EQ(drives.size(), 1u);
     const std::vector<std::string> expected = {
-        "open 0", "close 0", "open 0", "identity 0", "size 0", "enable 0 00", "smart 0 D0",
+        "begin", "open 0", "close 0", "open 0", "identity 0", "size 0", "enable 0 00", "smart 0 D0",
         "smart 0 D1", "close 0"};
-    const std::vector<std::string> first(Machine().calls.begin(), Machine().calls.begin() + 9);
+    const std::vector<std::string> first(Machine().calls.begin(), Machine().calls.begin() + 10);
     EXPECT_EQ(first, expected);
 
     const DriveInfo& drive = drives[0];

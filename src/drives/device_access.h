@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
 
 namespace corvanite {
@@ -28,6 +29,14 @@ struct DriveIdentity {
     std::u16string revision;
     uint32_t busType = 0;  // a STORAGE_BUS_TYPE code
 };
+
+// Takes a fresh look at which drives the machine has, before drive numbers 0 to 15 are tried
+// (Linux lists its block devices here; on Windows the numbers are the system's own).
+void BeginDriveScan();
+
+// The path drive number N is opened by: "\\.\PhysicalDrive<N>" on Windows, the /dev node on
+// Linux; empty when the scan saw no drive with that number.
+std::u16string DriveDevicePath(int driveNumber);
 
 // Opens drive number N (0 to 15) for querying, with read and write access. On failure returns
 // false and sets errorCode to the system's reason.

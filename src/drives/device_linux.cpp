@@ -1,31 +1,305 @@
-// Drive access on Linux. Not wired to the kernel's block, SCSI-generic and NVMe interfaces yet:
-// every open fails, so a scan finds no drive.
+// Drive access on Linux: whole disks from /sys/block, identity from IDENTIFY DEVICE or sysfs,
+// the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH (16) and the NVMe health log
+// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h.
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/nvme_ioctl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "drives/device_access.h"
+#include "drives/device_linux.h"
+#include "drives/drive_info.h"
+#include "drives/linux_layout.h"
+#include "text/utf.h"
 
 namespace corvanite {
+namespace {
 
-bool OpenDrive(int /*driveNumber*/, DriveHandle& /*handle*/, uint32_t& errorCode) {
-    errorCode = ENODEV;
-    return false;
+constexpr unsigned PASS_THROUGH_TIMEOUT_MS = 60000;
+constexpr size_t SYSFS_READ_LIMIT = 4096;
+
+struct LinuxDrives {
+    std::mutex lock;
+    std::string sysBlock = "/sys/block";
+    std::string devDir = "/dev";
+    std::vector<std::string> names;  // drive number -> name in /sys/block
+    std::vector<std::pair<int, std::string>> open;  // fd -> name
+};
+
+LinuxDrives& State() {
+    static LinuxDrives state;
+    return state;
 }
 
-void CloseDrive(DriveHandle /*handle*/) {}
-
-bool QueryDriveIdentity(DriveHandle /*handle*/, DriveIdentity& /*identity*/) { return false; }
-
-bool QueryDriveSize(DriveHandle /*handle*/, uint64_t& /*sizeBytes*/) { return false; }
-
-void SendSmartEnable(DriveHandle /*handle*/, int /*driveNumber*/) {}
-
-bool ReadSmartPage(DriveHandle /*handle*/, int /*driveNumber*/, uint8_t /*feature*/,
-                   uint8_t (&/*page*/)[SMART_PAGE_SIZE]) {
-    return false;
+std::string NameOf(DriveHandle handle) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    for (const auto& [fd, name] : s.open) {
+        if (fd == handle) {
+            return name;
+        }
+    }
+    return {};
 }
 
-bool ReadNvmeLogPage(DriveHandle /*handle*/, uint8_t (&/*page*/)[NVME_LOG_PAGE_SIZE]) {
-    return false;
+int Fd(DriveHandle handle) { return static_cast<int>(handle); }
+
+// Reads at most limit bytes of a file; false when it cannot be opened or read.
+bool ReadBounded(const std::string& path, std::string& bytes, size_t limit = SYSFS_READ_LIMIT) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bytes.assign(limit, '\0');
+    size_t done = 0;
+    bool ok = true;
+    while (done < limit) {
+        const ssize_t n = read(fd, bytes.data() + done, limit - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    bytes.resize(done);
+    return ok;
+}
+
+std::u16string SysfsText(const std::string& path) {
+    std::string bytes;
+    if (!ReadBounded(path, bytes)) {
+        return {};
+    }
+    return Utf8ToUtf16(linux_layout::SysfsValue(bytes));
+}
+
+std::string SysfsDir(const std::string& name) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.sysBlock + "/" + name;
+}
+
+bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size_t dataSize) {
+    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE] = {};
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.cmd_len = static_cast<unsigned char>(cdb.size());
+    io.cmdp = const_cast<unsigned char*>(cdb.data());
+    io.dxfer_direction = data != nullptr ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+    io.dxferp = data;
+    io.dxfer_len = static_cast<unsigned>(data != nullptr ? dataSize : 0);
+    io.sbp = sense;
+    io.mx_sb_len = sizeof sense;
+    io.timeout = PASS_THROUGH_TIMEOUT_MS;
+    linux_layout::PassThroughOutcome outcome;
+    outcome.ioctlSucceeded = ioctl(fd, SG_IO, &io) == 0;
+    outcome.scsiStatus = io.status;
+    outcome.hostStatus = io.host_status;
+    outcome.driverStatus = io.driver_status;
+    outcome.residual = io.resid;
+    outcome.sense = sense;
+    outcome.senseLength = io.sb_len_wr < sizeof sense ? io.sb_len_wr : sizeof sense;
+    return linux_layout::PassThroughSucceeded(outcome);
+}
+
+int DriveNumberOf(const std::string& name) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    for (size_t i = 0; i < s.names.size(); ++i) {
+        if (s.names[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+std::u16string ResolvedDevicePath(const std::string& name) {
+    char resolved[PATH_MAX];
+    if (realpath(SysfsDir(name).c_str(), resolved) == nullptr) {
+        return {};
+    }
+    return Utf8ToUtf16(resolved);
+}
+
+}  // namespace
+
+void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.sysBlock = sysBlock;
+    s.devDir = devDir;
+}
+
+std::vector<std::string> ListProbedDisks(const std::string& sysBlock) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(sysBlock.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (linux_layout::IsProbedDiskName(entry->d_name)) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return linux_layout::DiskNameLess(a, b);
+    });
+    if (names.size() > static_cast<size_t>(MAX_DRIVES)) {
+        names.resize(MAX_DRIVES);
+    }
+    return names;
+}
+
+void BeginDriveScan() {
+    LinuxDrives& s = State();
+    std::string sysBlock;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        sysBlock = s.sysBlock;
+    }
+    std::vector<std::string> names = ListProbedDisks(sysBlock);
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.names = std::move(names);
+}
+
+std::u16string DriveDevicePath(int driveNumber) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
+        return {};
+    }
+    return Utf8ToUtf16(s.devDir + "/" + s.names[static_cast<size_t>(driveNumber)]);
+}
+
+bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    LinuxDrives& s = State();
+    std::string name;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
+            errorCode = ENODEV;
+            return false;
+        }
+        name = s.names[static_cast<size_t>(driveNumber)];
+        path = s.devDir + "/" + name;
+    }
+    // Read and write access as for the Windows drives; no waiting for removable media.
+    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        errorCode = static_cast<uint32_t>(errno);
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.open.emplace_back(fd, name);
+    handle = fd;
+    return true;
+}
+
+void CloseDrive(DriveHandle handle) {
+    LinuxDrives& s = State();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.open.erase(std::remove_if(s.open.begin(), s.open.end(),
+                                    [&](const auto& entry) { return entry.first == handle; }),
+                     s.open.end());
+    }
+    close(Fd(handle));
+}
+
+bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+    const std::string name = NameOf(handle);
+    if (name.empty()) {
+        return false;
+    }
+    const std::string dir = SysfsDir(name);
+    identity = DriveIdentity();
+    identity.busType = linux_layout::BusCodeFromSysfsPath(
+        Utf16ToUtf8(ResolvedDevicePath(name)));
+
+    if (identity.busType == 17) {
+        identity.product = SysfsText(dir + "/device/model");
+        identity.serial = SysfsText(dir + "/device/serial");
+        identity.revision = SysfsText(dir + "/device/firmware_rev");
+        return true;
+    }
+    // ATA disks, and bridges that pass ATA commands through, tell their full identity.
+    if (identity.busType != 14) {
+        uint8_t page[512] = {};
+        if (PassThrough(Fd(handle), linux_layout::IdentifyCdb(DriveNumberOf(name)), page,
+                        sizeof page) &&
+            linux_layout::IdentifyPageIntact(page)) {
+            linux_layout::IdentityFromIdentifyPage(page, identity);
+            return true;
+        }
+    }
+    if (identity.busType == 14) {
+        identity.serial = SysfsText(dir + "/serial");
+        return true;
+    }
+    identity.vendor = SysfsText(dir + "/device/vendor");
+    identity.product = SysfsText(dir + "/device/model");
+    identity.revision = SysfsText(dir + "/device/rev");
+    std::string vpd;
+    if (ReadBounded(dir + "/device/vpd_pg80", vpd)) {
+        identity.serial = Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
+            reinterpret_cast<const uint8_t*>(vpd.data()), vpd.size()));
+    }
+    return true;
+}
+
+bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+    uint64_t size = 0;
+    if (ioctl(Fd(handle), BLKGETSIZE64, &size) != 0) {
+        return false;
+    }
+    sizeBytes = size;
+    return true;
+}
+
+void SendSmartEnable(DriveHandle handle, int driveNumber) {
+    PassThrough(Fd(handle), linux_layout::SmartCdb(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS),
+                nullptr, 0);
+}
+
+bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+    std::memset(page, 0, SMART_PAGE_SIZE);
+    return PassThrough(Fd(handle), linux_layout::SmartCdb(driveNumber, feature), page,
+                       SMART_PAGE_SIZE);
+}
+
+bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
+    nvme_admin_cmd command{};
+    command.opcode = linux_layout::NVME_ADMIN_GET_LOG_PAGE;
+    command.nsid = linux_layout::NVME_ALL_NAMESPACES;
+    command.addr = reinterpret_cast<uintptr_t>(page);
+    command.data_len = NVME_LOG_PAGE_SIZE;
+    command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
+                                                        NVME_LOG_PAGE_SIZE);
+    // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
+    return ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command) == 0;
 }
 
 }  // namespace corvanite

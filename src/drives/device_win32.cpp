@@ -37,6 +37,10 @@ std::u16string FromAnsi(std::string_view text) {
 
 }  // namespace
 
+void BeginDriveScan() {}
+
+std::u16string DriveDevicePath(int driveNumber) { return PhysicalDrivePath(driveNumber); }
+
 bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const std::u16string path = PhysicalDrivePath(driveNumber);
     const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()),

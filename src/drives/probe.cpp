@@ -24,6 +24,7 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
 
 std::vector<DriveInfo> ProbeAllDrives() {
     std::vector<DriveInfo> drives;
+    BeginDriveScan();
     for (int number = 0; number < MAX_DRIVES; ++number) {
         DriveHandle handle = 0;
         uint32_t error = 0;
@@ -34,6 +35,7 @@ std::vector<DriveInfo> ProbeAllDrives() {
         CloseDrive(handle);
 
         DriveInfo drive = StartDriveRecord(number);
+        drive.devicePath.Set(DriveDevicePath(number));
         if (OpenDrive(number, handle, error)) {
             QueryStorageDescriptor(handle, drive);
             ReadAttributes(handle, drive);
