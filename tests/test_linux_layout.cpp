@@ -71,6 +71,23 @@ TEST(LinuxLayout, SmartCommandBlocksCarryTheSmartRegisters) {
     EXPECT_EQ(IdentifyCdb(3), (Cdb{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xB0, 0xEC, 0}));
 }
 
+TEST(LinuxLayout, PlainScsiCommands) {
+    using Cdb6 = std::array<uint8_t, 6>;
+    EXPECT_EQ(InquiryVpdCdb(0x80, 255), (Cdb6{0x12, 0x01, 0x80, 0x00, 0xFF, 0x00}));
+    PassThroughOutcome o;
+    o.ioctlSucceeded = true;
+    o.residual = 200;  // a VPD page shorter than asked for is normal
+    EXPECT_TRUE(ScsiCommandSucceeded(o));
+    o.scsiStatus = 0x02;
+    EXPECT_FALSE(ScsiCommandSucceeded(o));
+    o.scsiStatus = 0;
+    o.hostStatus = 1;
+    EXPECT_FALSE(ScsiCommandSucceeded(o));
+    o.hostStatus = 0;
+    o.ioctlSucceeded = false;
+    EXPECT_FALSE(ScsiCommandSucceeded(o));
+}
+
 TEST(LinuxLayout, PassThroughOutcome) {
     PassThroughOutcome ok;
     ok.ioctlSucceeded = true;

@@ -98,12 +98,15 @@ std::string SysfsDir(const std::string& name) {
     return s.sysBlock + "/" + name;
 }
 
-bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size_t dataSize) {
-    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE] = {};
+// Sends one SCSI command block through SG_IO; data, when given, is read from the device.
+linux_layout::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t cdbLength,
+                                             uint8_t* data, size_t dataSize,
+                                             uint8_t (&sense)[linux_layout::SENSE_BUFFER_SIZE]) {
+    std::memset(sense, 0, sizeof sense);
     sg_io_hdr_t io{};
     io.interface_id = 'S';
-    io.cmd_len = static_cast<unsigned char>(cdb.size());
-    io.cmdp = const_cast<unsigned char*>(cdb.data());
+    io.cmd_len = static_cast<unsigned char>(cdbLength);
+    io.cmdp = const_cast<unsigned char*>(cdb);
     io.dxfer_direction = data != nullptr ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
     io.dxferp = data;
     io.dxfer_len = static_cast<unsigned>(data != nullptr ? dataSize : 0);
@@ -118,7 +121,34 @@ bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size
     outcome.residual = io.resid;
     outcome.sense = sense;
     outcome.senseLength = io.sb_len_wr < sizeof sense ? io.sb_len_wr : sizeof sense;
-    return linux_layout::PassThroughSucceeded(outcome);
+    return outcome;
+}
+
+bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size_t dataSize) {
+    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE];
+    return linux_layout::PassThroughSucceeded(
+        SendCommand(fd, cdb.data(), cdb.size(), data, dataSize, sense));
+}
+
+// The unit serial number: the kernel's copy of VPD page 80h when it keeps one, otherwise asked
+// of the device (USB bridges, for one, are not asked by the kernel).
+std::u16string UnitSerial(int fd, const std::string& dir) {
+    std::string vpd;
+    if (ReadBounded(dir + "/device/vpd_pg80", vpd)) {
+        return Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
+            reinterpret_cast<const uint8_t*>(vpd.data()), vpd.size()));
+    }
+    uint8_t page[255] = {};
+    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE];
+    const auto cdb = linux_layout::InquiryVpdCdb(linux_layout::VPD_UNIT_SERIAL_NUMBER, sizeof page);
+    const linux_layout::PassThroughOutcome outcome =
+        SendCommand(fd, cdb.data(), cdb.size(), page, sizeof page, sense);
+    if (!linux_layout::ScsiCommandSucceeded(outcome) ||
+        static_cast<size_t>(outcome.residual) >= sizeof page) {
+        return {};
+    }
+    return Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
+        page, sizeof page - static_cast<size_t>(outcome.residual)));
 }
 
 int DriveNumberOf(const std::string& name) {
@@ -260,11 +290,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     identity.vendor = SysfsText(dir + "/device/vendor");
     identity.product = SysfsText(dir + "/device/model");
     identity.revision = SysfsText(dir + "/device/rev");
-    std::string vpd;
-    if (ReadBounded(dir + "/device/vpd_pg80", vpd)) {
-        identity.serial = Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
-            reinterpret_cast<const uint8_t*>(vpd.data()), vpd.size()));
-    }
+    identity.serial = UnitSerial(Fd(handle), dir);
     return true;
 }
 

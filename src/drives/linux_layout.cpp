@@ -234,6 +234,17 @@ bool PassThroughSucceeded(const PassThroughOutcome& outcome) {
     return ataStatus < 0 || (ataStatus & (ATA_ERR | ATA_DF | ATA_BSY)) == 0;
 }
 
+bool ScsiCommandSucceeded(const PassThroughOutcome& outcome) {
+    constexpr uint16_t DRIVER_SENSE = 0x08;
+    return outcome.ioctlSucceeded && outcome.hostStatus == 0 &&
+           (outcome.driverStatus & ~DRIVER_SENSE) == 0 && outcome.scsiStatus == 0x00 &&
+           outcome.residual >= 0;
+}
+
+std::array<uint8_t, 6> InquiryVpdCdb(uint8_t page, uint8_t allocationLength) {
+    return {0x12, 0x01, page, 0x00, allocationLength, 0x00};
+}
+
 bool IdentifyPageIntact(const uint8_t (&page)[512]) {
     if (page[510] != 0xA5) {
         return true;

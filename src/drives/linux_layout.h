@@ -61,6 +61,14 @@ struct PassThroughOutcome {
 // in the sense data has neither ERR, DF nor BSY set, and the whole transfer was done.
 bool PassThroughSucceeded(const PassThroughOutcome& outcome);
 
+// A plain SCSI command (no ATA registers): the ioctl succeeded, nothing is reported by the
+// transport or the driver and the status is GOOD. A short transfer is allowed.
+bool ScsiCommandSucceeded(const PassThroughOutcome& outcome);
+
+// INQUIRY of a vital product data page (EVPD).
+constexpr uint8_t VPD_UNIT_SERIAL_NUMBER = 0x80;
+std::array<uint8_t, 6> InquiryVpdCdb(uint8_t page, uint8_t allocationLength);
+
 // The ATA status register found in sense data (descriptor or fixed format), or -1.
 int AtaStatusFromSense(const uint8_t* sense, size_t length);
 
