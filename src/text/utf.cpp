@@ -41,19 +41,33 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 }  // namespace
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    size_t i = 0;
+    while (i < text.size()) {
+        // Runs of ASCII, the bulk of any report, go in one append.
+        size_t run = i;
+        while (run < text.size() && text[run] < 0x80) {
+            ++run;
+        }
+        if (run > i) {
+            const size_t start = out.size();
+            out.resize(start + (run - i));
+            char* dst = out.data() + start;
+            for (size_t k = i; k < run; ++k) {
+                *dst++ = static_cast<char>(text[k]);
+            }
+            i = run;
+            continue;
+        }
         const char16_t u = text[i];
-        if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
-        } else if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
+        if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
             const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
                                 (static_cast<char32_t>(text[i + 1]) - 0xDC00);
             PutUtf8(out, cp);
-            ++i;
-        } else if (IsHigh(u) || IsLow(u)) {
-            PutUtf8(out, REPLACEMENT);
+            i += 2;
         } else {
-            PutUtf8(out, u);
+            PutUtf8(out, IsHigh(u) || IsLow(u) ? REPLACEMENT : u);
+            ++i;
         }
     }
 }
