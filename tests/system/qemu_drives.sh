@@ -268,8 +268,8 @@ fi
 
 images=$(mktemp -d "$out/tmp.XXXXXX") || fail "cannot make a folder under $out"
 # name:size; the sizes reach each capacity format: TB, GB and MB.
-for spec in sata:2199023255552 nvme-a:1610612736 nvme-b:268435456 virtio:100663296 usb:67108864; do
-    truncate -s "${spec#*:}" "$images/${spec%%:*}.img" || fail "cannot make disk image ${spec%%:*}"
+for disk in sata:2199023255552 nvme-a:1610612736 nvme-b:268435456 virtio:100663296 usb:67108864; do
+    truncate -s "${disk#*:}" "$images/${disk%%:*}.img" || fail "cannot make disk image ${disk%%:*}"
 done
 
 # What the host configured; the comparison checks that the guest saw exactly these drives.
