@@ -1,0 +1,89 @@
+// The program's one lasting state record, shared by the window, the drawers and the workers.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/geometry.h"
+#include "drives/drive_info.h"
+#include "text/fixed_text.h"
+#include "ui/button_entry.h"
+
+namespace corvanite {
+
+constexpr int32_t TAB_SMART = 0;
+constexpr int32_t TAB_DISK_INFO = 1;
+constexpr int32_t TAB_SCAN_REPAIR = 2;
+constexpr int32_t TAB_COUNT = 3;
+
+// Private window messages (WM_USER + 100 and + 101) and the volume-check event codes.
+constexpr uint32_t MSG_CHKDSK_EVENT = 0x0400 + 100;
+constexpr uint32_t MSG_SCAN_DONE = 0x0400 + 101;
+constexpr uintptr_t CHKDSK_EVENT_FAILED = 0;
+constexpr uintptr_t CHKDSK_EVENT_LINE = 1;
+constexpr uintptr_t CHKDSK_EVENT_DONE = 2;
+
+// A platform handle (HWND, HFONT, GtkWidget*, ...) as portable code holds it; 0 is none.
+using PlatformHandle = uintptr_t;
+
+struct AppState {
+    // The status line; always written whole, cut at 511 characters.
+    FixedText<512> statusText = Initial(u"Initializing...");
+    int32_t hoverButton = BTN_NONE;
+    int32_t pressedButton = BTN_NONE;
+    FixedText<16> targetVolume = Initial16(u"C:");
+    int32_t hoverDriveRow = -1;
+    // Result of the last volume check: guarded by chkdskLinesLock.
+    bool chkdskResultReady = false;
+    bool chkdskExitNonZero = false;
+    bool chkdskFixed = false;
+    std::u16string chkdskResultText;
+    std::atomic<bool> chkdskCancel{false};
+    std::atomic<bool> chkdskRunning{false};
+    std::mutex chkdskLinesLock;
+    ButtonRegistry buttons;
+    // The last completed scan, in probe order; replaced as a whole on the UI thread.
+    std::vector<DriveInfo> drives;
+    // Output lines of the current or last volume check: guarded by chkdskLinesLock.
+    std::vector<std::u16string> chkdskLines;
+    PlatformHandle fontLarge = 0;
+    int32_t chkdskScrollMax = 0;
+    int32_t smartScrollMax = 0;
+    int32_t activeTab = TAB_SMART;
+    bool dragging = false;
+    bool maximized = false;
+    std::atomic<bool> scanning{false};
+    int32_t smartScroll = 0;
+    int32_t chkdskScroll = 0;
+    PlatformHandle fontMain = 0;
+    Point dragStartCursor;
+    Rect restoreRect;
+    Rect tabRects[TAB_COUNT];
+    std::atomic<int32_t> selectedDrive{0};
+    uint32_t tickCount = 0;
+    Rect dragStartWindowRect;
+    PlatformHandle mainWindow = 0;
+
+private:
+    static FixedText<512> Initial(std::u16string_view text) {
+        FixedText<512> field;
+        field.Set(text);
+        return field;
+    }
+    static FixedText<16> Initial16(std::u16string_view text) {
+        FixedText<16> field;
+        field.Set(text);
+        return field;
+    }
+};
+
+extern AppState appState;
+
+// Writes the status line whole; a text of more than 511 characters is cut.
+void SetStatusText(std::u16string_view text);
+
+}  // namespace corvanite

@@ -1,0 +1,29 @@
+// The clickable rectangles of the last painted frame.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/geometry.h"
+
+namespace corvanite {
+
+constexpr int32_t BTN_NONE = -1;
+constexpr int32_t BTN_REFRESH = 0;
+constexpr int32_t BTN_SCAN_READONLY = 1;
+constexpr int32_t BTN_SCAN_FIX = 2;
+constexpr int32_t BTN_CANCEL = 3;
+constexpr int32_t BTN_EXPORT = 4;
+constexpr int32_t BTN_CLOSE = 5;
+constexpr int32_t BTN_MAXIMIZE = 6;
+constexpr int32_t BTN_MINIMIZE = 7;
+
+struct ButtonEntry {
+    int32_t id = BTN_NONE;
+    Rect rect;
+};
+
+// In registration order; emptied at the start of every paint (keeping its storage).
+using ButtonRegistry = std::vector<ButtonEntry>;
+
+}  // namespace corvanite

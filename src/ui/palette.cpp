@@ -1,0 +1,29 @@
+#include "ui/palette.h"
+
+namespace corvanite {
+
+Color HealthColor(HealthStatus health) {
+    switch (health) {
+        case HEALTH_GOOD:
+            return COLOR_GOOD;
+        case HEALTH_WARN:
+            return COLOR_WARN;
+        case HEALTH_CRIT:
+            return COLOR_CRIT;
+        default:
+            return COLOR_TEXT_DIM;
+    }
+}
+
+Color ScaleColor(Color color, float factor) {
+    Color scaled = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const auto channel = static_cast<float>((color >> shift) & 0xFF);
+        auto value = static_cast<int32_t>(channel * factor);
+        value = value < 0 ? 0 : (value > 255 ? 255 : value);
+        scaled |= static_cast<Color>(value) << shift;
+    }
+    return scaled;
+}
+
+}  // namespace corvanite

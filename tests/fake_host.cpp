@@ -1,0 +1,80 @@
+#include "fake_host.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "app/app_state.h"
+#include "app/host.h"
+
+namespace corvanite {
+namespace {
+
+std::mutex lock;
+std::condition_variable posted;
+std::vector<PostedMessage> messages;
+test::FakeHostState host;
+
+}  // namespace
+
+namespace test {
+
+FakeHostState& Host() { return host; }
+
+void ResetHost() {
+    std::lock_guard<std::mutex> guard(lock);
+    messages.clear();
+    host = FakeHostState();
+}
+
+std::vector<PostedMessage> WaitForMessage(uint32_t message, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> guard(lock);
+    posted.wait_for(guard, limit, [&] {
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](const PostedMessage& m) { return m.message == message; });
+    });
+    return messages;
+}
+
+std::vector<PostedMessage> PostedSoFar() {
+    std::lock_guard<std::mutex> guard(lock);
+    return messages;
+}
+
+}  // namespace test
+
+void PostWindowMessage(uint32_t message, uintptr_t wParam) {
+    if (appState.mainWindow == 0) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    messages.push_back(PostedMessage{message, wParam});
+    posted.notify_all();
+}
+
+std::vector<PostedMessage> TakePostedMessages() {
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<PostedMessage> taken;
+    taken.swap(messages);
+    return taken;
+}
+
+void RequestRepaint() {
+    std::lock_guard<std::mutex> guard(lock);
+    ++host.repaints;
+}
+
+bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (host.refuseThreads) {
+            return false;
+        }
+        ++host.threadsStarted;
+    }
+    std::thread(procedure, parameter).detach();
+    return true;
+}
+
+}  // namespace corvanite
