@@ -3,6 +3,9 @@
 #include "drives/drive_info.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +13,7 @@ namespace corvanite {
 namespace {
 
 test::FakeMachine machine;
+std::atomic<bool> held{false};
 
 test::FakeDrive& Drive(DriveHandle handle) { return machine.drives[static_cast<size_t>(handle)]; }
 
@@ -27,7 +31,11 @@ void Log(const char* what, DriveHandle handle, int extra = -1) {
 
 namespace test {
 FakeMachine& Machine() { return machine; }
-void ResetMachine() { machine = FakeMachine(); }
+void ResetMachine() {
+    machine = FakeMachine();
+    held = false;
+}
+void HoldScan(bool hold) { held = hold; }
 }  // namespace test
 
 void BeginDriveScan() { machine.calls.emplace_back("begin"); }
@@ -39,6 +47,9 @@ std::u16string DriveDevicePath(int driveNumber) {
 }
 
 bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    for (int waited = 0; held && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Log("open", driveNumber);
     test::FakeDrive& drive = machine.drives[static_cast<size_t>(driveNumber)];
     const int attempt = ++machine.opens[static_cast<size_t>(driveNumber)];

@@ -38,6 +38,8 @@ struct FakeMachine {
 
 // The machine the fake answers from; reset by each test.
 FakeMachine& Machine();
+// Holds or releases a scan in progress (OpenDrive waits while held).
+void HoldScan(bool hold);
 void ResetMachine();
 
 }  // namespace corvanite::test

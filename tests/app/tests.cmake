@@ -1,1 +1,2 @@
 # Application shell tests.
+target_sources(corvanite_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_scan_worker.cpp)
