@@ -77,4 +77,42 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     return true;
 }
 
+Rect MainWindowBounds() { return host.bounds; }
+
+void MoveMainWindow(int32_t x, int32_t y) {
+    host.bounds = Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()};
+    host.placements.push_back(host.bounds);
+}
+
+void PlaceMainWindow(Rect bounds) {
+    host.bounds = bounds;
+    host.placements.push_back(bounds);
+}
+
+Point ClientToScreen(Point client) {
+    return Point{client.x + host.clientOrigin.x, client.y + host.clientOrigin.y};
+}
+
+int32_t PrimaryScreenWidth() { return host.screenWidth; }
+Rect MonitorWorkArea() { return host.workArea; }
+void MinimizeMainWindow() { ++host.minimized; }
+void CloseMainWindow() { ++host.closed; }
+void CaptureMouse() { host.captured = true; }
+void ReleaseMouse() { host.captured = false; }
+void TrackMouseLeave() { ++host.leaveRequests; }
+
+bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
+    host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
+    return host.answerYes;
+}
+
+bool AskReportPath(std::u16string& path) {
+    ++host.saveDialogs;
+    if (!host.saveChosen) {
+        return false;
+    }
+    path = host.savePath;
+    return true;
+}
+
 }  // namespace corvanite

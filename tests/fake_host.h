@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "app/geometry.h"
 #include "app/host_queue.h"
 
 namespace corvanite::test {
@@ -14,6 +16,22 @@ struct FakeHostState {
     bool refuseThreads = false;
     int repaints = 0;
     int threadsStarted = 0;
+    // The window as the fake system keeps it.
+    Rect bounds{100, 50, 1300, 800};
+    Point clientOrigin{100, 50};  // screen position of the client area's top-left
+    int32_t screenWidth = 1920;
+    Rect workArea{0, 0, 1920, 1040};
+    std::vector<Rect> placements;  // every move or placement, in order
+    bool captured = false;
+    int leaveRequests = 0;
+    int minimized = 0;
+    int closed = 0;
+    // Dialogs: the answers given, and what was asked.
+    bool answerYes = false;
+    std::vector<std::u16string> questions;
+    bool saveChosen = false;
+    std::u16string savePath;
+    int saveDialogs = 0;
 };
 
 FakeHostState& Host();
