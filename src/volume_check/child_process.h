@@ -1,0 +1,51 @@
+// The volume checker as a child process: what the worker asks of the platform. Each platform
+// defines these (child_win32.cpp, child_posix.cpp); a test binary may link a scripted fake.
+//
+// The child gets the command of chkdsk_command.h, no standard input, and one pipe for both its
+// standard output and standard error; the worker reads that pipe in short slices so that a
+// cancel request is seen even while the child writes nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvanite {
+
+// A started child and the read end of its output pipe, as the platform holds them.
+struct ChildProcess;
+
+using ChildStart = int32_t;
+constexpr ChildStart CHILD_STARTED = 0;
+constexpr ChildStart CHILD_PIPE_FAILED = 1;   // no pipe, so no child was tried
+constexpr ChildStart CHILD_START_FAILED = 2;  // the program is missing or could not be started
+
+using ChildRead = int32_t;
+constexpr ChildRead CHILD_OUTPUT = 0;  // bytes were read
+constexpr ChildRead CHILD_QUIET = 1;   // nothing arrived within the slice; the output goes on
+constexpr ChildRead CHILD_ENDED = 2;   // the output has ended (or reading failed)
+
+// Starts the checker on the volume, read-only or in fix mode. On CHILD_STARTED `child` is set
+// and must be given to CloseChild; otherwise nothing is left open.
+ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child);
+
+// Waits at most sliceMs for output and reads what is there, at most `capacity` bytes.
+ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
+                          size_t& count);
+
+// Ends the child at once (its exit code is then 0).
+void TerminateChild(ChildProcess* child);
+
+// Waits at most limitMs for the child to end and returns its exit code; 259 (STILL_ACTIVE) when
+// it is still running, or when its end could not be learnt.
+uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs);
+
+// Closes what the platform holds for the child and frees it. A child still running is left
+// running.
+void CloseChild(ChildProcess* child);
+
+// One whole output line as text: from the OEM code page on Windows, from UTF-8 elsewhere.
+std::u16string ChildLineToText(std::string_view bytes);
+
+}  // namespace corvanite

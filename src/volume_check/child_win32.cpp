@@ -1,0 +1,157 @@
+// The volume checker as a child process on Windows: the system directory's chkdsk.exe, with a
+// hidden window and both output streams on one anonymous pipe.
+#include <windows.h>
+
+#include <climits>
+#include <string>
+
+#include "volume_check/child_process.h"
+#include "volume_check/chkdsk_command.h"
+
+namespace corvanite {
+
+struct ChildProcess {
+    HANDLE process = nullptr;
+    HANDLE thread = nullptr;
+    HANDLE output = nullptr;  // read end of the pipe
+};
+
+namespace {
+
+// The command line's buffer, as the process creation gets it (writable).
+constexpr size_t COMMAND_LINE_CHARS = 512;
+// How often a read slice looks at the pipe while it is empty.
+constexpr DWORD PEEK_STEP_MS = 10;
+
+// The full path of chkdsk.exe in the system directory, so that the search never finds one in
+// the program's own folder or the current directory. Empty when the folder cannot be learnt.
+std::wstring SystemChkdskPath() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) {
+        return std::wstring();
+    }
+    std::wstring path(folder, length);
+    if (path.back() != L'\\') {
+        path.push_back(L'\\');
+    }
+    for (const char16_t unit : CHKDSK_PROGRAM) {
+        path.push_back(static_cast<wchar_t>(unit));
+    }
+    return path;
+}
+
+}  // namespace
+
+ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+    const std::wstring application = SystemChkdskPath();
+    const std::u16string command = ChkdskCommandLine(volume, readOnly);
+    if (application.empty() || command.size() >= COMMAND_LINE_CHARS) {
+        return CHILD_START_FAILED;
+    }
+    wchar_t commandLine[COMMAND_LINE_CHARS] = {};
+    for (size_t i = 0; i < command.size(); ++i) {
+        commandLine[i] = static_cast<wchar_t>(command[i]);
+    }
+
+    SECURITY_ATTRIBUTES inheritable = {};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.lpSecurityDescriptor = nullptr;
+    inheritable.bInheritHandle = TRUE;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        return CHILD_PIPE_FAILED;
+    }
+    // Only the write end goes to the child.
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = nullptr;
+
+    PROCESS_INFORMATION started;
+    ZeroMemory(&started, sizeof started);
+    if (!CreateProcessW(application.c_str(), commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &started)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return CHILD_START_FAILED;
+    }
+    // Our copy of the write end goes at once: the pipe reports its end when the child is gone.
+    CloseHandle(writeEnd);
+    child = new ChildProcess{started.hProcess, started.hThread, readEnd};
+    return CHILD_STARTED;
+}
+
+ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
+                          size_t& count) {
+    count = 0;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        DWORD available = 0;
+        // Fails (broken pipe) once the child's write end is closed and every byte was read.
+        if (!PeekNamedPipe(child->output, nullptr, 0, nullptr, &available, nullptr)) {
+            return CHILD_ENDED;
+        }
+        if (available > 0) {
+            const DWORD limit = capacity < MAXDWORD ? static_cast<DWORD>(capacity) : MAXDWORD;
+            DWORD got = 0;
+            if (!ReadFile(child->output, buffer, available < limit ? available : limit, &got,
+                          nullptr) ||
+                got == 0) {
+                return CHILD_ENDED;
+            }
+            count = got;
+            return CHILD_OUTPUT;
+        }
+        const ULONGLONG waited = GetTickCount64() - start;
+        if (waited >= sliceMs) {
+            return CHILD_QUIET;
+        }
+        const ULONGLONG left = sliceMs - waited;
+        Sleep(left < PEEK_STEP_MS ? static_cast<DWORD>(left) : PEEK_STEP_MS);
+    }
+}
+
+void TerminateChild(ChildProcess* child) {
+    TerminateProcess(child->process, 0);
+}
+
+uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
+    WaitForSingleObject(child->process, limitMs);
+    DWORD code = STILL_ACTIVE;
+    if (!GetExitCodeProcess(child->process, &code)) {
+        code = STILL_ACTIVE;
+    }
+    return code;
+}
+
+void CloseChild(ChildProcess* child) {
+    CloseHandle(child->process);
+    CloseHandle(child->thread);
+    CloseHandle(child->output);
+    delete child;
+}
+
+std::u16string ChildLineToText(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) {
+        return std::u16string();
+    }
+    const int length = static_cast<int>(bytes.size());
+    const int needed = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), length, nullptr, 0);
+    if (needed <= 0) {
+        return std::u16string();
+    }
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    const int written = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), length, wide.data(), needed);
+    wide.resize(written > 0 ? static_cast<size_t>(written) : 0u);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+}  // namespace corvanite

@@ -1,0 +1,127 @@
+#include "volume_check/chkdsk_worker.h"
+
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "app/app_state.h"
+#include "app/host.h"
+#include "volume_check/child_process.h"
+#include "volume_check/chkdsk_command.h"
+#include "volume_check/chkdsk_outcome.h"
+#include "volume_check/line_assembler.h"
+
+namespace corvanite {
+namespace {
+
+// One read asks for at most this many bytes.
+constexpr size_t READ_BYTES = 4095;
+// How long one read waits for output before the cancel flag is looked at again.
+constexpr uint32_t READ_SLICE_MS = 100;
+// How long the child may take to end once its output has ended or it was terminated.
+constexpr uint32_t EXIT_WAIT_MS = 5000;
+
+void RunWorker(void* job) {
+    ChkdskWorker(static_cast<ChkdskJob*>(job));
+}
+
+void AppendLine(std::string_view bytes, uint32_t message) {
+    std::u16string text = ChildLineToText(bytes);
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskLines.push_back(std::move(text));
+    }
+    PostWindowMessage(message, CHKDSK_EVENT_LINE);
+}
+
+void FailStart(ChkdskJob* job, ChildStart why) {
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskResultReady = false;
+        appState.chkdskResultText =
+            why == CHILD_PIPE_FAILED ? u"Failed to create pipe" : u"Failed to start chkdsk.exe";
+    }
+    appState.chkdskRunning.store(false);
+    PostWindowMessage(job->message, CHKDSK_EVENT_FAILED);
+    delete job;
+}
+
+}  // namespace
+
+bool StartChkdsk(std::u16string_view volume, bool readOnly, PlatformHandle window) {
+    if (!IsVolumeText(volume)) {
+        return false;
+    }
+    if (appState.chkdskRunning.exchange(true)) {
+        return false;
+    }
+    auto* job = new ChkdskJob{std::u16string(volume), readOnly, window, MSG_CHKDSK_EVENT};
+    if (!StartDetachedThread(RunWorker, job)) {
+        delete job;
+        appState.chkdskRunning.store(false);
+        return false;
+    }
+    return true;
+}
+
+void ChkdskWorker(ChkdskJob* job) {
+    appState.chkdskCancel.store(false);
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskResultReady = false;
+        appState.chkdskExitNonZero = false;
+        appState.chkdskFixed = false;
+        appState.chkdskResultText.clear();
+        appState.chkdskLines.clear();
+    }
+
+    ChildProcess* child = nullptr;
+    const ChildStart started = StartVolumeChecker(job->volume, job->readOnly, child);
+    if (started != CHILD_STARTED) {
+        FailStart(job, started);
+        return;
+    }
+
+    LineAssembler lines;
+    char chunk[READ_BYTES];
+    while (!appState.chkdskCancel.load()) {
+        size_t count = 0;
+        const ChildRead read = ReadChildOutput(child, chunk, READ_BYTES, READ_SLICE_MS, count);
+        if (read == CHILD_ENDED) {
+            break;
+        }
+        if (read == CHILD_QUIET) {
+            continue;
+        }
+        AddOutputBytes(lines, std::string_view(chunk, count));
+        std::string_view line;
+        while (TakeLine(lines, line)) {
+            AppendLine(line, job->message);
+        }
+    }
+    // What came after the last LF is a line too (also when the run was cancelled mid-line).
+    std::string_view last;
+    if (TakeLastLine(lines, last)) {
+        AppendLine(last, job->message);
+    }
+
+    if (appState.chkdskCancel.load()) {
+        TerminateChild(child);
+    }
+    const uint32_t exitCode = WaitForChildExit(child, EXIT_WAIT_MS);
+    CloseChild(child);
+
+    {
+        ChkdskResult result = ChkdskOutcome(exitCode, job->readOnly, appState.chkdskCancel.load());
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskResultReady = result.ready;
+        appState.chkdskExitNonZero = result.exitNonZero;
+        appState.chkdskFixed = result.fixed;
+        appState.chkdskResultText = std::move(result.text);
+    }
+    appState.chkdskRunning.store(false);
+    PostWindowMessage(job->message, CHKDSK_EVENT_DONE);
+    delete job;
+}
+
+}  // namespace corvanite

@@ -1,0 +1,38 @@
+// The volume-check worker: runs the volume checker on its own thread, hands its output to the
+// window line by line and ends with the run's result (chkdsk_outcome.h).
+//
+// Shared state (app_state.h): chkdskRunning guards the one run; chkdskCancel asks it to end;
+// chkdskLines and the four result fields are only touched under chkdskLinesLock. The window
+// learns of each line, and of the end, by MSG_CHKDSK_EVENT: CHKDSK_EVENT_LINE per appended line,
+// then CHKDSK_EVENT_DONE, or CHKDSK_EVENT_FAILED alone when the checker could not be started.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/app_state.h"
+
+namespace corvanite {
+
+// One run, created by StartChkdsk and owned (and finally deleted) by the worker.
+struct ChkdskJob {
+    std::u16string volume;  // a letter and a colon, e.g. "C:"
+    bool readOnly = true;   // false: fix mode
+    // The window told of the run: the main window, which the host's PostWindowMessage posts to.
+    PlatformHandle window = 0;
+    uint32_t message = 0;  // always MSG_CHKDSK_EVENT
+};
+
+// Called on the UI thread. Starts a run on `volume` unless one exists already, the volume is not
+// a capital letter and a colon, or the thread cannot be created; false in those cases, with
+// nothing changed and no event. `window` is the main window (appState.mainWindow): the events
+// reach it through the host's PostWindowMessage.
+bool StartChkdsk(std::u16string_view volume, bool readOnly, PlatformHandle window);
+
+// The worker thread's body. Clears chkdskCancel, resets the lines and the result, runs the
+// checker and reads its output until it ends or a cancel request is seen, then sets the result,
+// clears chkdskRunning and posts the final event, in that order.
+void ChkdskWorker(ChkdskJob* job);
+
+}  // namespace corvanite

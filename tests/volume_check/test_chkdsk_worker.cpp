@@ -1,0 +1,263 @@
+// The worker's rules with the child process and the window host replaced by scripted fakes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_state.h"
+#include "fake_child.h"
+#include "fake_host.h"
+#include "volume_check/chkdsk_worker.h"
+
+namespace corvanite {
+namespace {
+
+using std::string_literals::operator""s;
+using Lines = std::vector<std::u16string>;
+
+constexpr PostedMessage LINE{MSG_CHKDSK_EVENT, CHKDSK_EVENT_LINE};
+constexpr PostedMessage DONE{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
+constexpr PostedMessage FAILED{MSG_CHKDSK_EVENT, CHKDSK_EVENT_FAILED};
+
+struct Shared {
+    Lines lines;
+    bool ready;
+    bool exitNonZero;
+    bool fixed;
+    std::u16string text;
+};
+
+Shared Read() {
+    std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+    return Shared{appState.chkdskLines, appState.chkdskResultReady, appState.chkdskExitNonZero,
+                  appState.chkdskFixed, appState.chkdskResultText};
+}
+
+void Write(const Shared& values) {
+    std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+    appState.chkdskLines = values.lines;
+    appState.chkdskResultReady = values.ready;
+    appState.chkdskExitNonZero = values.exitNonZero;
+    appState.chkdskFixed = values.fixed;
+    appState.chkdskResultText = values.text;
+}
+
+bool IsEnd(const PostedMessage& m) {
+    return m == DONE || m == FAILED;
+}
+
+// Everything posted until the run's final event (bounded: ten seconds).
+std::vector<PostedMessage> WaitForRunEnd() {
+    for (int i = 0; i < 10000; ++i) {
+        std::vector<PostedMessage> posted = test::PostedSoFar();
+        for (const PostedMessage& m : posted) {
+            if (IsEnd(m)) {
+                return posted;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return test::PostedSoFar();
+}
+
+// Waits (bounded) until the run has appended `count` lines.
+bool WaitForLines(size_t count) {
+    for (int i = 0; i < 10000; ++i) {
+        if (Read().lines.size() >= count) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+// The posted messages in words: "LINE LINE DONE".
+std::string Describe(const std::vector<PostedMessage>& posted) {
+    std::string words;
+    for (const PostedMessage& m : posted) {
+        words += words.empty() ? "" : " ";
+        words += m == LINE ? "LINE" : m == DONE ? "DONE" : m == FAILED ? "FAILED" : "OTHER";
+    }
+    return words;
+}
+
+std::string Events(size_t lines, const char* last) {
+    std::string words;
+    for (size_t i = 0; i < lines; ++i) {
+        words += "LINE ";
+    }
+    return words + last;
+}
+
+class ChkdskWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetHost();
+        test::SetFakeChild(test::FakeChildScript());
+        Write(Shared{});
+        appState.chkdskCancel.store(false);
+        appState.chkdskRunning.store(false);
+        appState.mainWindow = 1;
+    }
+    void TearDown() override {
+        appState.mainWindow = 0;
+        appState.chkdskCancel.store(false);
+        appState.chkdskRunning.store(false);
+        Write(Shared{});
+        test::ResetHost();
+    }
+};
+
+TEST_F(ChkdskWorkerTest, LinesEventsAndResultOfACleanRun) {
+    test::FakeChildScript script;
+    script.reads = {"first\r\nsec", "", "ond\r\n\r\nx\ry\r\ncaf\xC3", "\xA9\n", "ta\0il"s};
+    script.exitCode = 0;
+    test::SetFakeChild(script);
+    // Left over from before: the run drops it, and what the last run left is reset.
+    appState.chkdskCancel.store(true);
+    Write(Shared{{u"old"}, true, true, true, u"old result"});
+
+    ASSERT_TRUE(StartChkdsk(u"D:", true, appState.mainWindow));
+    EXPECT_EQ(Describe(WaitForRunEnd()), Events(6, "DONE"));
+
+    const Shared after = Read();
+    EXPECT_EQ(after.lines, (Lines{u"first", u"second", u"", u"x\ry", u"caf\u00E9", u"tail"}));
+    EXPECT_TRUE(after.ready);
+    EXPECT_FALSE(after.exitNonZero);
+    EXPECT_FALSE(after.fixed);
+    EXPECT_EQ(after.text, u"No errors found");
+    EXPECT_FALSE(appState.chkdskRunning.load());
+
+    const test::FakeChildRecord child = test::FakeChildSoFar();
+    EXPECT_EQ(child.starts, 1);
+    EXPECT_EQ(child.volume, u"D:");
+    EXPECT_TRUE(child.readOnly);
+    // Each whole line is converted once, after it was assembled.
+    EXPECT_EQ(child.convertedLines,
+              (std::vector<std::string>{"first", "second", "", "x\ry", "caf\xC3\xA9", "tail"}));
+    EXPECT_LE(child.largestRead, 4095u);
+    EXPECT_LE(child.readSliceMs, 100u);
+    EXPECT_FALSE(child.terminated);
+    EXPECT_EQ(child.waitLimitMs, 5000u);
+    EXPECT_TRUE(child.closed);
+}
+
+TEST_F(ChkdskWorkerTest, FixModeReachesTheChildAndTheRule) {
+    test::FakeChildScript script;
+    script.reads = {"fixed it\r\n"};
+    script.exitCode = 1;
+    test::SetFakeChild(script);
+    ASSERT_TRUE(StartChkdsk(u"Z:", false, appState.mainWindow));
+    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
+    const Shared after = Read();
+    EXPECT_TRUE(after.ready);
+    EXPECT_TRUE(after.exitNonZero);
+    EXPECT_TRUE(after.fixed);
+    EXPECT_EQ(after.text, u"Errors found and corrected");
+    EXPECT_EQ(test::FakeChildSoFar().volume, u"Z:");
+    EXPECT_FALSE(test::FakeChildSoFar().readOnly);
+}
+
+TEST_F(ChkdskWorkerTest, StartFailuresPostOnlyTheFailure) {
+    const std::pair<ChildStart, const char16_t*> failures[] = {
+        {CHILD_PIPE_FAILED, u"Failed to create pipe"},
+        {CHILD_START_FAILED, u"Failed to start chkdsk.exe"},
+    };
+    for (const auto& [start, text] : failures) {
+        SCOPED_TRACE(testing::PrintToString(std::u16string(text)));
+        test::ResetHost();
+        test::FakeChildScript script;
+        script.start = start;
+        test::SetFakeChild(script);
+        Write(Shared{{u"old"}, true, true, true, u"old result"});
+
+        ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
+        EXPECT_EQ(Describe(WaitForRunEnd()), "FAILED");
+        const Shared after = Read();
+        EXPECT_TRUE(after.lines.empty());
+        EXPECT_FALSE(after.ready);
+        EXPECT_FALSE(after.exitNonZero);
+        EXPECT_FALSE(after.fixed);
+        EXPECT_EQ(after.text, std::u16string(text));
+        EXPECT_FALSE(appState.chkdskRunning.load());
+        EXPECT_FALSE(test::FakeChildSoFar().closed);
+    }
+}
+
+TEST_F(ChkdskWorkerTest, CancelEndsASilentChild) {
+    test::FakeChildScript script;
+    script.reads = {"working\r\n"};
+    script.silentAfterReads = true;
+    script.exitCode = 3;
+    test::SetFakeChild(script);
+    ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
+    ASSERT_TRUE(WaitForLines(1));
+
+    appState.chkdskCancel.store(true);
+    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
+    const Shared after = Read();
+    EXPECT_EQ(after.lines, Lines{u"working"});
+    EXPECT_FALSE(after.ready);
+    // The terminated child's exit code is 0.
+    EXPECT_FALSE(after.exitNonZero);
+    EXPECT_EQ(after.text, u"Operation cancelled");
+    EXPECT_TRUE(test::FakeChildSoFar().terminated);
+    EXPECT_FALSE(appState.chkdskRunning.load());
+}
+
+TEST_F(ChkdskWorkerTest, ASecondStartIsRefusedWhileOneRuns) {
+    test::FakeChildScript script;
+    script.reads = {"working\r\n"};
+    script.silentAfterReads = true;
+    script.exitCode = 2;
+    test::SetFakeChild(script);
+    ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
+    ASSERT_TRUE(WaitForLines(1));
+
+    EXPECT_FALSE(StartChkdsk(u"D:", false, appState.mainWindow));
+    EXPECT_TRUE(appState.chkdskRunning.load());
+    EXPECT_EQ(test::Host().threadsStarted, 1);
+    EXPECT_EQ(Read().lines, Lines{u"working"});
+    EXPECT_EQ(Describe(test::PostedSoFar()), "LINE");
+
+    test::ReleaseFakeChild();
+    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
+    EXPECT_EQ(Read().text, u"Volume requires cleanup (chkdsk /f recommended)");
+    EXPECT_EQ(test::FakeChildSoFar().starts, 1);
+    EXPECT_EQ(test::FakeChildSoFar().volume, u"C:");
+}
+
+TEST_F(ChkdskWorkerTest, RefusedStartsChangeNothing) {
+    const Shared before{{u"kept"}, true, true, false, u"kept result"};
+    Write(before);
+
+    test::Host().refuseThreads = true;
+    EXPECT_FALSE(StartChkdsk(u"C:", true, appState.mainWindow));
+    EXPECT_FALSE(appState.chkdskRunning.load());
+    test::Host().refuseThreads = false;
+
+    // A volume text that would add words to the command line never reaches it.
+    EXPECT_FALSE(StartChkdsk(u"C: /f", true, appState.mainWindow));
+    EXPECT_FALSE(StartChkdsk(u"c:", true, appState.mainWindow));
+    EXPECT_FALSE(appState.chkdskRunning.load());
+
+    appState.chkdskRunning.store(true);
+    EXPECT_FALSE(StartChkdsk(u"C:", true, appState.mainWindow));
+    EXPECT_TRUE(appState.chkdskRunning.load());
+    appState.chkdskRunning.store(false);
+
+    const Shared after = Read();
+    EXPECT_EQ(after.lines, before.lines);
+    EXPECT_EQ(after.text, before.text);
+    EXPECT_TRUE(after.ready);
+    EXPECT_TRUE(after.exitNonZero);
+    EXPECT_TRUE(test::PostedSoFar().empty());
+    EXPECT_EQ(test::Host().threadsStarted, 0);
+    EXPECT_EQ(test::FakeChildSoFar().starts, 0);
+}
+
+}  // namespace
+}  // namespace corvanite
