@@ -1,0 +1,125 @@
+#include "ui/disk_info_view.h"
+
+#include <string>
+
+#include "app/app_state.h"
+#include "drives/nvme_health.h"
+#include "text/text_format.h"
+#include "ui/primitives.h"
+
+namespace corvanite {
+
+Color TemperatureColor(int32_t temperatureC) {
+    if (temperatureC > 65) {
+        return COLOR_CRIT;
+    }
+    return temperatureC > 55 ? COLOR_WARN : COLOR_TEXT;
+}
+
+Color LifeRemainingColor(int32_t lifeRemaining) {
+    if (lifeRemaining < 10) {
+        return COLOR_CRIT;
+    }
+    return lifeRemaining < 25 ? COLOR_WARN : COLOR_GOOD;
+}
+
+namespace {
+
+// The sheet's drawing position: a fixed left edge and a top that only grows.
+struct Sheet {
+    DisplayList& dc;
+    Rect content;
+    int32_t x;
+    int32_t y;
+
+    void Section(std::u16string_view title) {
+        const int32_t right = content.right - 12;
+        FillSolidRect(dc, Rect{x, y, right, y + 20}, COLOR_PANEL_BG);
+        DrawLine(dc, Point{x, y + 20}, Point{right, y + 20}, COLOR_ACCENT);
+        DrawTextAt(dc, x + 8, y + 2, title, COLOR_ACCENT);
+        y += 24;
+    }
+
+    void Row(std::u16string_view label, std::u16string_view value, Color color) {
+        DrawTextInRect(dc, Rect{x + 8, y, x + 160, y + 20}, label, COLOR_TEXT_DIM, FONT_MAIN,
+                       ALIGN_LEFT);
+        DrawTextInRect(dc, Rect{x + 164, y, content.right - 22, y + 20}, value, color, FONT_MAIN,
+                       ALIGN_LEFT);
+        y += 22;
+    }
+};
+
+std::u16string_view OrDash(std::u16string_view text) {
+    return text.empty() ? u"-" : text;
+}
+
+constexpr int32_t SECTION_GAP = 8;
+constexpr int NVME_WARNING_ROWS = 5;
+
+}  // namespace
+
+void DrawDiskInfoView(DisplayList& dc, Rect content) {
+    const std::vector<DriveInfo>& drives = appState.drives;
+    if (drives.empty()) {
+        DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
+                       ALIGN_CENTER);
+        return;
+    }
+    const int32_t selected = appState.selectedDrive.load();
+    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < drives.size();
+    const DriveInfo& d = drives[inRange ? static_cast<size_t>(selected) : 0];
+
+    Sheet sheet{dc, content, content.left + 12, content.top + 12};
+    std::u16string scratch;
+    scratch.reserve(32);
+
+    sheet.Section(u">> DEVICE IDENTITY");
+    sheet.Row(u"Model", OrDash(d.model.view()), COLOR_TEXT);
+    sheet.Row(u"Serial", OrDash(d.serial.view()), COLOR_TEXT);
+    sheet.Row(u"Firmware", OrDash(d.firmware.view()), COLOR_TEXT);
+    sheet.Row(u"Path", d.devicePath.view(), COLOR_TEXT);
+
+    sheet.y += SECTION_GAP;
+    sheet.Section(u">> STORAGE CAPACITY");
+    sheet.Row(u"Total Size", FormatCapacity(d.sizeBytes), COLOR_TEXT);
+    AppendUnsigned(scratch, d.sizeBytes);
+    scratch += u" bytes";
+    sheet.Row(u"Raw Bytes", scratch, COLOR_TEXT);
+
+    sheet.y += SECTION_GAP;
+    sheet.Section(u">> INTERFACE");
+    sheet.Row(u"Bus Type", d.busName.view(), COLOR_TEXT);
+    sheet.Row(u"Drive Type", MediaWord(d.mediaType), COLOR_TEXT);
+
+    sheet.y += SECTION_GAP;
+    sheet.Section(u">> HEALTH SUMMARY");
+    const Color health = HealthColor(d.health);
+    sheet.Row(u"Status", HealthWord(d.health), health);
+    sheet.Row(u"Details", OrDash(d.healthDetails.view()), health);
+    if (d.temperatureC > 0) {
+        scratch.clear();
+        AppendSigned(scratch, d.temperatureC);
+        scratch += u" C";
+        sheet.Row(u"Temperature", scratch, TemperatureColor(d.temperatureC));
+    }
+    if (d.lifeRemaining >= 0) {
+        scratch.clear();
+        AppendSigned(scratch, d.lifeRemaining);
+        scratch += u'%';
+        sheet.Row(u"Life Remaining", scratch, LifeRemainingColor(d.lifeRemaining));
+    }
+
+    // Rows below the content rectangle are not clipped here; the status bar covers them.
+    if (d.smartSource == SOURCE_NVME && d.nvmeCriticalWarning != 0) {
+        sheet.y += SECTION_GAP;
+        sheet.Section(u">> NVMe CRITICAL WARNINGS");
+        for (int bit = 0; bit < NVME_WARNING_ROWS; ++bit) {
+            if ((d.nvmeCriticalWarning & (1u << bit)) != 0) {
+                // Bit 3: the drive went read-only, a warning; the others are critical.
+                sheet.Row(u"", CriticalWarningText(bit), bit == 3 ? COLOR_WARN : COLOR_CRIT);
+            }
+        }
+    }
+}
+
+}  // namespace corvanite

@@ -1,0 +1,109 @@
+#include "ui/drive_list.h"
+
+#include "app/app_state.h"
+#include "text/text_format.h"
+#include "ui/buttons.h"
+#include "ui/primitives.h"
+
+namespace corvanite {
+
+std::u16string ShortenModel(std::u16string_view model) {
+    if (model.size() <= DRIVE_CARD_MODEL_MAX) {
+        return std::u16string(model);
+    }
+    size_t keep = DRIVE_CARD_MODEL_KEEP;
+    // Never leave the first half of a surrogate pair alone at the cut.
+    if (model[keep - 1] >= 0xD800 && model[keep - 1] <= 0xDBFF) {
+        --keep;
+    }
+    std::u16string shown(model.substr(0, keep));
+    shown += u"..";
+    return shown;
+}
+
+std::u16string_view DriveCardHealthWord(HealthStatus health) {
+    if (health == HEALTH_UNKNOWN) {
+        return u"-- N/A --";
+    }
+    return HealthWord(health);
+}
+
+namespace {
+
+void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& drive, bool selected,
+                   bool hovered, std::u16string& scratch) {
+    const int32_t left = panel.left;
+    const int32_t right = panel.right;
+    const Color health = HealthColor(drive.health);
+
+    if (selected) {
+        FillSolidRect(dc, Rect{left, y, right, y + DRIVE_CARD_HEIGHT}, COLOR_ROW_SELECTED);
+        FillSolidRect(dc, Rect{left, y, left + 3, y + DRIVE_CARD_HEIGHT}, COLOR_ACCENT);
+    } else {
+        FillSolidRect(dc, Rect{left, y, right, y + DRIVE_CARD_HEIGHT},
+                      hovered ? COLOR_ROW_HOVER : COLOR_SURFACE);
+    }
+    FillSolidRect(dc, Rect{left + 8, y + 67, right - 8, y + 68}, COLOR_SEPARATOR);
+    FillSolidRect(dc, Rect{left + 12, y + 10, left + 20, y + 18}, health);
+
+    scratch.clear();
+    scratch.push_back(u'[');
+    AppendSigned(scratch, drive.driveNumber);
+    scratch += u']';
+    DrawTextAt(dc, left + 24, y + 8, scratch, COLOR_ACCENT);
+
+    const Rect badge{right - 46, y + 6, right - 6, y + 22};
+    DrawBorderedRect(dc, badge, COLOR_BUTTON_BG, COLOR_BORDER);
+    DrawTextInRect(dc, badge, MediaWord(drive.mediaType), COLOR_TEXT_SECONDARY, FONT_MAIN,
+                   ALIGN_CENTER);
+
+    DrawTextAt(dc, left + 10, y + 24, ShortenModel(drive.model.view()), COLOR_TEXT);
+
+    scratch.clear();
+    scratch += FormatCapacity(drive.sizeBytes);
+    scratch += u"  ";
+    scratch += drive.busName.view();
+    DrawTextAt(dc, left + 10, y + 40, scratch, COLOR_TEXT_SECONDARY);
+
+    DrawTextInRect(dc, Rect{left + 10, y + 50, right - 10, y + 66},
+                   DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
+}
+
+}  // namespace
+
+void DrawDriveList(DisplayList& dc, Rect panel) {
+    const int32_t left = panel.left;
+    const int32_t top = panel.top;
+    const int32_t right = panel.right;
+
+    FillSolidRect(dc, Rect{left, top, right, top + DRIVE_LIST_HEADER_HEIGHT}, COLOR_PANEL_BG);
+    DrawLine(dc, Point{left, top + 27}, Point{right, top + 27}, COLOR_ACCENT_ALT);
+    DrawTextInRect(dc, Rect{left + 10, top, right, top + DRIVE_LIST_HEADER_HEIGHT}, u"[DRIVES]",
+                   COLOR_ACCENT_ALT, FONT_MAIN, ALIGN_LEFT);
+
+    const std::vector<DriveInfo>& drives = appState.drives;
+    if (drives.empty()) {
+        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 88}, u"No drives found",
+                       COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
+    }
+
+    // The list neither scrolls nor clips: cards below the button or the panel are painted
+    // over by the button here and by the status bar afterwards.
+    const int32_t selected = appState.selectedDrive.load();
+    std::u16string scratch;
+    scratch.reserve(64);
+    int32_t y = top + DRIVE_LIST_HEADER_HEIGHT;
+    for (size_t i = 0; i < drives.size(); ++i, y += DRIVE_CARD_HEIGHT) {
+        const auto row = static_cast<int32_t>(i);
+        DrawDriveCard(dc, panel, y, drives[i], row == selected, row == appState.hoverDriveRow,
+                      scratch);
+    }
+
+    const bool scanning = appState.scanning.load();
+    const Rect button{left + 10, panel.bottom - 40, right - 10, panel.bottom - 10};
+    DrawButton(dc, button, scanning ? u"[SCANNING...]" : u"[REFRESH]", BTN_REFRESH, COLOR_ACCENT,
+               !scanning);
+    RegisterButton(BTN_REFRESH, button);
+}
+
+}  // namespace corvanite

@@ -1,0 +1,59 @@
+#include "ui/frame.h"
+
+#include "app/app_state.h"
+#include "ui/disk_info_view.h"
+#include "ui/drive_list.h"
+#include "ui/primitives.h"
+#include "ui/scan_repair_view.h"
+#include "ui/smart_view.h"
+#include "ui/status_bar.h"
+#include "ui/tab_bar.h"
+#include "ui/title_bar.h"
+
+namespace corvanite {
+
+FrameLayout ComputeFrameLayout(int32_t width, int32_t height) {
+    FrameLayout layout;
+    layout.client = Rect{0, 0, width, height};
+    layout.titleBar = Rect{1, 1, width - 1, 37};
+    layout.driveList = Rect{1, 37, 221, height - 29};
+    layout.tabBar = Rect{222, 37, width - 1, 73};
+    layout.content = Rect{228, 79, width - 7, height - 35};
+    layout.statusBar = Rect{1, height - 29, width - 1, height - 1};
+    return layout;
+}
+
+void BuildFrame(DisplayList& list, int width, int height) {
+    const FrameLayout layout = ComputeFrameLayout(width, height);
+    list.Clear();
+
+    FillSolidRect(list, layout.client, COLOR_WINDOW_BG);
+    appState.buttons.clear();
+    DrawOutlineRect(list, layout.client, COLOR_ACCENT);
+    DrawTitleBar(list, layout.titleBar);
+
+    // The panel fill stops at x = 220, so the divider at x = 221 stays.
+    DrawLine(list, Point{layout.driveList.right, layout.driveList.top},
+             Point{layout.driveList.right, layout.driveList.bottom}, COLOR_BORDER);
+    FillSolidRect(list, layout.driveList, COLOR_SURFACE);
+    DrawDriveList(list, layout.driveList);
+
+    DrawTabBar(list, layout.tabBar);
+    switch (appState.activeTab) {
+        case TAB_SMART:
+            DrawSmartView(list, layout.content);
+            break;
+        case TAB_DISK_INFO:
+            DrawDiskInfoView(list, layout.content);
+            break;
+        case TAB_SCAN_REPAIR:
+            DrawScanRepairView(list, layout.content);
+            break;
+        default:
+            break;
+    }
+
+    DrawStatusBar(list, layout.statusBar);
+}
+
+}  // namespace corvanite

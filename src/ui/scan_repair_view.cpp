@@ -1,0 +1,105 @@
+#include "ui/scan_repair_view.h"
+
+#include <mutex>
+
+#include "app/app_state.h"
+#include "ui/buttons.h"
+#include "ui/primitives.h"
+
+namespace corvanite {
+
+Color OutputLineColor(std::u16string_view line) {
+    struct Keyword {
+        std::u16string_view word;
+        Color color;
+    };
+    static constexpr Keyword KEYWORDS[] = {
+        {u"error", COLOR_CRIT},   {u"Error", COLOR_CRIT},     {u"warning", COLOR_WARN},
+        {u"Warning", COLOR_WARN}, {u"corrected", COLOR_GOOD}, {u"fixed", COLOR_GOOD},
+    };
+    for (const Keyword& keyword : KEYWORDS) {
+        if (line.find(keyword.word) != std::u16string_view::npos) {
+            return keyword.color;
+        }
+    }
+    return COLOR_TEXT_SECONDARY;
+}
+
+int32_t OutputLinesThatFit(int32_t contentHeight) {
+    return (contentHeight - 150) / OUTPUT_LINE_HEIGHT;
+}
+
+void DrawScanRepairView(DisplayList& dc, Rect content) {
+    const int32_t l = content.left;
+    const int32_t t = content.top;
+    const int32_t r = content.right;
+    const int32_t b = content.bottom;
+
+    DrawBorderedRect(dc, Rect{l + 12, t + 12, r - 12, t + 66}, COLOR_PANEL_BG, COLOR_BORDER);
+    DrawTextAt(dc, l + 22, t + 18, u"TARGET VOLUME", COLOR_TEXT_DIM);
+    const Rect volumeBox{l + 22, t + 36, l + 132, t + 56};
+    DrawBorderedRect(dc, volumeBox, COLOR_BUTTON_BG, COLOR_ACCENT);
+    DrawTextInRect(dc, volumeBox, appState.targetVolume.view(), COLOR_ACCENT, FONT_LARGE,
+                   ALIGN_CENTER);
+    DrawTextAt(dc, l + 140, t + 40, u"<- Press A-Z to change volume letter", COLOR_TEXT_DIM);
+
+    // One reading of the flag for the whole paint.
+    const bool running = appState.chkdskRunning.load();
+
+    const Rect readOnly{l + 12, t + 74, l + 172, t + 104};
+    const Rect fix{l + 182, t + 74, l + 342, t + 104};
+    const Rect cancel{r - 132, t + 74, r - 12, t + 104};
+    DrawButton(dc, readOnly, u"[SCAN READ-ONLY]", BTN_SCAN_READONLY, COLOR_ACCENT, !running);
+    DrawButton(dc, fix, u"[SCAN + FIX]", BTN_SCAN_FIX, COLOR_WARN, !running);
+    DrawButton(dc, cancel, u"[CANCEL]", BTN_CANCEL, COLOR_CRIT, running);
+    // Registered enabled or not; the window decides whether a click acts.
+    RegisterButton(BTN_SCAN_READONLY, readOnly);
+    RegisterButton(BTN_SCAN_FIX, fix);
+    RegisterButton(BTN_CANCEL, cancel);
+
+    DrawBorderedRect(dc, Rect{l + 12, t + 112, r - 12, b - 12}, COLOR_PANEL_BG, COLOR_SEPARATOR);
+    FillSolidRect(dc, Rect{l + 12, t + 112, r - 12, t + 134}, COLOR_SURFACE);
+    DrawTextAt(dc, l + 20, t + 116, u">> CHKDSK OUTPUT", COLOR_TEXT_DIM);
+    if (running) {
+        DrawTextAt(dc, r - 34, t + 116, SPINNER_FRAMES[(appState.tickCount / 3) % 4], COLOR_ACCENT);
+    }
+
+    std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
+    const std::vector<std::u16string>& lines = appState.chkdskLines;
+    const auto count = static_cast<int32_t>(lines.size());
+    const int32_t fit = OutputLinesThatFit(b - t);
+    appState.chkdskScrollMax = count - fit > 0 ? count - fit : 0;
+    if (appState.chkdskScroll > appState.chkdskScrollMax) {
+        appState.chkdskScroll = appState.chkdskScrollMax;
+    }
+    if (appState.chkdskScroll < 0) {
+        appState.chkdskScroll = 0;
+    }
+    if (running) {
+        // While a check runs the view always shows the newest lines.
+        appState.chkdskScroll = appState.chkdskScrollMax;
+    }
+
+    // Only the lines that fit whole above the clip bottom are drawn.
+    PushClip(dc, Rect{l + 14, t + 134, r - 14, b - 14});
+    for (int32_t i = appState.chkdskScroll; i < count; ++i) {
+        const int32_t k = i - appState.chkdskScroll;
+        if (t + 154 + OUTPUT_LINE_HEIGHT * k > b - 14) {
+            break;
+        }
+        const std::u16string& line = lines[static_cast<size_t>(i)];
+        DrawTextAt(dc, l + 20, t + 136 + OUTPUT_LINE_HEIGHT * k, line, OutputLineColor(line));
+    }
+    PopClip(dc);
+
+    if (!running && appState.chkdskResultReady) {
+        const Rect strip{l + 14, b - 34, r - 14, b - 14};
+        FillSolidRect(dc, strip, COLOR_SURFACE);
+        const Color color = !appState.chkdskExitNonZero ? COLOR_GOOD
+                            : appState.chkdskFixed      ? COLOR_WARN
+                                                        : COLOR_CRIT;
+        DrawTextInRect(dc, strip, appState.chkdskResultText, color, FONT_MAIN, ALIGN_LEFT);
+    }
+}
+
+}  // namespace corvanite

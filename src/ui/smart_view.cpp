@@ -1,0 +1,271 @@
+#include "ui/smart_view.h"
+
+#include <string>
+
+#include "app/app_state.h"
+#include "text/text_format.h"
+#include "ui/buttons.h"
+#include "ui/primitives.h"
+
+namespace corvanite {
+
+SmartViewLayout ComputeSmartViewLayout(Rect content) {
+    SmartViewLayout layout;
+    layout.card = Rect{content.left + 12, content.top + 12, content.right - 12, content.top + 92};
+    const int32_t y0 = layout.card.bottom + 10;
+    layout.tableX = content.left + 12;
+    layout.tableWidth = content.right - content.left - 38;
+    const int32_t tableRight = layout.tableX + layout.tableWidth;
+    layout.tableHeader = Rect{layout.tableX, y0, tableRight, y0 + 22};
+    layout.bodyTop = y0 + 22;
+    layout.bodyBottom = content.bottom - 54;
+    layout.bodyHeight = layout.bodyBottom - layout.bodyTop;
+    layout.visibleRows = layout.bodyHeight / SMART_ROW_HEIGHT;
+    layout.scrollTrack = Rect{tableRight + 2, layout.bodyTop, tableRight + 12, layout.bodyBottom};
+    layout.exportButton =
+        Rect{content.right - 152, content.bottom - 38, content.right - 22, content.bottom - 8};
+    return layout;
+}
+
+namespace {
+
+// Edges of the table's columns, as offsets from the table's left edge X (fromRight false) or
+// from its right edge X + D (fromRight true).
+struct Edge {
+    bool fromRight;
+    int32_t offset;
+};
+
+struct Column {
+    std::u16string_view title;
+    TextAlign titleAlign;
+    Edge titleLeft, titleRight;
+    Edge cellLeft, cellRight;
+    TextAlign cellAlign;
+};
+
+enum ColumnIndex { COL_ID, COL_NAME, COL_CUR, COL_WST, COL_THR, COL_RAW, COL_STATUS, COL_COUNT };
+
+constexpr Column COLUMNS[COL_COUNT] = {
+    {u"ID", ALIGN_CENTER, {false, 2}, {false, 32}, {false, 3}, {false, 33}, ALIGN_CENTER},
+    {u"ATTRIBUTE NAME",
+     ALIGN_LEFT,
+     {false, 36},
+     {true, -268},
+     {false, 37},
+     {true, -267},
+     ALIGN_LEFT},
+    {u"CUR", ALIGN_CENTER, {true, -264}, {true, -230}, {true, -263}, {true, -229}, ALIGN_CENTER},
+    {u"WST", ALIGN_CENTER, {true, -226}, {true, -192}, {true, -225}, {true, -191}, ALIGN_CENTER},
+    {u"THR", ALIGN_CENTER, {true, -188}, {true, -154}, {true, -187}, {true, -153}, ALIGN_CENTER},
+    {u"RAW VALUE", ALIGN_CENTER, {true, -150}, {true, -74}, {true, -149}, {true, -73}, ALIGN_RIGHT},
+    {u"STATUS", ALIGN_CENTER, {true, -70}, {true, -2}, {true, -69}, {true, -1}, ALIGN_CENTER},
+};
+
+int32_t EdgeX(Edge edge, int32_t x, int32_t d) {
+    return (edge.fromRight ? x + d : x) + edge.offset;
+}
+
+Rect TitleRect(const Column& column, int32_t x, int32_t d, int32_t y0) {
+    return Rect{EdgeX(column.titleLeft, x, d), y0 + 2, EdgeX(column.titleRight, x, d), y0 + 20};
+}
+
+Rect CellRect(const Column& column, int32_t x, int32_t d, int32_t rowTop) {
+    return Rect{EdgeX(column.cellLeft, x, d), rowTop + 1, EdgeX(column.cellRight, x, d),
+                rowTop + 19};
+}
+
+// One label / value line of the header card; each call moves down one line.
+struct CardLines {
+    DisplayList& dc;
+    int32_t labelX;
+    int32_t valueX;
+    int32_t cardRight;
+    int32_t y;
+
+    void Draw(std::u16string_view label, std::u16string_view value, Color valueColor) {
+        DrawTextInRect(dc, Rect{labelX, y, labelX + 75, y + 18}, label, COLOR_TEXT_DIM, FONT_MAIN,
+                       ALIGN_LEFT);
+        DrawTextInRect(dc, Rect{valueX, y, cardRight - 60, y + 18}, value, valueColor, FONT_MAIN,
+                       ALIGN_LEFT);
+        y += 18;
+    }
+};
+
+int32_t GaugePercent(HealthStatus health) {
+    switch (health) {
+        case HEALTH_GOOD:
+            return 100;
+        case HEALTH_WARN:
+            return 50;
+        default:
+            return 15;
+    }
+}
+
+std::u16string_view SourceTag(SmartSource source) {
+    switch (source) {
+        case SOURCE_ATA:
+            return u"[ATA]";
+        case SOURCE_NVME:
+            return u"[NVMe]";
+        default:
+            return u"[N/A]";
+    }
+}
+
+void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveInfo& drive,
+                    std::u16string& scratch) {
+    const Rect card = layout.card;
+    DrawBorderedRect(dc, card, COLOR_PANEL_BG, COLOR_BORDER);
+
+    CardLines lines{dc, card.left + 10, card.left + 90, card.right, card.top + 8};
+    lines.Draw(u"MODEL  :", drive.model.empty() ? u"Unknown" : drive.model.view(), COLOR_TEXT);
+    lines.Draw(u"SERIAL :", drive.serial.empty() ? u"N/A" : drive.serial.view(), COLOR_TEXT);
+
+    scratch.clear();
+    scratch += FormatCapacity(drive.sizeBytes);
+    scratch += u"  ";
+    scratch += drive.busName.view();
+    scratch += u"  ";
+    scratch += MediaWord(drive.mediaType);
+    lines.Draw(u"SIZE   :", scratch, COLOR_TEXT);
+
+    scratch.clear();
+    if (drive.temperatureC >= 1) {
+        AppendSigned(scratch, drive.temperatureC);
+        scratch += u" C  FW:";
+    } else {
+        scratch += u"N/A  FW:";
+    }
+    scratch += drive.firmware.empty() ? u"N/A" : drive.firmware.view();
+    lines.Draw(u"TEMP   :", scratch, drive.temperatureC > 55 ? COLOR_WARN : COLOR_TEXT);
+
+    const Color health = HealthColor(drive.health);
+    const int32_t x = card.right - 170;
+    DrawBarGauge(dc, x, card.top + 18, GaugePercent(drive.health), health);
+    DrawTextAt(dc, x, card.top + 32, HealthWord(drive.health), health);
+    DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
+}
+
+void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count) {
+    const int32_t maxScroll = appState.smartScrollMax;
+    const int32_t x = layout.tableX + layout.tableWidth;
+    FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
+    DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
+
+    int32_t thumb = layout.bodyHeight * layout.visibleRows / (count > 1 ? count : 1);
+    if (thumb < SMART_THUMB_MIN) {
+        thumb = SMART_THUMB_MIN;
+    }
+    const auto offset = static_cast<int32_t>(static_cast<float>(appState.smartScroll) /
+                                             static_cast<float>(maxScroll) *
+                                             static_cast<float>(layout.bodyHeight - thumb));
+    const int32_t top = layout.bodyTop + offset;
+    FillSolidRect(dc, Rect{x + 3, top, x + 11, top + thumb}, COLOR_BORDER);
+}
+
+void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const SmartAttribute& a,
+                      size_t index, int32_t y, std::u16string& scratch) {
+    const int32_t x = layout.tableX;
+    const int32_t d = layout.tableWidth;
+    FillSolidRect(dc, Rect{x, y, x + d, y + SMART_ROW_HEIGHT},
+                  index % 2 == 1 ? COLOR_ROW_ALT : COLOR_SURFACE);
+
+    const Color status = a.failing ? COLOR_CRIT : (a.warning ? COLOR_WARN : COLOR_GOOD);
+    if (a.failing || a.warning) {
+        FillSolidRect(dc, Rect{x, y, x + 2, y + SMART_ROW_HEIGHT}, status);
+    }
+
+    auto cell = [&](ColumnIndex column, std::u16string_view text, Color color) {
+        DrawTextInRect(dc, CellRect(COLUMNS[column], x, d, y), text, color, FONT_MAIN,
+                       COLUMNS[column].cellAlign);
+    };
+    // A value of 0 stands for none and shows as a dim "-".
+    auto number = [&](ColumnIndex column, uint8_t value, Color color) {
+        if (value == 0) {
+            cell(column, u"-", COLOR_TEXT_DIM);
+            return;
+        }
+        scratch.clear();
+        AppendUnsigned(scratch, value);
+        cell(column, scratch, color);
+    };
+
+    scratch.clear();
+    AppendHex(scratch, a.id, 2);
+    cell(COL_ID, scratch, COLOR_TEXT_DIM);
+    cell(COL_NAME, a.name.view(), COLOR_TEXT_SECONDARY);
+    number(COL_CUR, a.current, COLOR_TEXT);
+    number(COL_WST, a.worst, COLOR_TEXT_SECONDARY);
+    number(COL_THR, a.threshold, COLOR_TEXT_DIM);
+    scratch.clear();
+    AppendUnsigned(scratch, AttributeRawValue(a));
+    cell(COL_RAW, scratch, COLOR_TEXT_SECONDARY);
+    cell(COL_STATUS, a.failing ? u"[FAIL]" : (a.warning ? u"[WARN]" : u"[ OK ]"), status);
+}
+
+}  // namespace
+
+void DrawSmartView(DisplayList& dc, Rect content) {
+    const std::vector<DriveInfo>& drives = appState.drives;
+    if (drives.empty()) {
+        DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
+                       ALIGN_CENTER);
+        return;
+    }
+    const int32_t selected = appState.selectedDrive.load();
+    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < drives.size();
+    const DriveInfo& drive = drives[inRange ? static_cast<size_t>(selected) : 0];
+
+    const SmartViewLayout layout = ComputeSmartViewLayout(content);
+    std::u16string scratch;
+    scratch.reserve(64);
+    DrawHeaderCard(dc, layout, drive, scratch);
+
+    const int32_t x = layout.tableX;
+    const int32_t d = layout.tableWidth;
+    const int32_t y0 = layout.tableHeader.top;
+    if (!drive.smartAvailable) {
+        const Rect notice{x, y0, content.right - 12, y0 + 36};
+        DrawBorderedRect(dc, notice, COLOR_PANEL_BG, COLOR_WARN);
+        DrawTextInRect(dc, notice, u"SMART data unavailable", COLOR_WARN, FONT_MAIN, ALIGN_CENTER);
+        return;
+    }
+
+    FillSolidRect(dc, layout.tableHeader, COLOR_PANEL_BG);
+    DrawOutlineRect(dc, layout.tableHeader, COLOR_BORDER);
+    for (const Column& column : COLUMNS) {
+        DrawTextInRect(dc, TitleRect(column, x, d, y0), column.title, COLOR_TEXT_DIM, FONT_MAIN,
+                       column.titleAlign);
+    }
+
+    const auto count = static_cast<int32_t>(drive.attributes.size());
+    const int32_t overflow = count - layout.visibleRows;
+    appState.smartScrollMax = overflow > 0 ? overflow : 0;
+    if (appState.smartScroll > appState.smartScrollMax) {
+        appState.smartScroll = appState.smartScrollMax;
+    }
+    if (appState.smartScroll < 0) {
+        appState.smartScroll = 0;
+    }
+    if (appState.smartScrollMax > 0) {
+        DrawScrollBar(dc, layout, count);
+    }
+
+    PushClip(dc, Rect{x, layout.bodyTop, x + d, layout.bodyBottom});
+    for (int32_t i = appState.smartScroll; i < count; ++i) {
+        const int32_t y = layout.bodyTop + SMART_ROW_HEIGHT * (i - appState.smartScroll);
+        if (y + SMART_ROW_HEIGHT > layout.bodyBottom) {
+            break;
+        }
+        const auto index = static_cast<size_t>(i);
+        DrawAttributeRow(dc, layout, drive.attributes[index], index, y, scratch);
+    }
+    PopClip(dc);
+
+    DrawButton(dc, layout.exportButton, u"[EXPORT REPORT]", BTN_EXPORT, COLOR_ACCENT_ALT, true);
+    RegisterButton(BTN_EXPORT, layout.exportButton);
+}
+
+}  // namespace corvanite

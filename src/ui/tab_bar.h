@@ -1,0 +1,18 @@
+// The three tabs above the content area; their rectangles go to appState.tabRects.
+#pragma once
+
+#include <string_view>
+
+#include "app/app_state.h"
+#include "ui/display_list.h"
+
+namespace corvanite {
+
+// Indexed by tab id.
+inline constexpr std::u16string_view TAB_CAPTIONS[TAB_COUNT] = {u"SMART DATA", u"DISK INFO",
+                                                                u"SCAN/REPAIR"};
+
+// Paints the bar and stores the three tab rectangles of this paint in appState.tabRects.
+void DrawTabBar(DisplayList& dc, Rect bar);
+
+}  // namespace corvanite
