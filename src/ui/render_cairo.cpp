@@ -1,0 +1,375 @@
+#include "ui/render_cairo.h"
+
+#include <pango/pangocairo.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "text/utf.h"
+#include "ui/frame.h"
+
+namespace corvanite {
+namespace {
+
+// The fixed-pitch face, found through fontconfig; "monospace" is fontconfig's own choice when
+// the DejaVu package is missing.
+constexpr const char* FONT_FAMILY = "DejaVu Sans Mono,monospace";
+
+void SetColor(cairo_t* cr, Color color) {
+    cairo_set_source_rgb(cr, static_cast<double>((color >> 16) & 0xFF) / 255.0,
+                         static_cast<double>((color >> 8) & 0xFF) / 255.0,
+                         static_cast<double>(color & 0xFF) / 255.0);
+}
+
+// Fills columns left..right-1 and rows top..bottom-1; nothing when right <= left or
+// bottom <= top.
+void FillPixels(cairo_t* cr, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (right <= left || bottom <= top) {
+        return;
+    }
+    cairo_rectangle(cr, left, top, right - left, bottom - top);
+    cairo_fill(cr);
+}
+
+// The pixels a 1-pixel pen paints from `from` towards `to`, the end point excluded. Horizontal
+// and vertical lines are exact; any other slope steps along its major axis and takes the nearest
+// pixel of the minor one.
+void DrawLinePixels(cairo_t* cr, Point from, Point to) {
+    if (from.y == to.y) {
+        if (to.x > from.x) {
+            FillPixels(cr, from.x, from.y, to.x, from.y + 1);
+        } else if (to.x < from.x) {
+            FillPixels(cr, to.x + 1, from.y, from.x + 1, from.y + 1);
+        }
+        return;
+    }
+    if (from.x == to.x) {
+        if (to.y > from.y) {
+            FillPixels(cr, from.x, from.y, from.x + 1, to.y);
+        } else {
+            FillPixels(cr, from.x, to.y + 1, from.x + 1, from.y + 1);
+        }
+        return;
+    }
+    const int64_t dx = static_cast<int64_t>(to.x) - from.x;
+    const int64_t dy = static_cast<int64_t>(to.y) - from.y;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    const int64_t steps = adx > ady ? adx : ady;
+    for (int64_t i = 0; i < steps; ++i) {
+        // Rounded position along the minor axis, halves away from the start.
+        const int64_t x = from.x + (2 * dx * i + (dx < 0 ? -steps : steps)) / (2 * steps);
+        const int64_t y = from.y + (2 * dy * i + (dy < 0 ? -steps : steps)) / (2 * steps);
+        cairo_rectangle(cr, static_cast<double>(x), static_cast<double>(y), 1, 1);
+    }
+    cairo_fill(cr);
+}
+
+// A solid fill as GDI's FillRect makes it: an inverted side covers the columns (or rows) from
+// right+1 up to left, the mirror of the usual right-exclusive span.
+void FillRectPixels(cairo_t* cr, Rect rect) {
+    if (rect.right < rect.left) {
+        rect = Rect{rect.right + 1, rect.top, rect.left + 1, rect.bottom};
+    }
+    if (rect.bottom < rect.top) {
+        rect = Rect{rect.left, rect.bottom + 1, rect.right, rect.top + 1};
+    }
+    FillPixels(cr, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+// The rectangle with its corners in order, as GDI takes the corners of an outline or a clip.
+Rect Normalized(Rect rect) {
+    return Rect{rect.left < rect.right ? rect.left : rect.right,
+                rect.top < rect.bottom ? rect.top : rect.bottom,
+                rect.left < rect.right ? rect.right : rect.left,
+                rect.top < rect.bottom ? rect.bottom : rect.top};
+}
+
+// Columns left and right-1, rows top and bottom-1: the closed path through the four corner
+// pixels, so a 1 x 1 rectangle (whose path has no length) paints nothing.
+void DrawOutlinePixels(cairo_t* cr, Rect rect) {
+    const Rect sorted = Normalized(rect);
+    const int32_t left = sorted.left;
+    const int32_t top = sorted.top;
+    const int32_t right = sorted.right;
+    const int32_t bottom = sorted.bottom;
+    if (right <= left || bottom <= top || (right - left == 1 && bottom - top == 1)) {
+        return;
+    }
+    FillPixels(cr, left, top, right, top + 1);
+    FillPixels(cr, left, bottom - 1, right, bottom);
+    FillPixels(cr, left, top + 1, left + 1, bottom - 1);
+    FillPixels(cr, right - 1, top + 1, right, bottom - 1);
+}
+
+// One Pango layout per font, kept for the thread's later frames: making layouts and loading the
+// faces is most of the cost of a frame's text.
+struct FontLayout {
+    PangoLayout* layout = nullptr;
+    int32_t lineHeight = 0;  // ascent + descent in pixels: the height DrawTextW centres
+};
+
+struct TextRenderer {
+    PangoContext* context = nullptr;
+    int dpi = 0;
+    FontLayout fonts[2];
+    std::string utf8;  // the text being drawn, reused
+
+    TextRenderer() = default;
+    TextRenderer(const TextRenderer&) = delete;
+    TextRenderer& operator=(const TextRenderer&) = delete;
+    ~TextRenderer() { Release(); }
+
+    void Release() {
+        for (FontLayout& font : fonts) {
+            if (font.layout != nullptr) {
+                g_object_unref(font.layout);
+            }
+            font = FontLayout{};
+        }
+        if (context != nullptr) {
+            g_object_unref(context);
+            context = nullptr;
+        }
+    }
+
+    void Prepare(cairo_t* cr, int newDpi) {
+        if (context == nullptr || dpi != newDpi) {
+            Release();
+            dpi = newDpi;
+            context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+            // Grey antialiasing with hinted outlines and whole-pixel advances: crisp glyphs on a
+            // fixed grid of character cells.
+            cairo_font_options_t* options = cairo_font_options_create();
+            cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+            cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+            pango_cairo_context_set_font_options(context, options);
+            cairo_font_options_destroy(options);
+            pango_cairo_context_set_resolution(context, dpi);
+            pango_cairo_update_context(cr, context);
+            const int points[2] = {FONT_MAIN_POINTS, FONT_LARGE_POINTS};
+            for (int i = 0; i < 2; ++i) {
+                PangoFontDescription* description = pango_font_description_from_string("");
+                pango_font_description_set_family(description, FONT_FAMILY);
+                pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
+                // The size is the character height in pixels, as a negative lfHeight gives.
+                pango_font_description_set_absolute_size(
+                    description, FontPixelHeight(points[i], dpi) * PANGO_SCALE);
+                FontLayout& font = fonts[i];
+                font.layout = pango_layout_new(context);
+                pango_layout_set_font_description(font.layout, description);
+                pango_font_description_free(description);
+                // Line breaks are drawn as characters: texts are single lines (top-centred
+                // texts are cut into lines here before they reach Pango).
+                pango_layout_set_single_paragraph_mode(font.layout, TRUE);
+                pango_layout_set_text(font.layout, "X", 1);
+                int width = 0;
+                int height = 0;
+                pango_layout_get_pixel_size(font.layout, &width, &height);
+                font.lineHeight = height;
+            }
+        } else {
+            pango_cairo_update_context(cr, context);
+        }
+    }
+
+    FontLayout& Font(FontId id) { return fonts[id == FONT_LARGE ? 1 : 0]; }
+
+    // Sets the layout's text; returns its width in pixels. Control characters (a line break in
+    // a single-line text, a tab) take a blank cell instead of Pango's visible symbols.
+    int32_t Measure(PangoLayout* layout, std::u16string_view text) {
+        utf8.clear();
+        AppendUtf8(utf8, text);
+        for (char& c : utf8) {
+            if (static_cast<unsigned char>(c) < 0x20) {
+                c = ' ';
+            }
+        }
+        pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+        int width = 0;
+        int height = 0;
+        pango_layout_get_pixel_size(layout, &width, &height);
+        return width;
+    }
+};
+
+TextRenderer& ThreadTextRenderer() {
+    thread_local TextRenderer renderer;
+    return renderer;
+}
+
+void ShowLayout(cairo_t* cr, PangoLayout* layout, int32_t x, int32_t y) {
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, layout);
+}
+
+// The text up to its first NUL, as a NUL-terminated string would be read.
+std::u16string_view UpToNul(std::u16string_view text) {
+    const size_t end = text.find(u'\0');
+    return end == std::u16string_view::npos ? text : text.substr(0, end);
+}
+
+void DrawTextAtPoint(cairo_t* cr, TextRenderer& renderer, const DrawOp& op,
+                     std::u16string_view text) {
+    text = UpToNul(text);
+    if (text.empty()) {
+        return;
+    }
+    PangoLayout* layout = renderer.Font(op.font).layout;
+    renderer.Measure(layout, text);
+    ShowLayout(cr, layout, op.rect.left, op.rect.top);
+}
+
+// The placement DrawTextW gives: one line vertically centred on the line height (left, centred
+// or at the right edge), or lines from the top each centred on its own; clipped to the rect.
+void DrawTextInRectangle(cairo_t* cr, TextRenderer& renderer, const DrawOp& op,
+                         std::u16string_view text) {
+    const Rect& rect = op.rect;
+    text = UpToNul(text);
+    if (text.empty() || rect.right <= rect.left || rect.bottom <= rect.top) {
+        return;
+    }
+    FontLayout& font = renderer.Font(op.font);
+    cairo_save(cr);
+    cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+    cairo_clip(cr);
+    if (op.align == ALIGN_TOP_CENTER) {
+        int32_t y = rect.top;
+        size_t start = 0;
+        while (start <= text.size() && y < rect.bottom) {
+            size_t end = text.find_first_of(u"\r\n", start);
+            if (end == std::u16string_view::npos) {
+                end = text.size();
+            }
+            const std::u16string_view line = text.substr(start, end - start);
+            if (!line.empty()) {
+                const int32_t width = renderer.Measure(font.layout, line);
+                ShowLayout(cr, font.layout, rect.left + (rect.Width() - width) / 2, y);
+            }
+            y += font.lineHeight;
+            if (end == text.size()) {
+                break;
+            }
+            // "\r\n" is one break; a lone "\r" or "\n" is one too.
+            start = end + 1;
+            if (text[end] == u'\r' && start < text.size() && text[start] == u'\n') {
+                ++start;
+            }
+        }
+    } else {
+        const int32_t width = renderer.Measure(font.layout, text);
+        int32_t x = rect.left;
+        if (op.align == ALIGN_CENTER) {
+            x = rect.left + (rect.Width() - width) / 2;
+        } else if (op.align == ALIGN_RIGHT) {
+            x = rect.right - width;
+        }
+        ShowLayout(cr, font.layout, x, rect.top + (rect.Height() - font.lineHeight) / 2);
+    }
+    cairo_restore(cr);
+}
+
+void PushClip(cairo_t* cr, Rect rect) {
+    cairo_save(cr);
+    rect = Normalized(rect);
+    if (rect.right <= rect.left || rect.bottom <= rect.top) {
+        cairo_rectangle(cr, 0, 0, 0, 0);  // nothing is drawn until the matching pop
+    } else {
+        cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+    }
+    cairo_clip(cr);
+}
+
+}  // namespace
+
+int FontPixelHeight(int points, int dpi) {
+    const int64_t product = static_cast<int64_t>(points) * dpi;
+    const int64_t rounded = product >= 0 ? (product + 36) / 72 : (product - 36) / 72;
+    return static_cast<int>(rounded);
+}
+
+void RenderDisplayList(cairo_t* cr, const DisplayList& list, int dpi) {
+    TextRenderer& text = ThreadTextRenderer();
+    cairo_save(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    text.Prepare(cr, dpi);
+    int clipDepth = 0;
+    for (const DrawOp& op : list.ops) {
+        switch (op.kind) {
+            case DrawKind::FILL:
+                SetColor(cr, op.color);
+                FillRectPixels(cr, op.rect);
+                break;
+            case DrawKind::LINE:
+                SetColor(cr, op.color);
+                DrawLinePixels(cr, Point{op.rect.left, op.rect.top},
+                               Point{op.rect.right, op.rect.bottom});
+                break;
+            case DrawKind::OUTLINE:
+                SetColor(cr, op.color);
+                DrawOutlinePixels(cr, op.rect);
+                break;
+            case DrawKind::TEXT_AT:
+                SetColor(cr, op.color);
+                DrawTextAtPoint(cr, text, op, list.TextOf(op));
+                break;
+            case DrawKind::TEXT_IN_RECT:
+                SetColor(cr, op.color);
+                DrawTextInRectangle(cr, text, op, list.TextOf(op));
+                break;
+            case DrawKind::CLIP_PUSH:
+                PushClip(cr, op.rect);
+                ++clipDepth;
+                break;
+            case DrawKind::CLIP_POP:
+                // A pop without its push is ignored: it cannot widen the caller's own clip.
+                if (clipDepth > 0) {
+                    cairo_restore(cr);
+                    --clipDepth;
+                }
+                break;
+        }
+    }
+    for (; clipDepth > 0; --clipDepth) {
+        cairo_restore(cr);
+    }
+    cairo_restore(cr);
+}
+
+cairo_surface_t* RenderDisplayListToSurface(const DisplayList& list, int width, int height,
+                                            int dpi) {
+    if (width <= 0 || height <= 0) {
+        return nullptr;
+    }
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_t* cr = cairo_create(surface);
+    RenderDisplayList(cr, list, dpi);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    return surface;
+}
+
+bool RenderDisplayListToPng(const DisplayList& list, int width, int height, const char* path) {
+    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height);
+    if (surface == nullptr) {
+        return false;
+    }
+    const bool written = cairo_surface_write_to_png(surface, path) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return written;
+}
+
+bool RenderFrameToPng(int width, int height, const char* path) {
+    DisplayList list;
+    BuildFrame(list, width, height);
+    return RenderDisplayListToPng(list, width, height, path);
+}
+
+}  // namespace corvanite

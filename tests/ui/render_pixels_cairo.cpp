@@ -1,0 +1,128 @@
+// The pixel tests' renderer on Linux (Cairo and Pango), and what only the Cairo renderer has:
+// the font size rule, the PNG file and the caller's context left as it was.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "render_pixels.h"
+#include "ui/primitives.h"
+#include "ui/render_cairo.h"
+
+namespace corvanite::test {
+
+RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height) {
+    RenderedImage image;
+    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height);
+    if (surface == nullptr) {
+        ADD_FAILURE() << "no surface";
+        return image;
+    }
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int32_t y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+        for (int32_t x = 0; x < width; ++x) {
+            image.pixels[static_cast<size_t>(y * width + x)] = row[x] & 0xFFFFFF;
+        }
+    }
+    cairo_surface_destroy(surface);
+    return image;
+}
+
+namespace {
+
+TEST(RenderCairo, FontPixelHeightRoundsAsMulDiv) {
+    EXPECT_EQ(FontPixelHeight(10, 96), 13);  // 13.33
+    EXPECT_EQ(FontPixelHeight(12, 96), 16);
+    EXPECT_EQ(FontPixelHeight(10, 120), 17);  // 16.67
+    EXPECT_EQ(FontPixelHeight(12, 144), 24);
+    EXPECT_EQ(FontPixelHeight(9, 96), 12);  // exactly 12
+    EXPECT_EQ(FontPixelHeight(3, 12), 1);   // 0.5 rounds up
+}
+
+TEST(RenderCairo, TextFollowsTheResolution) {
+    DisplayList list;
+    DrawTextAt(list, 0, 0, u"HHHHHHHHHH", COLOR_TEXT);
+    cairo_surface_t* at96 = RenderDisplayListToSurface(list, 200, 40, 96);
+    cairo_surface_t* at144 = RenderDisplayListToSurface(list, 200, 40, 144);
+    ASSERT_NE(at96, nullptr);
+    ASSERT_NE(at144, nullptr);
+    // The rightmost inked column of the first row band: one and a half times further at 144.
+    auto rightmost = [](cairo_surface_t* surface) {
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        int32_t right = -1;
+        for (int32_t y = 0; y < 40; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+            for (int32_t x = 0; x < 200; ++x) {
+                if ((row[x] & 0xFFFFFF) != 0) {
+                    right = x > right ? x : right;
+                }
+            }
+        }
+        return right;
+    };
+    const int32_t right96 = rightmost(at96);
+    const int32_t right144 = rightmost(at144);
+    cairo_surface_destroy(at96);
+    cairo_surface_destroy(at144);
+    EXPECT_NEAR(right144, right96 * 3 / 2, 8);
+}
+
+TEST(RenderCairo, PngHoldsTheRenderedPixelsAndContextStateIsKept) {
+    DisplayList list;
+    FillSolidRect(list, Rect{0, 0, 20, 10}, COLOR_WINDOW_BG);
+    FillSolidRect(list, Rect{3, 2, 7, 5}, COLOR_ACCENT_ALT);
+    const std::string path =
+        testing::TempDir() + "render_cairo_" + std::to_string(getpid()) + ".png";
+    ASSERT_TRUE(RenderDisplayListToPng(list, 20, 10, path.c_str()));
+    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+    std::remove(path.c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png), 20);
+    EXPECT_EQ(cairo_image_surface_get_height(png), 10);
+    const unsigned char* data = cairo_image_surface_get_data(png);
+    const int stride = cairo_image_surface_get_stride(png);
+    auto at = [&](int x, int y) {
+        return reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xFFFFFF;
+    };
+    EXPECT_EQ(at(3, 2), COLOR_ACCENT_ALT);
+    EXPECT_EQ(at(6, 4), COLOR_ACCENT_ALT);
+    EXPECT_EQ(at(7, 4), COLOR_WINDOW_BG);
+    EXPECT_EQ(at(6, 5), COLOR_WINDOW_BG);
+    cairo_surface_destroy(png);
+
+    EXPECT_FALSE(RenderDisplayListToPng(list, 20, 10, "/nonexistent-dir/x.png"));
+    EXPECT_FALSE(RenderDisplayListToPng(list, 0, 10, path.c_str()));
+
+    // Replaying into a caller's context (as the window does) leaves its state and clip alone,
+    // even with a clip left pushed.
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 20, 10);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_BEST);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    PushClip(list, Rect{0, 0, 1, 1});
+    RenderDisplayList(cr, list);
+    EXPECT_EQ(cairo_get_antialias(cr), CAIRO_ANTIALIAS_BEST);
+    double left = 0, top = 0, right = 0, bottom = 0;
+    cairo_clip_extents(cr, &left, &top, &right, &bottom);
+    EXPECT_EQ(right - left, 20.0);
+    EXPECT_EQ(bottom - top, 10.0);
+    double red = 0, green = 0, blue = 0;
+    cairo_pattern_get_rgba(cairo_get_source(cr), &red, &green, &blue, nullptr);
+    EXPECT_EQ(red, 1.0);
+    EXPECT_EQ(blue, 0.0);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}
+
+}  // namespace
+}  // namespace corvanite::test
