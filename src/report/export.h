@@ -1,0 +1,11 @@
+// Exporting the report of all drives to a file the user names.
+#pragma once
+
+namespace corvanite {
+
+// UI thread: save dialog, file written whole, status line "Report exported: <path>", or
+// "Report export failed: <path>" (nothing is left claiming to be a report); a cancelled dialog
+// changes nothing.
+void ExportReport();
+
+}  // namespace corvanite
