@@ -9,17 +9,29 @@
 namespace corvanite {
 
 Color OutputLineColor(std::u16string_view line) {
+    // The keywords in the order they are tested; the first one present anywhere decides.
     struct Keyword {
         std::u16string_view word;
         Color color;
     };
     static constexpr Keyword KEYWORDS[] = {
-        {u"error", COLOR_CRIT},   {u"Error", COLOR_CRIT},     {u"warning", COLOR_WARN},
-        {u"Warning", COLOR_WARN}, {u"corrected", COLOR_GOOD}, {u"fixed", COLOR_GOOD},
+        {u"error", COLOR_CRIT},     {u"Error", COLOR_CRIT},     {u"warning", COLOR_WARN},
+        {u"Warning", COLOR_WARN},   {u"corrected", COLOR_GOOD}, {u"fixed", COLOR_GOOD},
     };
-    for (const Keyword& keyword : KEYWORDS) {
-        if (line.find(keyword.word) != std::u16string_view::npos) {
-            return keyword.color;
+    constexpr unsigned KEYWORD_COUNT = sizeof(KEYWORDS) / sizeof(KEYWORDS[0]);
+    // One pass over the line notes every keyword that starts somewhere in it.
+    unsigned found = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const std::u16string_view rest = line.substr(i);
+        for (unsigned k = 0; k < KEYWORD_COUNT; ++k) {
+            if (rest[0] == KEYWORDS[k].word[0] && rest.starts_with(KEYWORDS[k].word)) {
+                found |= 1u << k;
+            }
+        }
+    }
+    for (unsigned k = 0; k < KEYWORD_COUNT; ++k) {
+        if ((found & (1u << k)) != 0) {
+            return KEYWORDS[k].color;
         }
     }
     return COLOR_TEXT_SECONDARY;
@@ -80,11 +92,14 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
         appState.chkdskScroll = appState.chkdskScrollMax;
     }
 
-    // Only the lines that fit whole above the clip bottom are drawn.
+    // Only the lines that fit whole above the clip bottom are drawn. While the result strip is
+    // shown they stop above it: a line half under the strip would show only its upper half.
+    const bool showResult = !running && appState.chkdskResultReady;
+    const int32_t linesBottom = showResult ? b - 34 : b - 14;
     PushClip(dc, Rect{l + 14, t + 134, r - 14, b - 14});
     for (int32_t i = appState.chkdskScroll; i < count; ++i) {
         const int32_t k = i - appState.chkdskScroll;
-        if (t + 154 + OUTPUT_LINE_HEIGHT * k > b - 14) {
+        if (t + 154 + OUTPUT_LINE_HEIGHT * k > linesBottom) {
             break;
         }
         const std::u16string& line = lines[static_cast<size_t>(i)];
@@ -92,7 +107,7 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
     }
     PopClip(dc);
 
-    if (!running && appState.chkdskResultReady) {
+    if (showResult) {
         const Rect strip{l + 14, b - 34, r - 14, b - 14};
         FillSolidRect(dc, strip, COLOR_SURFACE);
         const Color color = !appState.chkdskExitNonZero ? COLOR_GOOD

@@ -27,12 +27,27 @@ SmartViewLayout ComputeSmartViewLayout(Rect content) {
     return layout;
 }
 
+int32_t SmartRawColumnWidth(const DriveInfo& drive) {
+    int32_t digits = 1;
+    for (const SmartAttribute& attribute : drive.attributes) {
+        int32_t n = 1;
+        for (uint64_t value = AttributeRawValue(attribute); value >= 10; value /= 10) {
+            ++n;
+        }
+        digits = n > digits ? n : digits;
+    }
+    const int32_t width = SMART_DIGIT_WIDTH * digits + 8;
+    return width > SMART_RAW_COLUMN_WIDTH ? width : SMART_RAW_COLUMN_WIDTH;
+}
+
 namespace {
 
-// Edges of the table's columns, as offsets from the table's left edge X (fromRight false) or
-// from its right edge X + D (fromRight true).
+// Column edges are offsets from one of three anchors: the table's left edge X, the left edge of
+// the raw value column (X + D - 152 at its usual width of 80) and the table's right edge X + D.
+enum Anchor : uint8_t { TABLE_LEFT, RAW_LEFT, TABLE_RIGHT };
+
 struct Edge {
-    bool fromRight;
+    Anchor anchor;
     int32_t offset;
 };
 
@@ -47,33 +62,78 @@ struct Column {
 enum ColumnIndex { COL_ID, COL_NAME, COL_CUR, COL_WST, COL_THR, COL_RAW, COL_STATUS, COL_COUNT };
 
 constexpr Column COLUMNS[COL_COUNT] = {
-    {u"ID", ALIGN_CENTER, {false, 2}, {false, 32}, {false, 3}, {false, 33}, ALIGN_CENTER},
+    {u"ID",
+     ALIGN_CENTER,
+     {TABLE_LEFT, 2},
+     {TABLE_LEFT, 32},
+     {TABLE_LEFT, 3},
+     {TABLE_LEFT, 33},
+     ALIGN_CENTER},
     {u"ATTRIBUTE NAME",
      ALIGN_LEFT,
-     {false, 36},
-     {true, -268},
-     {false, 37},
-     {true, -267},
+     {TABLE_LEFT, 36},
+     {RAW_LEFT, -116},
+     {TABLE_LEFT, 37},
+     {RAW_LEFT, -115},
      ALIGN_LEFT},
-    {u"CUR", ALIGN_CENTER, {true, -264}, {true, -230}, {true, -263}, {true, -229}, ALIGN_CENTER},
-    {u"WST", ALIGN_CENTER, {true, -226}, {true, -192}, {true, -225}, {true, -191}, ALIGN_CENTER},
-    {u"THR", ALIGN_CENTER, {true, -188}, {true, -154}, {true, -187}, {true, -153}, ALIGN_CENTER},
-    {u"RAW VALUE", ALIGN_CENTER, {true, -150}, {true, -74}, {true, -149}, {true, -73}, ALIGN_RIGHT},
-    {u"STATUS", ALIGN_CENTER, {true, -70}, {true, -2}, {true, -69}, {true, -1}, ALIGN_CENTER},
+    {u"CUR",
+     ALIGN_CENTER,
+     {RAW_LEFT, -112},
+     {RAW_LEFT, -78},
+     {RAW_LEFT, -111},
+     {RAW_LEFT, -77},
+     ALIGN_CENTER},
+    {u"WST",
+     ALIGN_CENTER,
+     {RAW_LEFT, -74},
+     {RAW_LEFT, -40},
+     {RAW_LEFT, -73},
+     {RAW_LEFT, -39},
+     ALIGN_CENTER},
+    {u"THR",
+     ALIGN_CENTER,
+     {RAW_LEFT, -36},
+     {RAW_LEFT, -2},
+     {RAW_LEFT, -35},
+     {RAW_LEFT, -1},
+     ALIGN_CENTER},
+    {u"RAW VALUE",
+     ALIGN_CENTER,
+     {RAW_LEFT, 2},
+     {TABLE_RIGHT, -74},
+     {RAW_LEFT, 3},
+     {TABLE_RIGHT, -73},
+     ALIGN_RIGHT},
+    {u"STATUS",
+     ALIGN_CENTER,
+     {TABLE_RIGHT, -70},
+     {TABLE_RIGHT, -2},
+     {TABLE_RIGHT, -69},
+     {TABLE_RIGHT, -1},
+     ALIGN_CENTER},
 };
 
-int32_t EdgeX(Edge edge, int32_t x, int32_t d) {
-    return (edge.fromRight ? x + d : x) + edge.offset;
-}
+constexpr int32_t STATUS_COLUMN_WIDTH = 72;
 
-Rect TitleRect(const Column& column, int32_t x, int32_t d, int32_t y0) {
-    return Rect{EdgeX(column.titleLeft, x, d), y0 + 2, EdgeX(column.titleRight, x, d), y0 + 20};
-}
+// The anchors' x positions for one paint.
+struct TableEdges {
+    int32_t left;
+    int32_t rawLeft;
+    int32_t right;
 
-Rect CellRect(const Column& column, int32_t x, int32_t d, int32_t rowTop) {
-    return Rect{EdgeX(column.cellLeft, x, d), rowTop + 1, EdgeX(column.cellRight, x, d),
-                rowTop + 19};
-}
+    int32_t X(Edge edge) const {
+        const int32_t base = edge.anchor == TABLE_LEFT ? left
+                             : edge.anchor == RAW_LEFT ? rawLeft
+                                                       : right;
+        return base + edge.offset;
+    }
+    Rect Title(const Column& column, int32_t y0) const {
+        return Rect{X(column.titleLeft), y0 + 2, X(column.titleRight), y0 + 20};
+    }
+    Rect Cell(const Column& column, int32_t rowTop) const {
+        return Rect{X(column.cellLeft), rowTop + 1, X(column.cellRight), rowTop + 19};
+    }
+};
 
 // One label / value line of the header card; each call moves down one line.
 struct CardLines {
@@ -165,8 +225,8 @@ void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count
     FillSolidRect(dc, Rect{x + 3, top, x + 11, top + thumb}, COLOR_BORDER);
 }
 
-void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const SmartAttribute& a,
-                      size_t index, int32_t y, std::u16string& scratch) {
+void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const TableEdges& edges,
+                      const SmartAttribute& a, size_t index, int32_t y, std::u16string& scratch) {
     const int32_t x = layout.tableX;
     const int32_t d = layout.tableWidth;
     FillSolidRect(dc, Rect{x, y, x + d, y + SMART_ROW_HEIGHT},
@@ -178,7 +238,7 @@ void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const Smar
     }
 
     auto cell = [&](ColumnIndex column, std::u16string_view text, Color color) {
-        DrawTextInRect(dc, CellRect(COLUMNS[column], x, d, y), text, color, FONT_MAIN,
+        DrawTextInRect(dc, edges.Cell(COLUMNS[column], y), text, color, FONT_MAIN,
                        COLUMNS[column].cellAlign);
     };
     // A value of 0 stands for none and shows as a dim "-".
@@ -233,10 +293,13 @@ void DrawSmartView(DisplayList& dc, Rect content) {
         return;
     }
 
+    // The raw value column widens, at the expense of the name column, when a raw value of this
+    // drive has more digits than its usual 80 pixels hold.
+    const TableEdges edges{x, x + d - STATUS_COLUMN_WIDTH - SmartRawColumnWidth(drive), x + d};
     FillSolidRect(dc, layout.tableHeader, COLOR_PANEL_BG);
     DrawOutlineRect(dc, layout.tableHeader, COLOR_BORDER);
     for (const Column& column : COLUMNS) {
-        DrawTextInRect(dc, TitleRect(column, x, d, y0), column.title, COLOR_TEXT_DIM, FONT_MAIN,
+        DrawTextInRect(dc, edges.Title(column, y0), column.title, COLOR_TEXT_DIM, FONT_MAIN,
                        column.titleAlign);
     }
 
@@ -260,7 +323,7 @@ void DrawSmartView(DisplayList& dc, Rect content) {
             break;
         }
         const auto index = static_cast<size_t>(i);
-        DrawAttributeRow(dc, layout, drive.attributes[index], index, y, scratch);
+        DrawAttributeRow(dc, layout, edges, drive.attributes[index], index, y, scratch);
     }
     PopClip(dc);
 

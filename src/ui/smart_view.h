@@ -2,12 +2,17 @@
 // attribute table and the export button.
 #pragma once
 
+#include "drives/drive_info.h"
 #include "ui/display_list.h"
 
 namespace corvanite {
 
 constexpr int32_t SMART_ROW_HEIGHT = 20;
 constexpr int32_t SMART_THUMB_MIN = 20;
+// The raw value column's usual width, and the advance of one digit of FONT_MAIN (10 points at
+// 96 dpi in a fixed-pitch face) with which a wider number is measured.
+constexpr int32_t SMART_RAW_COLUMN_WIDTH = 80;
+constexpr int32_t SMART_DIGIT_WIDTH = 8;
 
 // Measures of the view for a content rectangle.
 struct SmartViewLayout {
@@ -24,6 +29,11 @@ struct SmartViewLayout {
 };
 
 SmartViewLayout ComputeSmartViewLayout(Rect content);
+
+// Width of the raw value column for this drive's table: 80, or wide enough for the most digits
+// any of its raw values has (8 per digit and 4 on each side), so that no digit is cut off. The
+// name column gives up what the raw column takes; the other columns keep their widths.
+int32_t SmartRawColumnWidth(const DriveInfo& drive);
 
 // Paints the view of drives[selectedDrive] into the content rectangle. With attribute data it
 // sets smartScrollMax, clamps smartScroll and registers BTN_EXPORT.

@@ -231,10 +231,22 @@ TEST_F(ScanRepairViewTest, ResultStripAfterAFinishedCheckOnly) {
         EXPECT_EQ(result->rect, (Rect{242, 681, 1179, 701}));
         EXPECT_EQ(result->align, ALIGN_LEFT);
         EXPECT_EQ(result->color, c.color);
-        // The strip is drawn after the clip is removed, over the bottom of the output area.
+        // The strip is drawn after the clip is removed, over the bottom of the output area;
+        // the lines stop above it (25 of the 27 that fit), none is left half under it.
         EXPECT_EQ(PixelAt(list, 600, 690), COLOR_SURFACE);
-        EXPECT_GT(result, OutputLines(list, 228, 79).back());
+        const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
+        ASSERT_EQ(lines.size(), 25u);
+        EXPECT_GT(result, lines.back());
+        EXPECT_LE(lines.back()->rect.top + 18, 681);
+        EXPECT_EQ(appState.chkdskScrollMax, 13);
     }
+
+    // Minimum window: 16 whole lines above the strip; the last one at 79 + 136 + 15 x 18.
+    list.Clear();
+    DrawScanRepairView(list, CONTENT_800x580);
+    ASSERT_EQ(OutputLines(list, 228, 79).size(), 16u);
+    EXPECT_EQ(OutputLines(list, 228, 79).back()->rect.top, 485);
+    EXPECT_EQ(appState.chkdskScrollMax, 23);
 
     // Hidden while a check runs, and after a cancelled one.
     list.Clear();

@@ -158,7 +158,7 @@ TEST_F(SmartViewTest, CellTextsFormatsAndColours) {
     failing.current = 0;
     failing.worst = 0;
     failing.threshold = 0;
-    failing.raw = {1, 2, 3, 4, 5, 6};
+    failing.raw = {0x15, 0xCD, 0x5B, 0x07, 0, 0};  // 123456789: nine digits fit
     failing.failing = true;
     SmartAttribute warning;
     warning.id = 0xC2;
@@ -186,7 +186,7 @@ TEST_F(SmartViewTest, CellTextsFormatsAndColours) {
     EXPECT_EQ(name->align, ALIGN_LEFT);
     EXPECT_EQ(name->color, COLOR_TEXT_SECONDARY);
     EXPECT_EQ(CountText(list, u"-"), 4u);  // three of row 0, the threshold of row 2
-    const DrawOp* raw = FindText(list, u"6618611909121");
+    const DrawOp* raw = FindText(list, u"123456789");
     ASSERT_NE(raw, nullptr);
     EXPECT_EQ(raw->rect, (Rect{1018, 204, 1094, 222}));
     EXPECT_EQ(raw->align, ALIGN_RIGHT);
@@ -216,6 +216,35 @@ TEST_F(SmartViewTest, CellTextsFormatsAndColours) {
     EXPECT_EQ(FindText(list, u"FF")->rect.top, 244);
     EXPECT_EQ(FindText(list, u"[ OK ]")->color, COLOR_GOOD);
     EXPECT_EQ(PixelAt(list, 240, 250), COLOR_SURFACE);
+}
+
+TEST_F(SmartViewTest, RawColumnWidensForLongRawValuesSoNoDigitIsCut) {
+    DriveInfo drive = DriveWithAttributes(2);
+    EXPECT_EQ(SmartRawColumnWidth(drive), 80);
+    drive.attributes[1].raw = {0xFF, 0xC9, 0x9A, 0x3B, 0, 0};  // 999999999
+    EXPECT_EQ(SmartRawColumnWidth(drive), 80);
+    drive.attributes[1].raw = {0x00, 0xCA, 0x9A, 0x3B, 0, 0};  // 1000000000
+    EXPECT_EQ(SmartRawColumnWidth(drive), 88);
+    drive.attributes[0].raw = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // 281474976710655
+    EXPECT_EQ(SmartRawColumnWidth(drive), 128);
+
+    // Raw bytes 01 02 03 04 05 06: 13 digits, 112 pixels; the columns left of it move 32 left.
+    drive = DriveWithAttributes(1);
+    drive.attributes[0].raw = {1, 2, 3, 4, 5, 6};
+    appState.drives.push_back(drive);
+    DrawSmartView(list, CONTENT_1200x750);
+    const DrawOp* raw = FindText(list, u"6618611909121");
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(raw->rect, (Rect{986, 204, 1094, 222}));
+    EXPECT_EQ(raw->align, ALIGN_RIGHT);
+    EXPECT_EQ(FindText(list, u"RAW VALUE")->rect, (Rect{985, 183, 1093, 201}));
+    EXPECT_EQ(FindText(list, u"THR")->rect, (Rect{947, 183, 981, 201}));
+    EXPECT_EQ(FindText(list, u"WST")->rect, (Rect{909, 183, 943, 201}));
+    EXPECT_EQ(FindText(list, u"CUR")->rect, (Rect{871, 183, 905, 201}));
+    EXPECT_EQ(FindText(list, u"ATTRIBUTE NAME")->rect, (Rect{276, 183, 867, 201}));
+    EXPECT_EQ(FindText(list, u"Attribute")->rect, (Rect{277, 204, 868, 222}));
+    EXPECT_EQ(FindText(list, u"STATUS")->rect, (Rect{1097, 183, 1165, 201}));
+    EXPECT_EQ(FindText(list, u"ID")->rect, (Rect{242, 183, 272, 201}));
 }
 
 TEST_F(SmartViewTest, HeaderCardLinesAndHealthBlock) {
