@@ -30,6 +30,9 @@ void WriteScript(const std::string& script);
 // these words (argv one a line on POSIX, the command line on Windows).
 std::string RecordedInvocation();
 std::string InvocationOf(const std::vector<std::string>& words);
+// Whether a child that closes its output streams ends the pipe's output while it runs on; false,
+// with the reason, where something else holds the write end until the child ends.
+bool ClosedOutputEndsThePipe(std::string& why);
 
 // Sets appState.mainWindow to something that receives the worker's messages.
 void OpenEventSink();

@@ -74,6 +74,10 @@ std::string InvocationOf(const std::vector<std::string>& words) {
     return record;
 }
 
+bool ClosedOutputEndsThePipe(std::string&) {
+    return true;
+}
+
 void OpenEventSink() {
     appState.mainWindow = 1;
     TakePostedMessages();

@@ -4,6 +4,7 @@
 // of the test's thread, whose queue the test reads.
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -80,12 +81,12 @@ void UninstallFakeChecker() {
 }
 
 void WriteScript(const std::string& script) {
-    std::ofstream(In(L"script"), std::ios::binary) << script;
+    std::ofstream(std::filesystem::path(In(L"script")), std::ios::binary) << script;
     DeleteFileW(In(L"invocation").c_str());
 }
 
 std::string RecordedInvocation() {
-    std::ifstream in(In(L"invocation"), std::ios::binary);
+    std::ifstream in(std::filesystem::path(In(L"invocation")), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -95,6 +96,16 @@ std::string InvocationOf(const std::vector<std::string>& words) {
         line += (line.empty() ? "" : " ") + word;
     }
     return line;
+}
+
+bool ClosedOutputEndsThePipe(std::string& why) {
+    if (UnderWine()) {
+        why =
+            "under Wine the headless console host made for a CREATE_NO_WINDOW child inherits "
+            "the pipe's write end and holds it until the child ends";
+        return false;
+    }
+    return true;
 }
 
 void OpenEventSink() {

@@ -124,6 +124,10 @@ TEST_F(ChkdskChildTest, AMissingCheckerFailsTheStart) {
 // The child closes its output and lives on past the worker's five-second wait: its exit code is
 // the system's STILL_ACTIVE, an unexpected one.
 TEST_F(ChkdskChildTest, AChildStillRunningAfterTheWait) {
+    std::string why;
+    if (!ClosedOutputEndsThePipe(why)) {
+        GTEST_SKIP() << why;
+    }
     const RunState run = Run(Out("bye\r\n") + "close\n" + Pause(8000) + Exit(0), u"C:", true);
     EXPECT_EQ(run.events, "LINE DONE");
     EXPECT_EQ(run.lines, Lines{u"bye"});
