@@ -9,29 +9,44 @@
 namespace corvanite {
 
 Color OutputLineColor(std::u16string_view line) {
-    // The keywords in the order they are tested; the first one present anywhere decides.
-    struct Keyword {
-        std::u16string_view word;
-        Color color;
-    };
-    static constexpr Keyword KEYWORDS[] = {
-        {u"error", COLOR_CRIT},     {u"Error", COLOR_CRIT},     {u"warning", COLOR_WARN},
-        {u"Warning", COLOR_WARN},   {u"corrected", COLOR_GOOD}, {u"fixed", COLOR_GOOD},
-    };
-    constexpr unsigned KEYWORD_COUNT = sizeof(KEYWORDS) / sizeof(KEYWORDS[0]);
-    // One pass over the line notes every keyword that starts somewhere in it.
+    // One pass notes which keywords occur anywhere in the line (bit k for the k-th tested);
+    // then the first keyword in the testing order decides.
+    constexpr std::u16string_view KEYWORDS[] = {u"error",   u"Error",     u"warning",
+                                                u"Warning", u"corrected", u"fixed"};
+    constexpr Color COLORS[] = {COLOR_CRIT, COLOR_CRIT, COLOR_WARN,
+                                COLOR_WARN, COLOR_GOOD, COLOR_GOOD};
     unsigned found = 0;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const std::u16string_view rest = line.substr(i);
-        for (unsigned k = 0; k < KEYWORD_COUNT; ++k) {
-            if (rest[0] == KEYWORDS[k].word[0] && rest.starts_with(KEYWORDS[k].word)) {
-                found |= 1u << k;
-            }
+    for (size_t i = 0; i < line.size() && (found & 1u) == 0; ++i) {
+        int k = -1;
+        switch (line[i]) {
+            case u'e':
+                k = 0;
+                break;
+            case u'E':
+                k = 1;
+                break;
+            case u'w':
+                k = 2;
+                break;
+            case u'W':
+                k = 3;
+                break;
+            case u'c':
+                k = 4;
+                break;
+            case u'f':
+                k = 5;
+                break;
+            default:
+                continue;
+        }
+        if (line.substr(i).starts_with(KEYWORDS[k])) {
+            found |= 1u << k;
         }
     }
-    for (unsigned k = 0; k < KEYWORD_COUNT; ++k) {
+    for (unsigned k = 0; k < 6; ++k) {
         if ((found & (1u << k)) != 0) {
-            return KEYWORDS[k].color;
+            return COLORS[k];
         }
     }
     return COLOR_TEXT_SECONDARY;
