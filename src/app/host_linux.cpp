@@ -1,5 +1,5 @@
-// The window host on Linux until the GTK window takes over: messages posted to the main window
-// wait in a queue that the window (or a test) takes them from.
+// The window host's messages and threads on Linux: messages posted to the main window wait in a
+// queue that the GTK window (woken through the notifier) or a test takes them from.
 #include <pthread.h>
 
 #include <mutex>
@@ -14,6 +14,8 @@ namespace {
 
 std::mutex queueLock;
 std::vector<PostedMessage> queue;
+void (*notifier)() = nullptr;
+void (*repaintHandler)() = nullptr;  // UI thread only
 
 struct ThreadStart {
     void (*procedure)(void*);
@@ -33,8 +35,20 @@ void PostWindowMessage(uint32_t message, uintptr_t wParam) {
     if (appState.mainWindow == 0) {
         return;
     }
+    void (*notify)() = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(queueLock);
+        queue.push_back(PostedMessage{message, wParam});
+        notify = notifier;
+    }
+    if (notify != nullptr) {
+        notify();
+    }
+}
+
+void SetPostNotifier(void (*notify)()) {
     std::lock_guard<std::mutex> guard(queueLock);
-    queue.push_back(PostedMessage{message, wParam});
+    notifier = notify;
 }
 
 std::vector<PostedMessage> TakePostedMessages() {
@@ -44,7 +58,14 @@ std::vector<PostedMessage> TakePostedMessages() {
     return taken;
 }
 
-void RequestRepaint() {}
+
+void SetRepaintHandler(void (*repaint)()) { repaintHandler = repaint; }
+
+void RequestRepaint() {
+    if (repaintHandler != nullptr) {
+        repaintHandler();
+    }
+}
 
 bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     auto* start = new ThreadStart{procedure, parameter};

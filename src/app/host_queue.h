@@ -15,4 +15,11 @@ struct PostedMessage {
 // Everything posted since the last call, oldest first.
 std::vector<PostedMessage> TakePostedMessages();
 
+// Called (on the posting thread) after each message is queued, so the window's event loop can be
+// woken to take it; null for none.
+void SetPostNotifier(void (*notify)());
+
+// What RequestRepaint calls on the UI thread (the GTK window's redraw); null for nothing.
+void SetRepaintHandler(void (*repaint)());
+
 }  // namespace corvanite

@@ -1,0 +1,306 @@
+// The Linux program: the same window in GTK 3. An undecorated top-level window holds one drawing
+// area; its events are mapped onto the portable input handling, the frame is drawn by the Cairo
+// renderer, and the workers' messages arrive through the GTK main loop.
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/host.h"
+#include "app/host_queue.h"
+#include "app/input.h"
+#include "drives/scan_worker.h"
+#include "text/utf.h"
+#include "ui/display_list.h"
+#include "ui/frame.h"
+#include "ui/render_cairo.h"
+
+namespace corvanite {
+namespace {
+
+GtkWindow* window = nullptr;
+GtkWidget* canvas = nullptr;
+int screenDpi = DEFAULT_SCREEN_DPI;
+int exitCode = 0;
+
+Point PointOf(double x, double y) {
+    return Point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+    static DisplayList list;  // its storage is kept from frame to frame
+    BuildFrame(list, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget));
+    RenderDisplayList(cr, list, screenDpi);
+    return TRUE;
+}
+
+gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer) {
+    // The second press of a double click is not a click of its own.
+    if (event->button == 1 && event->type == GDK_BUTTON_PRESS) {
+        OnLeftButtonDown(PointOf(event->x, event->y));
+    }
+    return TRUE;
+}
+
+gboolean OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer) {
+    if (event->button == 1) {
+        OnLeftButtonUp(PointOf(event->x, event->y));
+    }
+    return TRUE;
+}
+
+gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer) {
+    OnMouseMove(PointOf(event->x, event->y), (event->state & GDK_BUTTON1_MASK) != 0);
+    return TRUE;
+}
+
+gboolean OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer) {
+    // Crossings caused by the pointer grab of a held button are not the cursor leaving.
+    if (event->mode == GDK_CROSSING_NORMAL) {
+        OnMouseLeave();
+    }
+    return TRUE;
+}
+
+gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer) {
+    static double smooth = 0;
+    int32_t delta = 0;
+    if (event->direction == GDK_SCROLL_UP) {
+        delta = WHEEL_STEP;
+    } else if (event->direction == GDK_SCROLL_DOWN) {
+        delta = -WHEEL_STEP;
+    } else if (event->direction == GDK_SCROLL_SMOOTH) {
+        // Smooth scrolling reports fractions of a notch; a notch is 120 as on Windows.
+        smooth -= event->delta_y * WHEEL_STEP;
+        delta = static_cast<int32_t>(smooth);
+        smooth -= delta;
+    }
+    if (delta != 0 || event->direction == GDK_SCROLL_SMOOTH) {
+        OnMouseWheel(delta);
+    }
+    return TRUE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer) {
+    const guint key = gdk_keyval_to_upper(event->keyval);
+    if (event->keyval == GDK_KEY_F5) {
+        OnKeyDown(KEY_F5);
+    } else if (key >= GDK_KEY_A && key <= GDK_KEY_Z) {
+        OnKeyDown(static_cast<uint32_t>('A' + (key - GDK_KEY_A)));
+    }
+    return TRUE;
+}
+
+gboolean OnTick(gpointer) {
+    OnTimerTick();
+    return G_SOURCE_CONTINUE;
+}
+
+// Runs on the main loop: the workers' messages, in the order they were posted.
+gboolean DispatchPosted(gpointer) {
+    for (const PostedMessage& posted : TakePostedMessages()) {
+        if (posted.message == MSG_SCAN_DONE) {
+            HandleScanDone();
+        } else if (posted.message == MSG_CHKDSK_EVENT) {
+            OnChkdskEvent(posted.wParam);
+        }
+    }
+    return G_SOURCE_REMOVE;
+}
+
+void WakeMainLoop() { g_idle_add(DispatchPosted, nullptr); }
+
+void Redraw() {
+    if (canvas != nullptr) {
+        gtk_widget_queue_draw(canvas);
+    }
+}
+
+void OnDestroy(GtkWidget*, gpointer) {
+    SetRepaintHandler(nullptr);
+    canvas = nullptr;
+    gtk_main_quit();
+}
+
+GdkMonitor* WindowMonitor() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window));
+    GdkMonitor* monitor =
+        gdkWindow != nullptr ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
+    return monitor != nullptr ? monitor : gdk_display_get_monitor(display, 0);
+}
+
+Rect RectOf(const GdkRectangle& r) { return Rect{r.x, r.y, r.x + r.width, r.y + r.height}; }
+
+int ScreenDpi() {
+    const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+    return resolution > 0 ? static_cast<int>(resolution + 0.5) : DEFAULT_SCREEN_DPI;
+}
+
+std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
+
+bool HasExtension(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+}
+
+}  // namespace
+
+Rect MainWindowBounds() {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    gtk_window_get_position(window, &x, &y);
+    gtk_window_get_size(window, &width, &height);
+    return Rect{x, y, x + width, y + height};
+}
+
+void MoveMainWindow(int32_t x, int32_t y) { gtk_window_move(window, x, y); }
+
+void PlaceMainWindow(Rect bounds) {
+    gtk_window_move(window, bounds.left, bounds.top);
+    gtk_window_resize(window, bounds.Width(), bounds.Height());
+}
+
+Point ClientToScreen(Point client) {
+    int x = 0;
+    int y = 0;
+    GdkWindow* gdkWindow = canvas != nullptr ? gtk_widget_get_window(canvas) : nullptr;
+    if (gdkWindow != nullptr) {
+        gdk_window_get_origin(gdkWindow, &x, &y);
+    }
+    return Point{client.x + x, client.y + y};
+}
+
+int32_t PrimaryScreenWidth() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* primary = gdk_display_get_primary_monitor(display);
+    if (primary == nullptr) {
+        primary = gdk_display_get_monitor(display, 0);
+    }
+    GdkRectangle geometry{};
+    if (primary != nullptr) {
+        gdk_monitor_get_geometry(primary, &geometry);
+    }
+    return geometry.width;
+}
+
+Rect MonitorWorkArea() {
+    GdkRectangle area{};
+    if (GdkMonitor* monitor = WindowMonitor()) {
+        gdk_monitor_get_workarea(monitor, &area);
+    }
+    return RectOf(area);
+}
+
+void MinimizeMainWindow() { gtk_window_iconify(window); }
+
+void CloseMainWindow() { gtk_widget_destroy(GTK_WIDGET(window)); }
+
+// GTK holds the pointer for the widget while a button is down, and reports every leave.
+void CaptureMouse() {}
+void ReleaseMouse() {}
+void TrackMouseLeave() {}
+
+bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
+    GtkWidget* dialog = gtk_message_dialog_new(window, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
+                                               GTK_BUTTONS_YES_NO, "%s", Utf8(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), Utf8(caption).c_str());
+    const gint answer = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    return answer == GTK_RESPONSE_YES;
+}
+
+bool AskReportPath(std::u16string& path) {
+    GtkWidget* dialog = gtk_file_chooser_dialog_new("Save Report", window,
+                                                    GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
+                                                    GTK_RESPONSE_CANCEL, "_Save",
+                                                    GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+    gtk_file_chooser_set_current_name(chooser, "Corvanite_Report.txt");
+    GtkFileFilter* text = gtk_file_filter_new();
+    gtk_file_filter_set_name(text, "Text Files");
+    gtk_file_filter_add_pattern(text, "*.txt");
+    gtk_file_chooser_add_filter(chooser, text);
+    GtkFileFilter* all = gtk_file_filter_new();
+    gtk_file_filter_set_name(all, "All Files");
+    gtk_file_filter_add_pattern(all, "*");
+    gtk_file_chooser_add_filter(chooser, all);
+    gtk_file_chooser_set_filter(chooser, text);
+
+    bool chosen = false;
+    while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+        gchar* name = gtk_file_chooser_get_filename(chooser);
+        if (name == nullptr) {
+            break;
+        }
+        std::string file = name;
+        g_free(name);
+        if (!HasExtension(file)) {
+            // ".txt" for a name typed without an extension; ask again before replacing that one.
+            file += ".txt";
+            if (g_file_test(file.c_str(), G_FILE_TEST_EXISTS) &&
+                !AskYesNo(Utf8ToUtf16(file + " already exists.\nDo you want to replace it?"),
+                          u"Confirm Save As")) {
+                continue;
+            }
+        }
+        path = Utf8ToUtf16(file);
+        chosen = true;
+        break;
+    }
+    gtk_widget_destroy(dialog);
+    return chosen;
+}
+
+}  // namespace corvanite
+
+int main(int argc, char** argv) {
+    using namespace corvanite;
+    // The program reads no command line of its own; GTK's standard options still apply.
+    g_set_prgname("CorvaniteWnd");
+    gtk_init(&argc, &argv);
+    screenDpi = ScreenDpi();
+
+    window = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    gtk_window_set_title(window, "Corvanite");
+    gtk_window_set_decorated(window, FALSE);
+    gtk_window_set_default_size(window, INITIAL_WINDOW_WIDTH, INITIAL_WINDOW_HEIGHT);
+    GdkGeometry hints{};
+    hints.min_width = MIN_WINDOW_WIDTH;
+    hints.min_height = MIN_WINDOW_HEIGHT;
+    gtk_window_set_geometry_hints(window, nullptr, &hints, GDK_HINT_MIN_SIZE);
+
+    canvas = gtk_drawing_area_new();
+    gtk_widget_set_can_focus(canvas, TRUE);
+    gtk_widget_add_events(canvas, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                      GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
+                                      GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK);
+    g_signal_connect(canvas, "draw", G_CALLBACK(OnDraw), nullptr);
+    g_signal_connect(canvas, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
+    g_signal_connect(canvas, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
+    g_signal_connect(canvas, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
+    g_signal_connect(canvas, "leave-notify-event", G_CALLBACK(OnLeave), nullptr);
+    g_signal_connect(canvas, "scroll-event", G_CALLBACK(OnScroll), nullptr);
+    g_signal_connect(canvas, "key-press-event", G_CALLBACK(OnKey), nullptr);
+    g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
+    gtk_container_add(GTK_CONTAINER(window), canvas);
+
+    appState.mainWindow = reinterpret_cast<PlatformHandle>(window);
+    SetRepaintHandler(Redraw);
+    SetPostNotifier(WakeMainLoop);
+    const guint tick = g_timeout_add(TICK_MILLISECONDS, OnTick, nullptr);
+
+    gtk_widget_show_all(GTK_WIDGET(window));
+    gtk_widget_grab_focus(canvas);
+    StartDriveScan();
+    gtk_main();
+
+    g_source_remove(tick);
+    SetPostNotifier(nullptr);
+    appState.mainWindow = 0;
+    return exitCode;
+}
