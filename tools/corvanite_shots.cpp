@@ -1,0 +1,335 @@
+// corvanite-shots: renders the window in a set of typical states to PNG files, without any
+// window or display, for the documentation and for looking at the layout by eye.
+//
+//     corvanite-shots [OUTPUT_FOLDER]
+//
+// The drives are real ones: the SMART pages and IDENTIFY pages under tests/data/ata-smart,
+// parsed and graded as a scan does; plus an NVMe drive whose health log carries critical
+// warnings and a drive that gave no health data. Built with the tests on Linux; not installed.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "drives/ata_smart.h"
+#include "drives/health.h"
+#include "drives/identity.h"
+#include "drives/linux_layout.h"
+#include "drives/nvme_health.h"
+#include "text/text_format.h"
+#include "ui/buttons.h"
+#include "ui/render_cairo.h"
+#include "volume_check/chkdsk_outcome.h"
+
+namespace {
+
+using namespace corvanite;
+
+using Page = uint8_t[512];
+
+bool ReadPage(const std::string& path, Page& page) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const size_t read = std::fread(page, 1, sizeof(Page), file);
+    std::fclose(file);
+    return read == sizeof(Page);
+}
+
+// Words 100-103 of IDENTIFY DEVICE (48-bit sector count), else words 60-61.
+uint64_t IdentifySectors(const Page& page) {
+    auto word = [&](int w) {
+        return static_cast<uint64_t>(page[2 * w]) | (static_cast<uint64_t>(page[2 * w + 1]) << 8);
+    };
+    const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
+    return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
+}
+
+std::u16string DevicePath(std::string_view name) {
+    return AsciiText(std::string("/dev/") + std::string(name));
+}
+
+// One of the captured ATA drives: identity from its IDENTIFY page, rows from its SMART pages.
+bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32_t busType,
+                 std::vector<DriveInfo>& drives) {
+    Page identify = {};
+    Page data = {};
+    Page thresholds = {};
+    const std::string base = folder + "/" + name;
+    if (!ReadPage(base + ".identify.bin", identify) || !ReadPage(base + ".data.bin", data) ||
+        !ReadPage(base + ".thresholds.bin", thresholds)) {
+        std::fprintf(stderr, "corvanite-shots: cannot read the pages of %s\n", base.c_str());
+        return false;
+    }
+    DriveInfo drive = StartDriveRecord(number);
+    const char letter = static_cast<char>('a' + number);
+    drive.devicePath.Set(DevicePath(std::string("sd") + letter));
+    DriveIdentity identity;
+    linux_layout::IdentityFromIdentifyPage(identify, identity);
+    identity.busType = busType;
+    ApplyDriveIdentity(identity, drive);
+    drive.sizeBytes = IdentifySectors(identify) * 512;
+    ParseSmartPages(data, thresholds, drive);
+    AssessHealth(drive);
+    drives.push_back(drive);
+    return true;
+}
+
+// An NVMe drive whose log reports spare below threshold and read-only media.
+DriveInfo NvmeDrive(int number) {
+    DriveInfo drive = StartDriveRecord(number);
+    drive.devicePath.Set(u"/dev/nvme0n1");
+    DriveIdentity identity;
+    identity.product = u"Samsung SSD 970 EVO Plus 1TB";
+    identity.serial = u"S4EWNX0N812345K";
+    identity.revision = u"2B2QEXM7";
+    identity.busType = 17;
+    ApplyDriveIdentity(identity, drive);
+    drive.sizeBytes = 1000204886016ull;
+    uint8_t log[512] = {};
+    log[0] = 0x09;  // critical warning: spare, read-only
+    log[1] = 0x3E;  // 318 K = 45 C
+    log[2] = 0x01;
+    log[3] = 7;       // available spare
+    log[4] = 10;      // spare threshold
+    log[5] = 93;      // percentage used
+    log[128] = 0x34;  // power-on hours 0x2F34 = 12084
+    log[129] = 0x2F;
+    log[160] = 12;  // media errors
+    ParseNvmeHealthLog(log, drive);
+    AssessHealth(drive);
+    return drive;
+}
+
+// A USB enclosure that passed no health data through.
+DriveInfo DriveWithoutData(int number) {
+    DriveInfo drive = StartDriveRecord(number);
+    drive.devicePath.Set(u"/dev/sdh");
+    DriveIdentity identity;
+    identity.vendor = u"Generic";
+    identity.product = u"External USB 3.0 Storage Device";
+    identity.busType = 7;
+    ApplyDriveIdentity(identity, drive);
+    drive.sizeBytes = 2000398934016ull;
+    AssessHealth(drive);
+    return drive;
+}
+
+std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok) {
+    struct Capture {
+        const char* name;
+        uint32_t bus;
+    };
+    const Capture captures[] = {
+        {"Maxtor_96147H8--BAC51KJ0--2", 11},   {"SAMSUNG_HD501LJ--CR100-12", 11},
+        {"INTEL_SSDSA2CW120G3--4PC10302", 11}, {"ST320410A--3.39", 11},
+        {"FUJITSU_MHY2250BH--0085000B", 11},   {"TOSHIBA_MK1651GSY--38IGT0G5T", 11},
+    };
+    std::vector<DriveInfo> drives;
+    ok = true;
+    int number = 0;
+    for (const Capture& capture : captures) {
+        ok = AddAtaDrive(folder, capture.name, number++, capture.bus, drives) && ok;
+    }
+    drives.push_back(NvmeDrive(number++));
+    drives.push_back(DriveWithoutData(number));
+    return drives;
+}
+
+// Invented output of a volume check: progress lines and a few that carry each keyword.
+const char* const OUTPUT[] = {
+    "Volume check started (fix mode).",
+    "The type of the file system is NTFS.",
+    "Volume label is SYSTEM.",
+    "",
+    "Stage 1 of 3: reading file records ...",
+    "  262144 file records processed.",
+    "  24 large file records processed.",
+    "  0 bad file records processed.",
+    "Stage 2 of 3: checking the directory index ...",
+    "  318221 index entries processed.",
+    "Warning: the index of directory 4127 lists a record that is in use elsewhere.",
+    "  5 orphaned files relinked.",
+    "Error in the attribute list of file record 88213.",
+    "  Attribute list of file record 88213 corrected.",
+    "Stage 3 of 3: checking security descriptors ...",
+    "  262144 security descriptors processed.",
+    "Errors found in the free space bitmap.",
+    "  Free space bitmap fixed.",
+    "  Usage journal checked.",
+    "",
+    " 487718911 KB total disk space.",
+    "  112401828 KB in 216940 files.",
+    "     156412 KB in 42180 indexes.",
+    "          0 KB in bad sectors.",
+    "     615267 KB in use by the system.",
+    "      65536 KB occupied by the log file.",
+    " 374545404 KB available on disk.",
+    "",
+    "       4096 bytes in each allocation unit.",
+    "  121929727 total allocation units on disk.",
+    "   93636351 allocation units available on disk.",
+    "warning: one file name was too long for the short-name table and was left as it is.",
+    "Volume check finished.",
+};
+
+void SetOutput(size_t count, const ChkdskResult* result) {
+    std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
+    appState.chkdskLines.clear();
+    constexpr size_t total = sizeof(OUTPUT) / sizeof(OUTPUT[0]);
+    for (size_t i = 0; i < count && i < total; ++i) {
+        appState.chkdskLines.push_back(AsciiText(OUTPUT[i]));
+    }
+    appState.chkdskResultReady = result != nullptr && result->ready;
+    appState.chkdskExitNonZero = result != nullptr && result->exitNonZero;
+    appState.chkdskFixed = result != nullptr && result->fixed;
+    appState.chkdskResultText = result != nullptr ? result->text : std::u16string();
+}
+
+struct Shooter {
+    std::string folder;
+    int failures = 0;
+
+    // Two frames: the first lays out the buttons and scroll limits the hover and the clamped
+    // scroll positions refer to, the second is the picture.
+    void Shoot(const char* name, int width, int height) {
+        const std::string path = folder + "/" + name + ".png";
+        if (!RenderFrameToPng(width, height, path.c_str()) ||
+            !RenderFrameToPng(width, height, path.c_str())) {
+            std::fprintf(stderr, "corvanite-shots: cannot write %s\n", path.c_str());
+            ++failures;
+            return;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+};
+
+void ResetView() {
+    appState.hoverButton = BTN_NONE;
+    appState.pressedButton = BTN_NONE;
+    appState.hoverDriveRow = -1;
+    appState.activeTab = TAB_SMART;
+    appState.selectedDrive = 0;
+    appState.smartScroll = 0;
+    appState.chkdskScroll = 0;
+    appState.chkdskRunning = false;
+    appState.scanning = false;
+    appState.maximized = false;
+    appState.tickCount = 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Shooter shooter{argc > 1 ? argv[1] : CORVANITE_SHOTS_OUTPUT};
+    std::error_code error;
+    std::filesystem::create_directories(shooter.folder, error);
+    bool loaded = false;
+    const std::vector<DriveInfo> drives = SampleDrives(CORVANITE_SHOTS_DATA, loaded);
+    if (!loaded) {
+        return 2;
+    }
+    const auto driveCount = static_cast<int32_t>(drives.size());
+    const int32_t nvme = driveCount - 2;
+    const int32_t noData = driveCount - 1;
+
+    // Before the first scan has finished, and while it runs.
+    ResetView();
+    shooter.Shoot("01-start-empty", 1200, 750);
+    appState.scanning = true;
+    SetStatusText(u"Scanning drives...");
+    shooter.Shoot("02-scanning-empty", 1200, 750);
+    ResetView();
+
+    appState.drives = drives;
+    std::u16string ready = u"Ready. ";
+    AppendSigned(ready, driveCount);
+    ready += u" drive(s) found.";
+    SetStatusText(ready);
+
+    // SMART DATA: a full 30-row table with a failing row, scrolled to its end; hover over a row.
+    appState.hoverDriveRow = 2;
+    shooter.Shoot("03-smart-maxtor", 1200, 750);
+    appState.smartScroll = 100;
+    shooter.Shoot("04-smart-maxtor-scrolled", 1200, 750);
+    ResetView();
+    appState.selectedDrive = 1;
+    appState.hoverButton = BTN_EXPORT;
+    shooter.Shoot("05-smart-samsung-hover-export", 1200, 750);
+    appState.pressedButton = BTN_EXPORT;
+    shooter.Shoot("06-smart-samsung-press-export", 1200, 750);
+    ResetView();
+    appState.selectedDrive = nvme;
+    shooter.Shoot("07-smart-nvme", 1200, 750);
+    appState.selectedDrive = noData;
+    appState.hoverButton = BTN_CLOSE;
+    shooter.Shoot("08-smart-no-data-hover-close", 1200, 750);
+    ResetView();
+
+    // DISK INFO.
+    appState.activeTab = TAB_DISK_INFO;
+    appState.selectedDrive = 1;
+    shooter.Shoot("09-disk-info-samsung", 1200, 750);
+    appState.selectedDrive = nvme;
+    shooter.Shoot("10-disk-info-nvme-critical", 1200, 750);
+    appState.selectedDrive = noData;
+    shooter.Shoot("11-disk-info-no-data", 1200, 750);
+    ResetView();
+
+    // SCAN/REPAIR: idle, running (spinner, following the end), finished with a result.
+    appState.activeTab = TAB_SCAN_REPAIR;
+    SetOutput(0, nullptr);
+    shooter.Shoot("12-scan-idle", 1200, 750);
+    appState.targetVolume.Set(u"D:");
+    appState.chkdskRunning = true;
+    appState.tickCount = 4;
+    appState.hoverButton = BTN_CANCEL;
+    SetOutput(30, nullptr);
+    SetStatusText(u"Checking volume D: (fix mode)...");
+    shooter.Shoot("13-scan-running-hover-cancel", 1200, 750);
+    ResetView();
+    appState.activeTab = TAB_SCAN_REPAIR;
+    const ChkdskResult fixedRun = ChkdskOutcome(1, false, false);
+    SetOutput(1000, &fixedRun);
+    SetStatusText(fixedRun.text);
+    appState.hoverButton = BTN_SCAN_FIX;
+    appState.pressedButton = BTN_SCAN_FIX;
+    appState.chkdskScroll = 1000;  // where the running check left it: at the end
+    shooter.Shoot("14-scan-finished-fixed-press", 1200, 750);
+    const ChkdskResult cleanRun = ChkdskOutcome(0, true, false);
+    SetOutput(1000, &cleanRun);
+    SetStatusText(cleanRun.text);
+    appState.hoverButton = BTN_NONE;
+    appState.pressedButton = BTN_NONE;
+    appState.chkdskScroll = 0;
+    shooter.Shoot("15-scan-finished-clean-top", 1200, 750);
+    ResetView();
+    SetStatusText(ready);
+
+    // The minimum window and a maximised one, every tab.
+    const struct {
+        const char* name;
+        int width;
+        int height;
+        bool maximized;
+    } sizes[] = {{"min-800x580", 800, 580, false}, {"max-1920x1080", 1920, 1080, true}};
+    const char* const tabs[] = {"smart", "disk-info", "scan"};
+    int index = 16;
+    for (const auto& size : sizes) {
+        for (int32_t tab = TAB_SMART; tab < TAB_COUNT; ++tab) {
+            ResetView();
+            appState.maximized = size.maximized;
+            appState.activeTab = tab;
+            appState.selectedDrive = tab == TAB_DISK_INFO ? nvme : 0;
+            appState.chkdskScroll = 0;
+            const std::string name = std::to_string(index++) + "-" + tabs[tab] + "-" + size.name;
+            shooter.Shoot(name.c_str(), size.width, size.height);
+        }
+    }
+    return shooter.failures == 0 ? 0 : 1;
+}
