@@ -112,6 +112,12 @@ TEST_F(SmartViewTest, MinimumWindowMeasures) {
     EXPECT_EQ(FindText(list, u"ATTRIBUTE NAME")->rect, (Rect{276, 183, 499, 201}));
     EXPECT_EQ(FindText(list, u"CUR")->rect.left, 503);
     EXPECT_EQ(RegisteredRect(BTN_EXPORT), (Rect{641, 507, 771, 537}));
+
+    // Halfway: 8 / 16 x (288 - 134) = 77 below the track top.
+    list.Clear();
+    appState.smartScroll = 8;
+    DrawSmartView(list, CONTENT_800x580);
+    EXPECT_EQ(Thumb(list, 769), (Rect{770, 280, 778, 414}));
 }
 
 TEST_F(SmartViewTest, ShortTablesHaveNoScrollBarAndPullALeftoverScrollBack) {
