@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/utf.h"
 #include "ui/frame.h"
@@ -103,18 +104,38 @@ void DrawOutlinePixels(cairo_t* cr, Rect rect) {
     FillPixels(cr, right - 1, top + 1, right, bottom - 1);
 }
 
+// The Latin-1 characters of a font: the glyph and advance Pango chose for each, found once, so
+// that texts made only of them are drawn straight from the font without Pango's layout.
+struct GlyphCell {
+    enum State : uint8_t { UNKNOWN, DIRECT, THROUGH_PANGO };
+    State state = UNKNOWN;
+    int32_t advance = 0;
+    unsigned long index = 0;
+};
+
 // One Pango layout per font, kept for the thread's later frames: making layouts and loading the
 // faces is most of the cost of a frame's text.
 struct FontLayout {
     PangoLayout* layout = nullptr;
-    int32_t lineHeight = 0;  // ascent + descent in pixels: the height DrawTextW centres
+    int32_t lineHeight = 0;        // the character cell's height: what DrawTextW centres
+    int32_t baseline = 0;          // from the top of the cell
+    PangoFont* primary = nullptr;  // the face Pango uses for "X" (not referenced)
+    cairo_scaled_font_t* scaledFont = nullptr;  // that face at the font's size (referenced)
+    GlyphCell cells[256];
+};
+
+// A text ready to draw: its width, and either its glyphs (direct) or the layout holding it.
+struct PreparedText {
+    int32_t width = 0;
+    bool direct = false;
 };
 
 struct TextRenderer {
     PangoContext* context = nullptr;
     int dpi = 0;
     FontLayout fonts[2];
-    std::string utf8;  // the text being drawn, reused
+    std::string utf8;                   // the text being drawn, reused
+    std::vector<cairo_glyph_t> glyphs;  // the same as glyphs, reused
 
     TextRenderer() = default;
     TextRenderer(const TextRenderer&) = delete;
@@ -123,6 +144,9 @@ struct TextRenderer {
 
     void Release() {
         for (FontLayout& font : fonts) {
+            if (font.scaledFont != nullptr) {
+                cairo_scaled_font_destroy(font.scaledFont);
+            }
             if (font.layout != nullptr) {
                 g_object_unref(font.layout);
             }
@@ -135,51 +159,136 @@ struct TextRenderer {
     }
 
     void Prepare(cairo_t* cr, int newDpi) {
-        if (context == nullptr || dpi != newDpi) {
-            Release();
-            dpi = newDpi;
-            context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-            // Grey antialiasing with hinted outlines and whole-pixel advances: crisp glyphs on a
-            // fixed grid of character cells.
-            cairo_font_options_t* options = cairo_font_options_create();
-            cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-            cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-            pango_cairo_context_set_font_options(context, options);
-            cairo_font_options_destroy(options);
-            pango_cairo_context_set_resolution(context, dpi);
+        if (context != nullptr && dpi == newDpi) {
             pango_cairo_update_context(cr, context);
-            const int points[2] = {FONT_MAIN_POINTS, FONT_LARGE_POINTS};
-            for (int i = 0; i < 2; ++i) {
-                PangoFontDescription* description = pango_font_description_from_string("");
-                pango_font_description_set_family(description, FONT_FAMILY);
-                pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
-                // The size is the character height in pixels, as a negative lfHeight gives.
-                pango_font_description_set_absolute_size(
-                    description, FontPixelHeight(points[i], dpi) * PANGO_SCALE);
-                FontLayout& font = fonts[i];
-                font.layout = pango_layout_new(context);
-                pango_layout_set_font_description(font.layout, description);
-                pango_font_description_free(description);
-                // Line breaks are drawn as characters: texts are single lines (top-centred
-                // texts are cut into lines here before they reach Pango).
-                pango_layout_set_single_paragraph_mode(font.layout, TRUE);
-                pango_layout_set_text(font.layout, "X", 1);
-                int width = 0;
-                int height = 0;
-                pango_layout_get_pixel_size(font.layout, &width, &height);
-                font.lineHeight = height;
-            }
-        } else {
-            pango_cairo_update_context(cr, context);
+            return;
         }
+        Release();
+        dpi = newDpi;
+        context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+        // Grey antialiasing with hinted outlines and whole-pixel advances: crisp glyphs on a
+        // fixed grid of character cells.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        pango_cairo_context_set_font_options(context, options);
+        cairo_font_options_destroy(options);
+        pango_cairo_context_set_resolution(context, dpi);
+        pango_cairo_update_context(cr, context);
+        const int points[2] = {FONT_MAIN_POINTS, FONT_LARGE_POINTS};
+        for (int i = 0; i < 2; ++i) {
+            PangoFontDescription* description = pango_font_description_from_string("");
+            pango_font_description_set_family(description, FONT_FAMILY);
+            pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
+            // The size is the character height in pixels, as a negative lfHeight gives.
+            const int32_t em = FontPixelHeight(points[i], dpi);
+            pango_font_description_set_absolute_size(description, em * PANGO_SCALE);
+            FontLayout& font = fonts[i];
+            font.layout = pango_layout_new(context);
+            pango_layout_set_font_description(font.layout, description);
+            pango_font_description_free(description);
+            // Line breaks are drawn as characters: texts are single lines (top-centred texts
+            // are cut into lines here before they reach Pango).
+            pango_layout_set_single_paragraph_mode(font.layout, TRUE);
+            // The cell is the character height itself, as the Windows faces have it (no
+            // internal leading), with the letters' ink (tallest ascender to deepest descender)
+            // centred in it, the spare row above; a face whose ink is taller than the cell has
+            // its ascenders on the first row. Texts placed at a point or centred in a row then
+            // land where they do there, whatever the face's own line spacing.
+            const int32_t ascender = InkExtent(font.layout, "bdhl|[", true);
+            const int32_t descender = InkExtent(font.layout, "gjpqy", false);
+            const int32_t spare = em - ascender - descender;
+            font.lineHeight = em;
+            font.baseline = ascender + (spare > 0 ? (spare + 1) / 2 : 0);
+            pango_layout_set_text(font.layout, "X", 1);
+            PangoGlyphItem* run = FirstRun(font.layout);
+            if (run != nullptr && PANGO_IS_CAIRO_FONT(run->item->analysis.font)) {
+                font.primary = run->item->analysis.font;
+                cairo_scaled_font_t* scaled =
+                    pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font.primary));
+                if (scaled != nullptr) {
+                    font.scaledFont = cairo_scaled_font_reference(scaled);
+                }
+            }
+        }
+    }
+
+    // How far the ink of the characters reaches above (or below) their baseline, in pixels.
+    static int32_t InkExtent(PangoLayout* layout, const char* characters, bool above) {
+        pango_layout_set_text(layout, characters, -1);
+        PangoRectangle ink;
+        pango_layout_get_pixel_extents(layout, &ink, nullptr);
+        const int32_t baseline = PANGO_PIXELS(pango_layout_get_baseline(layout));
+        return above ? baseline - ink.y : ink.y + ink.height - baseline;
+    }
+
+    static PangoGlyphItem* FirstRun(PangoLayout* layout) {
+        PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+        if (line == nullptr || line->runs == nullptr) {
+            return nullptr;
+        }
+        return static_cast<PangoGlyphItem*>(line->runs->data);
     }
 
     FontLayout& Font(FontId id) { return fonts[id == FONT_LARGE ? 1 : 0]; }
 
-    // Sets the layout's text; returns its width in pixels. Control characters (a line break in
-    // a single-line text, a tab) take a blank cell instead of Pango's visible symbols.
-    int32_t Measure(PangoLayout* layout, std::u16string_view text) {
+    // Whether the character is drawn from the primary face as one glyph of a whole-pixel
+    // advance, unmoved; found once per character through Pango itself.
+    const GlyphCell& Cell(FontLayout& font, char16_t c) {
+        GlyphCell& cell = font.cells[c];
+        if (cell.state != GlyphCell::UNKNOWN) {
+            return cell;
+        }
+        cell.state = GlyphCell::THROUGH_PANGO;
+        utf8.clear();
+        AppendUtf8(utf8, std::u16string_view(&c, 1));
+        pango_layout_set_text(font.layout, utf8.data(), static_cast<int>(utf8.size()));
+        PangoLayoutLine* line = pango_layout_get_line_readonly(font.layout, 0);
+        PangoGlyphItem* run = FirstRun(font.layout);
+        if (font.scaledFont == nullptr || run == nullptr || line->runs->next != nullptr ||
+            run->item->analysis.font != font.primary || run->glyphs->num_glyphs != 1) {
+            return cell;
+        }
+        const PangoGlyphInfo& glyph = run->glyphs->glyphs[0];
+        if ((glyph.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0 || glyph.glyph == PANGO_GLYPH_EMPTY ||
+            glyph.geometry.x_offset != 0 || glyph.geometry.y_offset != 0 ||
+            glyph.geometry.width % PANGO_SCALE != 0) {
+            return cell;
+        }
+        cell.state = GlyphCell::DIRECT;
+        cell.index = glyph.glyph;
+        cell.advance = glyph.geometry.width / PANGO_SCALE;
+        return cell;
+    }
+
+    // Readies the text for drawing and measures it. Control characters (a line break in a
+    // single-line text, a tab) take a blank cell instead of Pango's visible symbols.
+    PreparedText Ready(FontLayout& font, std::u16string_view text) {
+        PreparedText prepared;
+        glyphs.clear();
+        prepared.direct = true;
+        int32_t x = 0;
+        for (char16_t c : text) {
+            if (c < 0x20) {
+                c = u' ';
+            }
+            if (c >= 256) {
+                prepared.direct = false;
+                break;
+            }
+            const GlyphCell& cell = Cell(font, c);
+            if (cell.state != GlyphCell::DIRECT) {
+                prepared.direct = false;
+                break;
+            }
+            glyphs.push_back(cairo_glyph_t{cell.index, static_cast<double>(x), 0.0});
+            x += cell.advance;
+        }
+        if (prepared.direct) {
+            prepared.width = x;
+            return prepared;
+        }
         utf8.clear();
         AppendUtf8(utf8, text);
         for (char& c : utf8) {
@@ -187,22 +296,36 @@ struct TextRenderer {
                 c = ' ';
             }
         }
-        pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+        pango_layout_set_text(font.layout, utf8.data(), static_cast<int>(utf8.size()));
         int width = 0;
         int height = 0;
-        pango_layout_get_pixel_size(layout, &width, &height);
-        return width;
+        pango_layout_get_pixel_size(font.layout, &width, &height);
+        prepared.width = width;
+        return prepared;
+    }
+
+    // Draws the text last readied with its line's top-left corner at (x, y).
+    void Show(cairo_t* cr, FontLayout& font, const PreparedText& prepared, int32_t x, int32_t y) {
+        if (!prepared.direct) {
+            // Pango puts the line's baseline below the top of its own line box.
+            const int32_t layoutBaseline = PANGO_PIXELS(pango_layout_get_baseline(font.layout));
+            cairo_move_to(cr, x, y + font.baseline - layoutBaseline);
+            pango_cairo_show_layout(cr, font.layout);
+            return;
+        }
+        const auto baseline = static_cast<double>(y + font.baseline);
+        for (cairo_glyph_t& glyph : glyphs) {
+            glyph.x += x;
+            glyph.y = baseline;
+        }
+        cairo_set_scaled_font(cr, font.scaledFont);
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     }
 };
 
 TextRenderer& ThreadTextRenderer() {
     thread_local TextRenderer renderer;
     return renderer;
-}
-
-void ShowLayout(cairo_t* cr, PangoLayout* layout, int32_t x, int32_t y) {
-    cairo_move_to(cr, x, y);
-    pango_cairo_show_layout(cr, layout);
 }
 
 // The text up to its first NUL, as a NUL-terminated string would be read.
@@ -217,9 +340,9 @@ void DrawTextAtPoint(cairo_t* cr, TextRenderer& renderer, const DrawOp& op,
     if (text.empty()) {
         return;
     }
-    PangoLayout* layout = renderer.Font(op.font).layout;
-    renderer.Measure(layout, text);
-    ShowLayout(cr, layout, op.rect.left, op.rect.top);
+    FontLayout& font = renderer.Font(op.font);
+    const PreparedText prepared = renderer.Ready(font, text);
+    renderer.Show(cr, font, prepared, op.rect.left, op.rect.top);
 }
 
 // The placement DrawTextW gives: one line vertically centred on the line height (left, centred
@@ -245,8 +368,9 @@ void DrawTextInRectangle(cairo_t* cr, TextRenderer& renderer, const DrawOp& op,
             }
             const std::u16string_view line = text.substr(start, end - start);
             if (!line.empty()) {
-                const int32_t width = renderer.Measure(font.layout, line);
-                ShowLayout(cr, font.layout, rect.left + (rect.Width() - width) / 2, y);
+                const PreparedText prepared = renderer.Ready(font, line);
+                renderer.Show(cr, font, prepared, rect.left + (rect.Width() - prepared.width) / 2,
+                              y);
             }
             y += font.lineHeight;
             if (end == text.size()) {
@@ -259,14 +383,14 @@ void DrawTextInRectangle(cairo_t* cr, TextRenderer& renderer, const DrawOp& op,
             }
         }
     } else {
-        const int32_t width = renderer.Measure(font.layout, text);
+        const PreparedText prepared = renderer.Ready(font, text);
         int32_t x = rect.left;
         if (op.align == ALIGN_CENTER) {
-            x = rect.left + (rect.Width() - width) / 2;
+            x = rect.left + (rect.Width() - prepared.width) / 2;
         } else if (op.align == ALIGN_RIGHT) {
-            x = rect.right - width;
+            x = rect.right - prepared.width;
         }
-        ShowLayout(cr, font.layout, x, rect.top + (rect.Height() - font.lineHeight) / 2);
+        renderer.Show(cr, font, prepared, x, rect.top + (rect.Height() - font.lineHeight) / 2);
     }
     cairo_restore(cr);
 }

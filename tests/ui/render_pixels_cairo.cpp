@@ -77,6 +77,37 @@ TEST(RenderCairo, TextFollowsTheResolution) {
     EXPECT_NEAR(right144, right96 * 3 / 2, 8);
 }
 
+// Latin-1 texts are drawn from the face's glyphs directly, others through Pango's layout: the
+// two ways give the same pixels for the same characters.
+TEST(RenderCairo, DirectGlyphsMatchPangoLayout) {
+    DisplayList direct;
+    DrawTextAt(direct, 3, 4, u"Hg_W|0", COLOR_TEXT);
+    DrawTextInRect(direct, Rect{0, 30, 200, 60}, u"Hg_W|0", COLOR_WARN, FONT_LARGE, ALIGN_LEFT);
+    DisplayList layout;  // the euro sign is outside Latin-1: the whole text goes through Pango
+    DrawTextAt(layout, 3, 4, u"Hg_W|0\u20AC", COLOR_TEXT);
+    DrawTextInRect(layout, Rect{0, 30, 200, 60}, u"Hg_W|0\u20AC", COLOR_WARN, FONT_LARGE,
+                   ALIGN_LEFT);
+    const RenderedImage a = RenderForTest(direct, 200, 60);
+    const RenderedImage b = RenderForTest(layout, 200, 60);
+    int32_t ink = 0;
+    int32_t extra = 0;
+    for (int32_t y = 0; y < 60; ++y) {
+        for (int32_t x = 0; x < 200; ++x) {
+            // Six cells of 8 pixels from x = 3, then of 10 from x = 0: the euro signs start at
+            // x = 51 and x = 60.
+            if (x < (y < 30 ? 51 : 60)) {
+                ASSERT_EQ(a.At(x, y), b.At(x, y)) << x << "," << y;
+                ink += a.At(x, y) != 0 ? 1 : 0;
+            } else {
+                ASSERT_EQ(a.At(x, y), 0u) << x << "," << y;
+                extra += b.At(x, y) != 0 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(ink, 150);
+    EXPECT_GT(extra, 20);  // the euro signs themselves
+}
+
 TEST(RenderCairo, PngHoldsTheRenderedPixelsAndContextStateIsKept) {
     DisplayList list;
     FillSolidRect(list, Rect{0, 0, 20, 10}, COLOR_WINDOW_BG);
