@@ -247,9 +247,11 @@ int main(int argc, char** argv) {
     ResetView();
 
     appState.drives = drives;
-    std::u16string ready = u"Ready. ";
-    AppendSigned(ready, driveCount);
-    ready += u" drive(s) found.";
+    // The status line as a finished scan leaves it.
+    std::u16string ready = u"READY  //  ";
+    ready.append(drives[0].devicePath.view()).append(u"  //  ");
+    AppendUnsigned(ready, drives[0].attributes.size());
+    ready += u" attrs";
     SetStatusText(ready);
 
     // SMART DATA: a full 30-row table with a failing row, scrolled to its end; hover over a row.
@@ -290,20 +292,20 @@ int main(int argc, char** argv) {
     appState.tickCount = 4;
     appState.hoverButton = BTN_CANCEL;
     SetOutput(30, nullptr);
-    SetStatusText(u"Checking volume D: (fix mode)...");
+    SetStatusText(u"Running chkdsk D: (fix mode)...");
     shooter.Shoot("13-scan-running-hover-cancel", 1200, 750);
     ResetView();
     appState.activeTab = TAB_SCAN_REPAIR;
     const ChkdskResult fixedRun = ChkdskOutcome(1, false, false);
     SetOutput(1000, &fixedRun);
-    SetStatusText(fixedRun.text);
+    SetStatusText(u"chkdsk: " + fixedRun.text);
     appState.hoverButton = BTN_SCAN_FIX;
     appState.pressedButton = BTN_SCAN_FIX;
     appState.chkdskScroll = 1000;  // where the running check left it: at the end
     shooter.Shoot("14-scan-finished-fixed-press", 1200, 750);
     const ChkdskResult cleanRun = ChkdskOutcome(0, true, false);
     SetOutput(1000, &cleanRun);
-    SetStatusText(cleanRun.text);
+    SetStatusText(u"chkdsk: " + cleanRun.text);
     appState.hoverButton = BTN_NONE;
     appState.pressedButton = BTN_NONE;
     appState.chkdskScroll = 0;
