@@ -134,6 +134,24 @@ TEST(RenderCairo, PngHoldsTheRenderedPixelsAndContextStateIsKept) {
     EXPECT_FALSE(RenderDisplayListToPng(list, 20, 10, "/nonexistent-dir/x.png"));
     EXPECT_FALSE(RenderDisplayListToPng(list, 0, 10, path.c_str()));
 
+    // A whole frame from appState, headless: the minimum window with its cyan outline.
+    ASSERT_TRUE(RenderFrameToPng(800, 580, path.c_str()));
+    cairo_surface_t* frame = cairo_image_surface_create_from_png(path.c_str());
+    std::remove(path.c_str());
+    ASSERT_EQ(cairo_surface_status(frame), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(frame), 800);
+    EXPECT_EQ(cairo_image_surface_get_height(frame), 580);
+    const auto* frameRows = cairo_image_surface_get_data(frame);
+    const int frameStride = cairo_image_surface_get_stride(frame);
+    auto frameAt = [&](int x, int y) {
+        return reinterpret_cast<const uint32_t*>(frameRows + y * frameStride)[x] & 0xFFFFFF;
+    };
+    EXPECT_EQ(frameAt(0, 0), COLOR_ACCENT);
+    EXPECT_EQ(frameAt(799, 579), COLOR_ACCENT);
+    EXPECT_EQ(frameAt(1, 35), COLOR_ACCENT);  // the gradient's first column
+    EXPECT_EQ(frameAt(225, 300), COLOR_WINDOW_BG);
+    cairo_surface_destroy(frame);
+
     // Replaying into a caller's context (as the window does) leaves its state and clip alone,
     // even with a clip left pushed.
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 20, 10);
