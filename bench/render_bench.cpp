@@ -69,9 +69,9 @@ bool FillBusyState() {
     std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
     appState.chkdskLines.clear();
     for (int i = 0; i < 200; ++i) {
-        appState.chkdskLines.push_back(
-            u"Stage 2: Examining file name linkage ... " + std::u16string(1, u'0' + i % 10) +
-            u" index entries processed.");
+        appState.chkdskLines.push_back(u"Stage 2: Examining file name linkage ... " +
+                                       std::u16string(1, u'0' + i % 10) +
+                                       u" index entries processed.");
     }
     appState.chkdskResultReady = true;
     appState.chkdskResultText = u"Volume check finished: no problems found.";
