@@ -1,0 +1,186 @@
+// A scripted drive layer for the end-to-end window tests: it stands in for the platform's device
+// layer (device_linux.cpp, device_win32.cpp) when linked into corvanite_e2e_gui, so the real
+// window shows known drives on a machine (or under Wine) whose own drives cannot be opened or
+// give no SMART data. The drives, in drive-number order:
+//
+//   0  /dev/sda      Maxtor 96147H8, SATA, 30 SMART rows, CRIT
+//   1  /dev/sdb      SAMSUNG HD501LJ, SATA, WARN
+//   2  /dev/sdc      INTEL SSDSA2CW120G3, SATA, GOOD
+//   3  /dev/nvme0n1  an NVMe drive whose health log reports critical warnings, CRIT
+//   4  /dev/sdd      a USB enclosure that passes no health data through, N/A
+//
+// The ATA drives answer with the pages captured from real drives in tests/data/ata-smart
+// (IDENTIFY DEVICE for the identity and size, SMART READ DATA and READ THRESHOLDS). A drive whose
+// pages cannot be read does not exist, so a missing file shows as a missing card.
+//
+// While the file named by CORVANITE_E2E_HOLD exists, a scan waits at its start (at most 30 s),
+// so the test can look at the window while a scan runs.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "drives/device_access.h"
+#include "drives/linux_layout.h"
+
+namespace corvanite {
+namespace {
+
+using Page = uint8_t[SMART_PAGE_SIZE];
+
+enum class Kind { Ata, Nvme, NoData };
+
+struct ScriptedDrive {
+    Kind kind;
+    const char16_t* devicePath;
+    const char* capture;  // base name of the pages in the data folder (ATA drives)
+    uint32_t busType;
+};
+
+constexpr std::array<ScriptedDrive, 5> SCRIPTED = {{
+    {Kind::Ata, u"/dev/sda", "Maxtor_96147H8--BAC51KJ0--2", 11},
+    {Kind::Ata, u"/dev/sdb", "SAMSUNG_HD501LJ--CR100-12", 11},
+    {Kind::Ata, u"/dev/sdc", "INTEL_SSDSA2CW120G3--4PC10302", 11},
+    {Kind::Nvme, u"/dev/nvme0n1", nullptr, 17},
+    {Kind::NoData, u"/dev/sdd", nullptr, 7},
+}};
+
+bool ReadPage(const char* capture, const char* what, Page& page) {
+    const std::string path = std::string(CORVANITE_E2E_DATA) + "/" + capture + "." + what + ".bin";
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const size_t read = std::fread(page, 1, sizeof(Page), file);
+    std::fclose(file);
+    return read == sizeof(Page);
+}
+
+const ScriptedDrive* DriveOf(DriveHandle handle) {
+    return handle >= 0 && static_cast<size_t>(handle) < SCRIPTED.size()
+               ? &SCRIPTED[static_cast<size_t>(handle)]
+               : nullptr;
+}
+
+// The 48-bit sector count of IDENTIFY DEVICE (words 100-103), else the 28-bit one (60-61).
+uint64_t IdentifySectors(const Page& page) {
+    auto word = [&](int w) {
+        return static_cast<uint64_t>(page[2 * w]) |
+               (static_cast<uint64_t>(page[2 * w + 1]) << 8);
+    };
+    const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
+    return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
+}
+
+void WaitWhileHeld() {
+    const char* hold = std::getenv("CORVANITE_E2E_HOLD");
+    if (hold == nullptr) {
+        return;
+    }
+    for (int waited = 0; waited < 3000; ++waited) {
+        std::FILE* file = std::fopen(hold, "rb");
+        if (file == nullptr) {
+            return;
+        }
+        std::fclose(file);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+void BeginDriveScan() { WaitWhileHeld(); }
+
+std::u16string DriveDevicePath(int driveNumber) {
+    const ScriptedDrive* drive = DriveOf(driveNumber);
+    return drive != nullptr ? std::u16string(drive->devicePath) : std::u16string();
+}
+
+bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    const ScriptedDrive* drive = DriveOf(driveNumber);
+    Page page = {};
+    if (drive == nullptr || (drive->kind == Kind::Ata && !ReadPage(drive->capture, "identify", page))) {
+        errorCode = 2;  // ENOENT
+        return false;
+    }
+    handle = driveNumber;
+    return true;
+}
+
+void CloseDrive(DriveHandle) {}
+
+bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+    const ScriptedDrive* drive = DriveOf(handle);
+    if (drive == nullptr) {
+        return false;
+    }
+    identity = DriveIdentity();
+    if (drive->kind == Kind::Ata) {
+        Page page = {};
+        if (!ReadPage(drive->capture, "identify", page)) {
+            return false;
+        }
+        linux_layout::IdentityFromIdentifyPage(page, identity);
+    } else if (drive->kind == Kind::Nvme) {
+        identity.product = u"Samsung SSD 970 EVO Plus 1TB";
+        identity.serial = u"S4EWNX0N812345K";
+        identity.revision = u"2B2QEXM7";
+    } else {
+        identity.vendor = u"Generic";
+        identity.product = u"External USB 3.0 Storage Device";
+    }
+    identity.busType = drive->busType;
+    return true;
+}
+
+bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+    const ScriptedDrive* drive = DriveOf(handle);
+    if (drive == nullptr) {
+        return false;
+    }
+    if (drive->kind == Kind::Ata) {
+        Page page = {};
+        if (!ReadPage(drive->capture, "identify", page)) {
+            return false;
+        }
+        sizeBytes = IdentifySectors(page) * 512;
+    } else {
+        sizeBytes = drive->kind == Kind::Nvme ? 1000204886016ull : 2000398934016ull;
+    }
+    return true;
+}
+
+void SendSmartEnable(DriveHandle, int) {}
+
+bool ReadSmartPage(DriveHandle handle, int, uint8_t feature, uint8_t (&page)[SMART_PAGE_SIZE]) {
+    const ScriptedDrive* drive = DriveOf(handle);
+    if (drive == nullptr || drive->kind != Kind::Ata) {
+        return false;
+    }
+    return ReadPage(drive->capture, feature == SMART_FEATURE_READ_THRESHOLDS ? "thresholds" : "data",
+                    page);
+}
+
+bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    const ScriptedDrive* drive = DriveOf(handle);
+    if (drive == nullptr || drive->kind != Kind::Nvme) {
+        return false;
+    }
+    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
+    page[0] = 0x09;  // critical warning: available spare below threshold, media read-only
+    page[1] = 0x3E;  // composite temperature 318 K
+    page[2] = 0x01;
+    page[3] = 7;     // available spare %
+    page[4] = 10;    // spare threshold %
+    page[5] = 93;    // percentage used
+    page[128] = 0x34;  // power-on hours 0x2F34
+    page[129] = 0x2F;
+    page[160] = 12;  // media and data integrity errors
+    return true;
+}
+
+}  // namespace corvanite
