@@ -1,9 +1,7 @@
 #include "fake_child.h"
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 #include "text/utf.h"
 
@@ -18,7 +16,6 @@ namespace {
 std::mutex lock;
 test::FakeChildScript script;
 test::FakeChildRecord record;
-bool released = false;
 
 }  // namespace
 
@@ -28,17 +25,11 @@ void SetFakeChild(const FakeChildScript& next) {
     std::lock_guard<std::mutex> guard(lock);
     script = next;
     record = FakeChildRecord();
-    released = false;
 }
 
 FakeChildRecord FakeChildSoFar() {
     std::lock_guard<std::mutex> guard(lock);
     return record;
-}
-
-void ReleaseFakeChild() {
-    std::lock_guard<std::mutex> guard(lock);
-    released = true;
 }
 
 }  // namespace test
@@ -56,23 +47,16 @@ ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildPr
 
 ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
                           size_t& count) {
+    std::lock_guard<std::mutex> guard(lock);
+    record.largestRead = std::max(record.largestRead, capacity);
+    record.readSliceMs = sliceMs;
     count = 0;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        record.largestRead = std::max(record.largestRead, capacity);
-        record.readSliceMs = sliceMs;
-        if (child->nextRead < script.reads.size()) {
-            const std::string& bytes = script.reads[child->nextRead++];
-            count = bytes.copy(buffer, capacity);
-            return bytes.empty() ? CHILD_QUIET : CHILD_OUTPUT;
-        }
-        if (!script.silentAfterReads || released || record.terminated) {
-            return CHILD_ENDED;
-        }
+    if (child->nextRead >= script.reads.size()) {
+        return CHILD_ENDED;
     }
-    // A silent child: the slice passes with nothing read (kept short; the tests bound it).
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return CHILD_QUIET;
+    const std::string& bytes = script.reads[child->nextRead++];
+    count = bytes.copy(buffer, capacity);
+    return bytes.empty() ? CHILD_QUIET : CHILD_OUTPUT;
 }
 
 void TerminateChild(ChildProcess*) {

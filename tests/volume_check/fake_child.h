@@ -14,9 +14,6 @@ struct FakeChildScript {
     ChildStart start = CHILD_STARTED;
     // One entry per read; an empty entry is a slice in which nothing arrived.
     std::vector<std::string> reads;
-    // After the reads: stay silent (quiet slices) until released or terminated, instead of
-    // reporting the end of the output.
-    bool silentAfterReads = false;
     uint32_t exitCode = 0;
 };
 
@@ -35,7 +32,5 @@ struct FakeChildRecord {
 // Used by the next StartVolumeChecker; clears the record.
 void SetFakeChild(const FakeChildScript& script);
 FakeChildRecord FakeChildSoFar();
-// Ends a silent child's output, as if it had closed its pipe.
-void ReleaseFakeChild();
 
 }  // namespace corvanite::test

@@ -1,4 +1,6 @@
-// The worker's rules with the child process and the window host replaced by scripted fakes.
+// The worker's rules with the child process and the window host replaced by scripted fakes:
+// what a real child cannot show (a pipe that cannot be made, a thread that cannot start, the
+// bytes each conversion gets). Runs through a real child are in test_chkdsk_child.cpp.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -61,17 +63,6 @@ std::vector<PostedMessage> WaitForRunEnd() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return test::PostedSoFar();
-}
-
-// Waits (bounded) until the run has appended `count` lines.
-bool WaitForLines(size_t count) {
-    for (int i = 0; i < 10000; ++i) {
-        if (Read().lines.size() >= count) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
 }
 
 // The posted messages in words: "LINE LINE DONE".
@@ -145,22 +136,6 @@ TEST_F(ChkdskWorkerTest, LinesEventsAndResultOfACleanRun) {
     EXPECT_TRUE(child.closed);
 }
 
-TEST_F(ChkdskWorkerTest, FixModeReachesTheChildAndTheRule) {
-    test::FakeChildScript script;
-    script.reads = {"fixed it\r\n"};
-    script.exitCode = 1;
-    test::SetFakeChild(script);
-    ASSERT_TRUE(StartChkdsk(u"Z:", false, appState.mainWindow));
-    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
-    const Shared after = Read();
-    EXPECT_TRUE(after.ready);
-    EXPECT_TRUE(after.exitNonZero);
-    EXPECT_TRUE(after.fixed);
-    EXPECT_EQ(after.text, u"Errors found and corrected");
-    EXPECT_EQ(test::FakeChildSoFar().volume, u"Z:");
-    EXPECT_FALSE(test::FakeChildSoFar().readOnly);
-}
-
 TEST_F(ChkdskWorkerTest, StartFailuresPostOnlyTheFailure) {
     const std::pair<ChildStart, const char16_t*> failures[] = {
         {CHILD_PIPE_FAILED, u"Failed to create pipe"},
@@ -185,49 +160,6 @@ TEST_F(ChkdskWorkerTest, StartFailuresPostOnlyTheFailure) {
         EXPECT_FALSE(appState.chkdskRunning.load());
         EXPECT_FALSE(test::FakeChildSoFar().closed);
     }
-}
-
-TEST_F(ChkdskWorkerTest, CancelEndsASilentChild) {
-    test::FakeChildScript script;
-    script.reads = {"working\r\n"};
-    script.silentAfterReads = true;
-    script.exitCode = 3;
-    test::SetFakeChild(script);
-    ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
-    ASSERT_TRUE(WaitForLines(1));
-
-    appState.chkdskCancel.store(true);
-    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
-    const Shared after = Read();
-    EXPECT_EQ(after.lines, Lines{u"working"});
-    EXPECT_FALSE(after.ready);
-    // The terminated child's exit code is 0.
-    EXPECT_FALSE(after.exitNonZero);
-    EXPECT_EQ(after.text, u"Operation cancelled");
-    EXPECT_TRUE(test::FakeChildSoFar().terminated);
-    EXPECT_FALSE(appState.chkdskRunning.load());
-}
-
-TEST_F(ChkdskWorkerTest, ASecondStartIsRefusedWhileOneRuns) {
-    test::FakeChildScript script;
-    script.reads = {"working\r\n"};
-    script.silentAfterReads = true;
-    script.exitCode = 2;
-    test::SetFakeChild(script);
-    ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
-    ASSERT_TRUE(WaitForLines(1));
-
-    EXPECT_FALSE(StartChkdsk(u"D:", false, appState.mainWindow));
-    EXPECT_TRUE(appState.chkdskRunning.load());
-    EXPECT_EQ(test::Host().threadsStarted, 1);
-    EXPECT_EQ(Read().lines, Lines{u"working"});
-    EXPECT_EQ(Describe(test::PostedSoFar()), "LINE");
-
-    test::ReleaseFakeChild();
-    EXPECT_EQ(Describe(WaitForRunEnd()), Events(1, "DONE"));
-    EXPECT_EQ(Read().text, u"Volume requires cleanup (chkdsk /f recommended)");
-    EXPECT_EQ(test::FakeChildSoFar().starts, 1);
-    EXPECT_EQ(test::FakeChildSoFar().volume, u"C:");
 }
 
 TEST_F(ChkdskWorkerTest, RefusedStartsChangeNothing) {
