@@ -21,7 +21,6 @@ namespace {
 GtkWindow* window = nullptr;
 GtkWidget* canvas = nullptr;
 int screenDpi = DEFAULT_SCREEN_DPI;
-int exitCode = 0;
 
 Point PointOf(double x, double y) {
     return Point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
@@ -301,6 +300,5 @@ int main(int argc, char** argv) {
 
     g_source_remove(tick);
     SetPostNotifier(nullptr);
-    appState.mainWindow = 0;
-    return exitCode;
+    return 0;
 }

@@ -85,12 +85,22 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     const auto byteAt = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     size_t i = 0;
     while (i < text.size()) {
-        const uint8_t b = byteAt(i);
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
+        // Runs of ASCII, nearly all of any checker output or sysfs text, go in one append.
+        size_t run = i;
+        while (run < text.size() && byteAt(run) < 0x80) {
+            ++run;
+        }
+        if (run > i) {
+            const size_t start = out.size();
+            out.resize(start + (run - i));
+            char16_t* dst = out.data() + start;
+            for (size_t k = i; k < run; ++k) {
+                *dst++ = byteAt(k);
+            }
+            i = run;
             continue;
         }
+        const uint8_t b = byteAt(i);
         size_t length = 0;
         char32_t cp = 0;
         char32_t minimum = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -49,6 +50,20 @@ protected:
         appState.buttons.clear();
     }
     static int Repaints() { return test::Host().repaints; }
+
+    // Waits (bounded) until the volume-check worker has posted its final event: only then has it
+    // stopped touching the shared state.
+    static void WaitForCheckEnd() {
+        const PostedMessage done{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
+        for (int i = 0; i < 2000; ++i) {
+            const auto posted = test::PostedSoFar();
+            if (std::find(posted.begin(), posted.end(), done) != posted.end()) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        FAIL() << "the volume check did not end";
+    }
 };
 
 TEST_F(InputTest, DriveRowUnderAPoint) {
@@ -295,11 +310,7 @@ TEST_F(InputActionsTest, ReadOnlyCheckStartsWithItsStatusAndEmptiedLines) {
     OnLeftButtonDown({310, 310});
     OnLeftButtonUp({310, 310});
     EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)...");
-    const auto posted = test::WaitForMessage(MSG_CHKDSK_EVENT);
-    test::WaitForMessage(MSG_CHKDSK_EVENT);
-    for (int i = 0; i < 1000 && appState.chkdskRunning; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    WaitForCheckEnd();
     ASSERT_FALSE(appState.chkdskRunning);
     const test::FakeChildRecord child = test::FakeChildSoFar();
     EXPECT_EQ(child.starts, 1);
@@ -317,10 +328,7 @@ TEST_F(InputActionsTest, FixModeRunsOnlyAfterYes) {
     OnLeftButtonDown({510, 310});
     OnLeftButtonUp({510, 310});
     EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)...");
-    test::WaitForMessage(MSG_CHKDSK_EVENT);
-    for (int i = 0; i < 1000 && appState.chkdskRunning; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    WaitForCheckEnd();
     EXPECT_FALSE(test::FakeChildSoFar().readOnly);
     EXPECT_EQ(test::FakeChildSoFar().starts, 1);
 }
