@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace corvanite {
 namespace {
@@ -15,7 +15,9 @@ namespace {
 test::FakeMachine machine;
 std::atomic<bool> held{false};
 
-test::FakeDrive& Drive(DriveHandle handle) { return machine.drives[static_cast<size_t>(handle)]; }
+test::FakeDrive& Drive(DriveHandle handle) {
+    return machine.drives[static_cast<size_t>(handle)];
+}
 
 void Log(const char* what, DriveHandle handle, int extra = -1) {
     char line[64];
@@ -30,15 +32,21 @@ void Log(const char* what, DriveHandle handle, int extra = -1) {
 }  // namespace
 
 namespace test {
-FakeMachine& Machine() { return machine; }
+FakeMachine& Machine() {
+    return machine;
+}
 void ResetMachine() {
     machine = FakeMachine();
     held = false;
 }
-void HoldScan(bool hold) { held = hold; }
+void HoldScan(bool hold) {
+    held = hold;
+}
 }  // namespace test
 
-void BeginDriveScan() { machine.calls.emplace_back("begin"); }
+void BeginDriveScan() {
+    machine.calls.emplace_back("begin");
+}
 
 std::u16string DriveDevicePath(int driveNumber) {
     return machine.drives[static_cast<size_t>(driveNumber)].devicePath.empty()

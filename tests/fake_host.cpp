@@ -20,7 +20,9 @@ test::FakeHostState host;
 
 namespace test {
 
-FakeHostState& Host() { return host; }
+FakeHostState& Host() {
+    return host;
+}
 
 void ResetHost() {
     std::lock_guard<std::mutex> guard(lock);
@@ -77,7 +79,9 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     return true;
 }
 
-Rect MainWindowBounds() { return host.bounds; }
+Rect MainWindowBounds() {
+    return host.bounds;
+}
 
 void MoveMainWindow(int32_t x, int32_t y) {
     host.bounds = Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()};
@@ -93,13 +97,27 @@ Point ClientToScreen(Point client) {
     return Point{client.x + host.clientOrigin.x, client.y + host.clientOrigin.y};
 }
 
-int32_t PrimaryScreenWidth() { return host.screenWidth; }
-Rect MonitorWorkArea() { return host.workArea; }
-void MinimizeMainWindow() { ++host.minimized; }
-void CloseMainWindow() { ++host.closed; }
-void CaptureMouse() { host.captured = true; }
-void ReleaseMouse() { host.captured = false; }
-void TrackMouseLeave() { ++host.leaveRequests; }
+int32_t PrimaryScreenWidth() {
+    return host.screenWidth;
+}
+Rect MonitorWorkArea() {
+    return host.workArea;
+}
+void MinimizeMainWindow() {
+    ++host.minimized;
+}
+void CloseMainWindow() {
+    ++host.closed;
+}
+void CaptureMouse() {
+    host.captured = true;
+}
+void ReleaseMouse() {
+    host.captured = false;
+}
+void TrackMouseLeave() {
+    ++host.leaveRequests;
+}
 
 bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));

@@ -38,8 +38,8 @@ FakeHostState& Host();
 void ResetHost();
 
 // Waits (bounded) until a message with this id has been posted; returns all posted so far.
-std::vector<PostedMessage> WaitForMessage(uint32_t message,
-                                          std::chrono::milliseconds limit = std::chrono::seconds(10));
+std::vector<PostedMessage> WaitForMessage(
+    uint32_t message, std::chrono::milliseconds limit = std::chrono::seconds(10));
 std::vector<PostedMessage> PostedSoFar();
 
 }  // namespace corvanite::test

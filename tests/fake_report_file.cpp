@@ -8,7 +8,9 @@ test::FakeReportFile file;
 }  // namespace
 
 namespace test {
-FakeReportFile& ReportFile() { return file; }
+FakeReportFile& ReportFile() {
+    return file;
+}
 }  // namespace test
 
 bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {

@@ -31,10 +31,14 @@ struct Expected {
 
 TEST(AtaSmart, RealDrivesMatchIndependentlyDecodedRows) {
     const char* names[] = {
-        "FUJITSU_MHY2120BH--0084000D",     "FUJITSU_MHY2250BH--0085000B",
-        "INTEL_SSDSA2CW120G3--4PC10302",   "Maxtor_96147H8--BAC51KJ0--2",
-        "SAMSUNG_HD501LJ--CR100-12",       "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
-        "ST320410A--3.39",                 "TOSHIBA_MK1651GSY--38IGT0G5T",
+        "FUJITSU_MHY2120BH--0084000D",
+        "FUJITSU_MHY2250BH--0085000B",
+        "INTEL_SSDSA2CW120G3--4PC10302",
+        "Maxtor_96147H8--BAC51KJ0--2",
+        "SAMSUNG_HD501LJ--CR100-12",
+        "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
+        "ST320410A--3.39",
+        "TOSHIBA_MK1651GSY--38IGT0G5T",
         "WDC_WD2500JS-75NCB3--10.02E04",
     };
     for (const char* name : names) {
@@ -146,9 +150,9 @@ TEST(AtaSmart, RowGradingRules) {
         bool failing, warning;
     };
     const Case cases[] = {
-        {5, 100, 10, 8, false, true},      // reallocated sectors present
-        {5, 5, 10, 0, true, false},        // at or below threshold
-        {5, 10, 10, 0, true, false},       // equal to threshold fails
+        {5, 100, 10, 8, false, true},  // reallocated sectors present
+        {5, 5, 10, 0, true, false},    // at or below threshold
+        {5, 10, 10, 0, true, false},   // equal to threshold fails
         {197, 100, 0, 0, false, false},
         {197, 100, 0, uint64_t{1} << 40, false, true},  // any raw byte counts
         {196, 100, 0, 1, false, true},
@@ -156,7 +160,7 @@ TEST(AtaSmart, RowGradingRules) {
         {9, 100, 0, 0xFFFFFFFFFFFF, false, false},  // large raw, not graded on raw
         {199, 200, 0, 5000, false, false},
         {194, 55, 0, 45, false, false},
-        {194, 55, 0, 66, false, true},   // hot
+        {194, 55, 0, 66, false, true},  // hot
         {194, 55, 0, 65, false, false},
         {194, 5, 0, 30, false, true},    // 5 < 0 + 10
         {194, 0, 0, 30, false, false},   // current 0 is no value

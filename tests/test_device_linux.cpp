@@ -14,7 +14,9 @@
 namespace corvanite {
 namespace {
 
-std::u16string Utf16(const std::string& s) { return Utf8ToUtf16(s); }
+std::u16string Utf16(const std::string& s) {
+    return Utf8ToUtf16(s);
+}
 
 class DeviceLinuxTest : public ::testing::Test {
 protected:
@@ -31,9 +33,7 @@ protected:
         std::system(("rm -rf '" + root + "'").c_str());
     }
 
-    static void Mkdir(const std::string& path) {
-        std::system(("mkdir -p '" + path + "'").c_str());
-    }
+    static void Mkdir(const std::string& path) { std::system(("mkdir -p '" + path + "'").c_str()); }
     static void Write(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -78,7 +78,8 @@ TEST_F(DeviceLinuxTest, ProbeReadsSysfsIdentityAndSkipsNodesThatCannotOpen) {
     Write(nvme + "/device/serial", "S64ANS0T123   \n");
     Write(nvme + "/device/firmware_rev", "3B2QGXA7\n");
     // USB stick: vendor and model, no VPD page.
-    const std::string sdb = Disk("sdb", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0");
+    const std::string sdb =
+        Disk("sdb", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0");
     Write(sdb + "/device/vendor", "SanDisk \n");
     Write(sdb + "/device/model", "Ultra           \n");
     // virtio: only a serial.
@@ -126,7 +127,9 @@ TEST_F(DeviceLinuxTest, ProbeReadsSysfsIdentityAndSkipsNodesThatCannotOpen) {
 TEST_F(DeviceLinuxTest, OverlongSysfsTextsAreReadBoundedAndCut) {
     const std::string sda = Disk("sda", "pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0");
     Write(sda + "/device/model", std::string(100000, 'M'));
-    Write(sda + "/device/rev", std::string("\xFF\xFE" "01", 4));
+    Write(sda + "/device/rev", std::string("\xFF\xFE"
+                                           "01",
+                                           4));
     const std::vector<DriveInfo> drives = ProbeAllDrives();
     ASSERT_EQ(drives.size(), 1u);
     EXPECT_EQ(drives[0].model.view(), std::u16string(63, u'M'));

@@ -14,20 +14,20 @@ TEST(LinuxLayout, WhichBlockDevicesAreProbed) {
     for (const char* name : {"sda", "sdaa", "nvme0n1", "vda", "hda", "mmcblk0", "xvda", "mdisk"}) {
         EXPECT_EQ(IsProbedDiskName(name), std::string_view(name) != "mdisk") << name;
     }
-    for (const char* name : {"loop0", "ram0", "zram0", "dm-0", "md0", "md127", "sr0", "fd0",
-                             "nbd0", "", ".", ".."}) {
+    for (const char* name :
+         {"loop0", "ram0", "zram0", "dm-0", "md0", "md127", "sr0", "fd0", "nbd0", "", ".", ".."}) {
         EXPECT_FALSE(IsProbedDiskName(name)) << name;
     }
 }
 
 TEST(LinuxLayout, KernelNameOrder) {
-    std::vector<std::string> names = {"sdb", "nvme10n1", "sdaa", "vda", "nvme2n1", "sda",
-                                      "sdz", "nvme0n2", "nvme0n10", "hda", "mmcblk1", "mmcblk0"};
+    std::vector<std::string> names = {"sdb", "nvme10n1", "sdaa",     "vda", "nvme2n1", "sda",
+                                      "sdz", "nvme0n2",  "nvme0n10", "hda", "mmcblk1", "mmcblk0"};
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return DiskNameLess(a, b); });
-    const std::vector<std::string> expected = {"hda", "mmcblk0", "mmcblk1", "nvme0n2", "nvme0n10",
-                                               "nvme2n1", "nvme10n1", "sda", "sdb", "sdz", "sdaa",
-                                               "vda"};
+    const std::vector<std::string> expected = {"hda",      "mmcblk0", "mmcblk1",  "nvme0n2",
+                                               "nvme0n10", "nvme2n1", "nvme10n1", "sda",
+                                               "sdb",      "sdz",     "sdaa",     "vda"};
     EXPECT_EQ(names, expected);
     EXPECT_FALSE(DiskNameLess("sda", "sda"));
 }
@@ -39,7 +39,8 @@ TEST(LinuxLayout, BusCodeFromTheDevicePath) {
     };
     const Case cases[] = {
         {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", 11},
-        {"/sys/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb",
+        {"/sys/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/"
+         "sdb",
          7},
         {"/sys/devices/pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0/nvme0n1", 17},
         {"/sys/devices/virtual/nvme-subsystem/nvme-subsys0/nvme0n1", 17},
@@ -60,14 +61,14 @@ TEST(LinuxLayout, BusCodeFromTheDevicePath) {
 TEST(LinuxLayout, SmartCommandBlocksCarryTheSmartRegisters) {
     using Cdb = std::array<uint8_t, 16>;
     // PIO data-in of one sector: READ DATA, drive 0.
-    EXPECT_EQ(SmartCdb(0, 0xD0), (Cdb{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2,
-                                      0xA0, 0xB0, 0}));
+    EXPECT_EQ(SmartCdb(0, 0xD0),
+              (Cdb{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
     // READ THRESHOLDS on an odd drive number: drive/head 0xB0.
-    EXPECT_EQ(SmartCdb(1, 0xD1), (Cdb{0x85, 0x08, 0x0E, 0, 0xD1, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2,
-                                      0xB0, 0xB0, 0}));
+    EXPECT_EQ(SmartCdb(1, 0xD1),
+              (Cdb{0x85, 0x08, 0x0E, 0, 0xD1, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xB0, 0xB0, 0}));
     // ENABLE OPERATIONS: non-data, count and sector number 0.
-    EXPECT_EQ(SmartCdb(2, 0xD8), (Cdb{0x85, 0x06, 0x00, 0, 0xD8, 0, 0, 0, 0, 0, 0x4F, 0, 0xC2,
-                                      0xA0, 0xB0, 0}));
+    EXPECT_EQ(SmartCdb(2, 0xD8),
+              (Cdb{0x85, 0x06, 0x00, 0, 0xD8, 0, 0, 0, 0, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
     EXPECT_EQ(IdentifyCdb(3), (Cdb{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xB0, 0xEC, 0}));
 }
 
@@ -112,8 +113,8 @@ TEST(LinuxLayout, PassThroughOutcome) {
     EXPECT_FALSE(PassThroughSucceeded(o));
 
     // CHECK CONDITION, descriptor sense: RECOVERED ERROR with ATA status return, status 0x50.
-    uint8_t descriptor[22] = {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 14,
-                              0x09, 12, 0, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x50};
+    uint8_t descriptor[22] = {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 14, 0x09, 12, 0,
+                              0x00, 0,    0,    0,    0, 0, 0, 0,  0,    0,  0x50};
     o = ok;
     o.scsiStatus = 0x02;
     o.sense = descriptor;
@@ -200,9 +201,10 @@ TEST(LinuxLayout, IdentifyStringsOfRealDrives) {
         EXPECT_EQ(drive.model, c.model);
         EXPECT_EQ(leadingTrimmed(drive.serial), c.serial);
         EXPECT_EQ(drive.firmware, c.firmware);
-        EXPECT_EQ(drive.mediaType, std::u16string_view(c.model).find(u"SSD") != std::u16string_view::npos
-                                       ? MEDIA_SSD
-                                       : MEDIA_HDD);
+        EXPECT_EQ(drive.mediaType,
+                  std::u16string_view(c.model).find(u"SSD") != std::u16string_view::npos
+                      ? MEDIA_SSD
+                      : MEDIA_HDD);
     }
 }
 

@@ -15,8 +15,12 @@ DriveInfo Parse(const test::NvmeLog& log) {
 }
 
 TEST(NvmeHealth, TypicalDriveRowsAndFigures) {
-    const DriveInfo d = Parse({.kelvin = 318, .spare = 100, .spareThreshold = 10,
-                               .percentageUsed = 3, .powerOnHoursLow = 12345, .mediaErrorsLow = 0});
+    const DriveInfo d = Parse({.kelvin = 318,
+                               .spare = 100,
+                               .spareThreshold = 10,
+                               .percentageUsed = 3,
+                               .powerOnHoursLow = 12345,
+                               .mediaErrorsLow = 0});
     EXPECT_TRUE(d.smartAvailable);
     EXPECT_EQ(d.smartSource, SOURCE_NVME);
     EXPECT_EQ(d.temperatureC, 45);
@@ -34,10 +38,8 @@ TEST(NvmeHealth, TypicalDriveRowsAndFigures) {
         uint64_t raw;
     };
     const Row expected[] = {
-        {194, u"Composite Temperature (C)", 45, 0, 45},
-        {190, u"Available Spare (%)", 100, 10, 100},
-        {231, u"Percentage Used (%)", 97, 0, 3},
-        {9, u"Power-On Hours", 0, 0, 12345},
+        {194, u"Composite Temperature (C)", 45, 0, 45}, {190, u"Available Spare (%)", 100, 10, 100},
+        {231, u"Percentage Used (%)", 97, 0, 3},        {9, u"Power-On Hours", 0, 0, 12345},
         {198, u"Media Integrity Errors", 200, 1, 0},
     };
     for (size_t i = 0; i < 5; ++i) {

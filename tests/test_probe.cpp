@@ -88,9 +88,9 @@ TEST_F(ProbeTest, SataDriveIsQueriedInOrderAndGraded) {
     d.smartThresholds = test::ThresholdPage({{9, 0}, {194, 0}});
     const std::vector<DriveInfo> drives = ProbeAllDrives();
     ASSERT_EQ(drives.size(), 1u);
-    const std::vector<std::string> expected = {
-        "begin", "open 0", "close 0", "open 0", "identity 0", "size 0", "enable 0 00", "smart 0 D0",
-        "smart 0 D1", "close 0"};
+    const std::vector<std::string> expected = {"begin",      "open 0", "close 0",     "open 0",
+                                               "identity 0", "size 0", "enable 0 00", "smart 0 D0",
+                                               "smart 0 D1", "close 0"};
     const std::vector<std::string> first(Machine().calls.begin(), Machine().calls.begin() + 10);
     EXPECT_EQ(first, expected);
 

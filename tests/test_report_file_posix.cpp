@@ -31,7 +31,9 @@ protected:
 TEST_F(ReportFileTest, WritesReplacesAndHandlesNonAsciiNames) {
     const std::string path = dir + "/r\xC3\xA9port \xE6\x97\xA5.txt";
     std::u16string reason;
-    std::string bytes = "\xEF\xBB\xBF" "line\r\n";
+    std::string bytes =
+        "\xEF\xBB\xBF"
+        "line\r\n";
     bytes.append(300000, 'x');
     ASSERT_TRUE(WriteReportFile(Utf8ToUtf16(path), bytes, reason));
     EXPECT_EQ(ReadAll(path), bytes);

@@ -59,7 +59,8 @@ TEST_F(ReportToolTest, ExitStatusTellsTheWorstHealth) {
     EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_GOOD)}), 0);
     EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_WARN)}), 1);
     EXPECT_EQ(ReportExitStatus({Graded(HEALTH_UNKNOWN), Graded(HEALTH_WARN)}), 1);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_WARN), Graded(HEALTH_CRIT), Graded(HEALTH_UNKNOWN)}), 2);
+    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_WARN), Graded(HEALTH_CRIT), Graded(HEALTH_UNKNOWN)}),
+              2);
     EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_UNKNOWN)}), 3);
     EXPECT_EQ(ReportExitStatus({Graded(9)}), 3);  // any other value reads as N/A
 }
@@ -67,8 +68,9 @@ TEST_F(ReportToolTest, ExitStatusTellsTheWorstHealth) {
 TEST_F(ReportToolTest, StandardOutputGetsTheLinesWithThePlatformLineEnd) {
     captured.drives = {Graded(HEALTH_WARN)};
     EXPECT_EQ(RunReportTool({}, Host("\n")), 1);
-    EXPECT_EQ(captured.out.rfind("Corvanite Report\n================\n\nDrive 0: PhysicalDrive0\n", 0),
-              0u);
+    EXPECT_EQ(
+        captured.out.rfind("Corvanite Report\n================\n\nDrive 0: PhysicalDrive0\n", 0),
+        0u);
     EXPECT_EQ(captured.out.find('\r'), std::string::npos);
     EXPECT_EQ(captured.out.find("\xEF\xBB\xBF"), std::string::npos);
 
@@ -82,7 +84,10 @@ TEST_F(ReportToolTest, FileGetsTheReportFileBytes) {
     captured.drives = {Graded(HEALTH_CRIT)};
     EXPECT_EQ(RunReportTool({u"r\u00E9port.txt"}, Host()), 2);
     EXPECT_EQ(captured.filePath, u"r\u00E9port.txt");
-    EXPECT_EQ(captured.fileBytes.rfind("\xEF\xBB\xBF" "Corvanite Report\r\n", 0), 0u);
+    EXPECT_EQ(captured.fileBytes.rfind("\xEF\xBB\xBF"
+                                       "Corvanite Report\r\n",
+                                       0),
+              0u);
     EXPECT_EQ(captured.out, "Report written to r\xC3\xA9port.txt: 1 drive\n");
     // "--" ends the options: a file name may begin with a dash.
     EXPECT_EQ(RunReportTool({u"--", u"-odd"}, Host()), 2);
@@ -118,7 +123,8 @@ TEST_F(ReportToolTest, HelpAndUsageErrors) {
 
     captured.out.clear();
     EXPECT_EQ(RunReportTool({u"-h"}, Host("\r\n")), 0);
-    EXPECT_NE(captured.out.find("Exit status:\r\n  0   every drive is GOOD\r\n"), std::string::npos);
+    EXPECT_NE(captured.out.find("Exit status:\r\n  0   every drive is GOOD\r\n"),
+              std::string::npos);
 
     EXPECT_EQ(RunReportTool({u"--frobnicate"}, Host()), 64);
     EXPECT_EQ(captured.err,

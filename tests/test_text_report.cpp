@@ -20,11 +20,15 @@ SmartAttribute Attr(uint8_t id, const char16_t* name, uint8_t cur, uint8_t wst, 
     return a;
 }
 
-std::string Utf8(const std::u16string& s) { return Utf16ToUtf8(s); }
+std::string Utf8(const std::u16string& s) {
+    return Utf16ToUtf8(s);
+}
 
 TEST(TextReport, EmptyListIsTheTitleBlockOnly) {
     const std::string bytes = ReportFileBytes({});
-    EXPECT_EQ(bytes, "\xEF\xBB\xBF" "Corvanite Report\r\n================\r\n\r\n");
+    EXPECT_EQ(bytes,
+              "\xEF\xBB\xBF"
+              "Corvanite Report\r\n================\r\n\r\n");
     EXPECT_EQ(bytes.size(), 41u);
 }
 
@@ -124,8 +128,10 @@ TEST(TextReport, LongNameMovesTheRowAndNonAsciiIsUtf8) {
     const std::string bytes = ReportFileBytes({d});
     EXPECT_EQ(bytes.find("\xEF\xBB\xBF"), 0u);
     EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 1), std::string::npos);
-    EXPECT_NE(bytes.find("Drive 0: Disque \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x92\xBE\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        bytes.find(
+            "Drive 0: Disque \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x92\xBE\r\n"),
+        std::string::npos);
     EXPECT_NE(bytes.find("  01   A name that is longer than thirty-two units    1    2    3  0  "),
               std::string::npos);
 }

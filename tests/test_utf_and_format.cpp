@@ -11,7 +11,9 @@ TEST(Utf, Utf16ToUtf8) {
     EXPECT_EQ(Utf16ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     // Unpaired surrogates, at the end, in the middle, reversed.
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xDC00), u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xDC00), u'b'}),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDC00), char16_t(0xD800)}),
               "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\0')), std::string(1, '\0'));
@@ -21,7 +23,10 @@ TEST(Utf, Utf8ToUtf16) {
     EXPECT_EQ(Utf8ToUtf16("abc"), u"abc");
     EXPECT_EQ(Utf8ToUtf16("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"\u00E9\u20AC\U0001F600");
     // Malformed: lone continuation, overlong, surrogate encoded, truncated, beyond U+10FFFF.
-    EXPECT_EQ(Utf8ToUtf16("\x80" "a"), u"\uFFFD" "a");
+    EXPECT_EQ(Utf8ToUtf16("\x80"
+                          "a"),
+              u"\uFFFD"
+              "a");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");

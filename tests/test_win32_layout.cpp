@@ -26,7 +26,8 @@ struct DescriptorReply {
         used += static_cast<uint32_t>(n + (terminate ? 1 : 0));
         return at;
     }
-    void Offsets(uint32_t vendor, uint32_t product, uint32_t revision, uint32_t serial, uint32_t bus) {
+    void Offsets(uint32_t vendor, uint32_t product, uint32_t revision, uint32_t serial,
+                 uint32_t bus) {
         Put32(bytes.data() + 12, vendor);
         Put32(bytes.data() + 16, product);
         Put32(bytes.data() + 20, revision);
@@ -148,14 +149,14 @@ TEST(Win32Layout, SmartReplyPageAndDriverError) {
 TEST(Win32Layout, NvmeHealthQueryBytes) {
     const auto q = NvmeHealthQuery();
     const uint8_t expected[52] = {
-        50, 0, 0, 0,              // PropertyId: StorageDeviceProtocolSpecificProperty
-        0, 0, 0, 0,               // QueryType: PropertyStandardQuery
-        3, 0, 0, 0,               // ProtocolType: NVMe
-        2, 0, 0, 0,               // DataType: log page
-        2, 0, 0, 0,               // ProtocolDataRequestValue: health log
-        0xFF, 0xFF, 0xFF, 0xFF,   // ProtocolDataRequestSubValue: all namespaces
-        40, 0, 0, 0,              // ProtocolDataOffset
-        0xF0, 0x01, 0, 0,         // ProtocolDataLength 496
+        50,   0,    0,    0,     // PropertyId: StorageDeviceProtocolSpecificProperty
+        0,    0,    0,    0,     // QueryType: PropertyStandardQuery
+        3,    0,    0,    0,     // ProtocolType: NVMe
+        2,    0,    0,    0,     // DataType: log page
+        2,    0,    0,    0,     // ProtocolDataRequestValue: health log
+        0xFF, 0xFF, 0xFF, 0xFF,  // ProtocolDataRequestSubValue: all namespaces
+        40,   0,    0,    0,     // ProtocolDataOffset
+        0xF0, 0x01, 0,    0,     // ProtocolDataLength 496
     };
     EXPECT_EQ(std::memcmp(q.data(), expected, sizeof expected), 0);
 }

@@ -23,8 +23,12 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool WriteOut(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
-bool WriteErr(std::string_view bytes) { return WriteAll(STDERR_FILENO, bytes); }
+bool WriteOut(std::string_view bytes) {
+    return WriteAll(STDOUT_FILENO, bytes);
+}
+bool WriteErr(std::string_view bytes) {
+    return WriteAll(STDERR_FILENO, bytes);
+}
 
 }  // namespace
 

@@ -22,8 +22,12 @@ bool WriteAll(DWORD which, std::string_view bytes) {
     return true;
 }
 
-bool WriteOut(std::string_view bytes) { return WriteAll(STD_OUTPUT_HANDLE, bytes); }
-bool WriteErr(std::string_view bytes) { return WriteAll(STD_ERROR_HANDLE, bytes); }
+bool WriteOut(std::string_view bytes) {
+    return WriteAll(STD_OUTPUT_HANDLE, bytes);
+}
+bool WriteErr(std::string_view bytes) {
+    return WriteAll(STD_ERROR_HANDLE, bytes);
+}
 
 }  // namespace
 

@@ -114,8 +114,8 @@ int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost&
             }
         }
         if (!host.writeOut(out)) {
-            host.writeErr(WithLineEnds("corvanite-report: cannot write to standard output\n",
-                                       host.lineEnd));
+            host.writeErr(
+                WithLineEnds("corvanite-report: cannot write to standard output\n", host.lineEnd));
             return REPORT_EXIT_CANNOT_WRITE;
         }
         return status;

@@ -4,6 +4,8 @@ namespace corvanite {
 
 AppState appState;
 
-void SetStatusText(std::u16string_view text) { appState.statusText.Set(text); }
+void SetStatusText(std::u16string_view text) {
+    appState.statusText.Set(text);
+}
 
 }  // namespace corvanite

@@ -20,7 +20,9 @@ struct Rect {
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
     // left <= x < right and top <= y < bottom.
-    bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool Contains(Point p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

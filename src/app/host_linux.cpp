@@ -58,8 +58,9 @@ std::vector<PostedMessage> TakePostedMessages() {
     return taken;
 }
 
-
-void SetRepaintHandler(void (*repaint)()) { repaintHandler = repaint; }
+void SetRepaintHandler(void (*repaint)()) {
+    repaintHandler = repaint;
+}
 
 void RequestRepaint() {
     if (repaintHandler != nullptr) {

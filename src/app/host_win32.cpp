@@ -19,7 +19,9 @@ DWORD WINAPI RunThread(void* start) {
     return 0;
 }
 
-HWND MainWindow() { return reinterpret_cast<HWND>(appState.mainWindow); }
+HWND MainWindow() {
+    return reinterpret_cast<HWND>(appState.mainWindow);
+}
 
 }  // namespace
 

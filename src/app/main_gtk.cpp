@@ -28,7 +28,8 @@ Point PointOf(double x, double y) {
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     static DisplayList list;  // its storage is kept from frame to frame
-    BuildFrame(list, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget));
+    BuildFrame(list, gtk_widget_get_allocated_width(widget),
+               gtk_widget_get_allocated_height(widget));
     RenderDisplayList(cr, list, screenDpi);
     return TRUE;
 }
@@ -107,7 +108,9 @@ gboolean DispatchPosted(gpointer) {
     return G_SOURCE_REMOVE;
 }
 
-void WakeMainLoop() { g_idle_add(DispatchPosted, nullptr); }
+void WakeMainLoop() {
+    g_idle_add(DispatchPosted, nullptr);
+}
 
 void Redraw() {
     if (canvas != nullptr) {
@@ -129,14 +132,18 @@ GdkMonitor* WindowMonitor() {
     return monitor != nullptr ? monitor : gdk_display_get_monitor(display, 0);
 }
 
-Rect RectOf(const GdkRectangle& r) { return Rect{r.x, r.y, r.x + r.width, r.y + r.height}; }
+Rect RectOf(const GdkRectangle& r) {
+    return Rect{r.x, r.y, r.x + r.width, r.y + r.height};
+}
 
 int ScreenDpi() {
     const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
     return resolution > 0 ? static_cast<int>(resolution + 0.5) : DEFAULT_SCREEN_DPI;
 }
 
-std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
+std::string Utf8(std::u16string_view text) {
+    return Utf16ToUtf8(text);
+}
 
 bool HasExtension(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -156,7 +163,9 @@ Rect MainWindowBounds() {
     return Rect{x, y, x + width, y + height};
 }
 
-void MoveMainWindow(int32_t x, int32_t y) { gtk_window_move(window, x, y); }
+void MoveMainWindow(int32_t x, int32_t y) {
+    gtk_window_move(window, x, y);
+}
 
 void PlaceMainWindow(Rect bounds) {
     gtk_window_move(window, bounds.left, bounds.top);
@@ -194,9 +203,13 @@ Rect MonitorWorkArea() {
     return RectOf(area);
 }
 
-void MinimizeMainWindow() { gtk_window_iconify(window); }
+void MinimizeMainWindow() {
+    gtk_window_iconify(window);
+}
 
-void CloseMainWindow() { gtk_widget_destroy(GTK_WIDGET(window)); }
+void CloseMainWindow() {
+    gtk_widget_destroy(GTK_WIDGET(window));
+}
 
 // GTK holds the pointer for the widget while a button is down, and reports every leave.
 void CaptureMouse() {}
@@ -213,10 +226,9 @@ bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
 }
 
 bool AskReportPath(std::u16string& path) {
-    GtkWidget* dialog = gtk_file_chooser_dialog_new("Save Report", window,
-                                                    GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
-                                                    GTK_RESPONSE_CANCEL, "_Save",
-                                                    GTK_RESPONSE_ACCEPT, nullptr);
+    GtkWidget* dialog =
+        gtk_file_chooser_dialog_new("Save Report", window, GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
+                                    GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
     gtk_file_chooser_set_current_name(chooser, "Corvanite_Report.txt");
@@ -277,7 +289,8 @@ int main(int argc, char** argv) {
     gtk_widget_set_can_focus(canvas, TRUE);
     gtk_widget_add_events(canvas, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                       GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
-                                      GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK);
+                                      GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK |
+                                      GDK_KEY_PRESS_MASK);
     g_signal_connect(canvas, "draw", G_CALLBACK(OnDraw), nullptr);
     g_signal_connect(canvas, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
     g_signal_connect(canvas, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);

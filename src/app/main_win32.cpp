@@ -1,8 +1,8 @@
 // The Windows program: start-up, the main window and its message handler, painting through the
 // GDI renderer, and the window host the portable input handling calls.
-#include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <string>
 
@@ -21,7 +21,9 @@ constexpr wchar_t WINDOW_CLASS[] = L"CorvaniteWnd";
 constexpr wchar_t WINDOW_TITLE[] = L"Corvanite";
 constexpr UINT_PTR TIMER_TICK = 1;
 
-HWND Window() { return reinterpret_cast<HWND>(appState.mainWindow); }
+HWND Window() {
+    return reinterpret_cast<HWND>(appState.mainWindow);
+}
 
 const wchar_t* Wide(std::u16string_view text, std::wstring& storage) {
     storage.assign(text.begin(), text.end());
@@ -34,7 +36,9 @@ Point PointOf(LPARAM lParam) {
                  static_cast<int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
 }
 
-Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
+Rect RectOf(const RECT& r) {
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
 
 void PaintFrame(HWND window) {
     PAINTSTRUCT paint;
@@ -135,7 +139,9 @@ Point ClientToScreen(Point client) {
     return Point{p.x, p.y};
 }
 
-int32_t PrimaryScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int32_t PrimaryScreenWidth() {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
 
 Rect MonitorWorkArea() {
     MONITORINFO info{};
@@ -144,13 +150,21 @@ Rect MonitorWorkArea() {
     return RectOf(info.rcWork);
 }
 
-void MinimizeMainWindow() { ShowWindow(Window(), SW_MINIMIZE); }
+void MinimizeMainWindow() {
+    ShowWindow(Window(), SW_MINIMIZE);
+}
 
-void CloseMainWindow() { DestroyWindow(Window()); }
+void CloseMainWindow() {
+    DestroyWindow(Window());
+}
 
-void CaptureMouse() { SetCapture(Window()); }
+void CaptureMouse() {
+    SetCapture(Window());
+}
 
-void ReleaseMouse() { ReleaseCapture(); }
+void ReleaseMouse() {
+    ReleaseCapture();
+}
 
 void TrackMouseLeave() {
     TRACKMOUSEEVENT track{};
@@ -211,10 +225,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     windowClass.lpszClassName = WINDOW_CLASS;
     RegisterClassExW(&windowClass);
 
-    const HWND window = CreateWindowExW(
-        WS_EX_APPWINDOW, WINDOW_CLASS, WINDOW_TITLE,
-        WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
-        INITIAL_WINDOW_WIDTH, INITIAL_WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
+    const HWND window = CreateWindowExW(WS_EX_APPWINDOW, WINDOW_CLASS, WINDOW_TITLE,
+                                        WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, INITIAL_WINDOW_WIDTH,
+                                        INITIAL_WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }

@@ -54,16 +54,21 @@ constexpr CatalogueRow SMART_ATTRIBUTE_CATALOGUE[] = {
 };
 static_assert(std::size(SMART_ATTRIBUTE_CATALOGUE) == 40);
 
-bool IsTemperatureId(uint8_t id) { return id == 190 || id == 194; }
+bool IsTemperatureId(uint8_t id) {
+    return id == 190 || id == 194;
+}
 
-bool IsSectorCountId(uint8_t id) { return id == 5 || id == 196 || id == 197 || id == 198; }
+bool IsSectorCountId(uint8_t id) {
+    return id == 5 || id == 196 || id == 197 || id == 198;
+}
 
 uint8_t FindThreshold(const uint8_t* thresholdPage, uint8_t id) {
     if (thresholdPage == nullptr) {
         return 0;
     }
     for (int j = 0; j < SMART_TABLE_ENTRIES; ++j) {
-        const uint8_t* entry = thresholdPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(j);
+        const uint8_t* entry =
+            thresholdPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(j);
         if (entry[0] == id) {
             return entry[1];
         }
@@ -90,8 +95,8 @@ void GradeSmartAttribute(SmartAttribute& attribute) {
     }
     if (IsTemperatureId(attribute.id)) {
         const auto nearThreshold = static_cast<uint8_t>(attribute.threshold + 10);
-        attribute.warning = attribute.raw[0] > 65 ||
-                            (attribute.current != 0 && attribute.current < nearThreshold);
+        attribute.warning =
+            attribute.raw[0] > 65 || (attribute.current != 0 && attribute.current < nearThreshold);
     } else if (IsSectorCountId(attribute.id)) {
         attribute.warning = AttributeRawValue(attribute) != 0;
     }
@@ -101,7 +106,8 @@ bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, Driv
     drive.attributes.clear();
     drive.attributes.reserve(SMART_TABLE_ENTRIES);
     for (int i = 0; i < SMART_TABLE_ENTRIES; ++i) {
-        const uint8_t* entry = dataPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(i);
+        const uint8_t* entry =
+            dataPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(i);
         if (entry[0] == 0) {
             continue;
         }

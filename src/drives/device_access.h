@@ -4,8 +4,8 @@
 // rules applied to them (trimming, joining, bus table) are portable and live in identity.h.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace corvanite {

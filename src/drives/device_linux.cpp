@@ -34,7 +34,7 @@ struct LinuxDrives {
     std::mutex lock;
     std::string sysBlock = "/sys/block";
     std::string devDir = "/dev";
-    std::vector<std::string> names;  // drive number -> name in /sys/block
+    std::vector<std::string> names;                 // drive number -> name in /sys/block
     std::vector<std::pair<int, std::string>> open;  // fd -> name
 };
 
@@ -54,7 +54,9 @@ std::string NameOf(DriveHandle handle) {
     return {};
 }
 
-int Fd(DriveHandle handle) { return static_cast<int>(handle); }
+int Fd(DriveHandle handle) {
+    return static_cast<int>(handle);
+}
 
 // Reads at most limit bytes of a file; false when it cannot be opened or read.
 bool ReadBounded(const std::string& path, std::string& bytes, size_t limit = SYSFS_READ_LIMIT) {
@@ -147,8 +149,8 @@ std::u16string UnitSerial(int fd, const std::string& dir) {
         static_cast<size_t>(outcome.residual) >= sizeof page) {
         return {};
     }
-    return Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
-        page, sizeof page - static_cast<size_t>(outcome.residual)));
+    return Utf8ToUtf16(
+        linux_layout::UnitSerialFromVpd(page, sizeof page - static_cast<size_t>(outcome.residual)));
 }
 
 int DriveNumberOf(const std::string& name) {
@@ -264,8 +266,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     }
     const std::string dir = SysfsDir(name);
     identity = DriveIdentity();
-    identity.busType = linux_layout::BusCodeFromSysfsPath(
-        Utf16ToUtf8(ResolvedDevicePath(name)));
+    identity.busType = linux_layout::BusCodeFromSysfsPath(Utf16ToUtf8(ResolvedDevicePath(name)));
 
     if (identity.busType == 17) {
         identity.product = SysfsText(dir + "/device/model");

@@ -11,13 +11,16 @@
 namespace corvanite {
 namespace {
 
-HANDLE AsHandle(DriveHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(DriveHandle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 bool Control(DriveHandle handle, uint32_t code, const void* in, size_t inSize, void* out,
              size_t outSize, DWORD& bytesReturned) {
     bytesReturned = 0;
-    return DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in), static_cast<DWORD>(inSize),
-                           out, static_cast<DWORD>(outSize), &bytesReturned, nullptr) != 0;
+    return DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in),
+                           static_cast<DWORD>(inSize), out, static_cast<DWORD>(outSize),
+                           &bytesReturned, nullptr) != 0;
 }
 
 // ANSI code page text to UTF-16.
@@ -25,8 +28,8 @@ std::u16string FromAnsi(std::string_view text) {
     if (text.empty()) {
         return {};
     }
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (length <= 0) {
         return {};
     }
@@ -39,13 +42,15 @@ std::u16string FromAnsi(std::string_view text) {
 
 void BeginDriveScan() {}
 
-std::u16string DriveDevicePath(int driveNumber) { return PhysicalDrivePath(driveNumber); }
+std::u16string DriveDevicePath(int driveNumber) {
+    return PhysicalDrivePath(driveNumber);
+}
 
 bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const std::u16string path = PhysicalDrivePath(driveNumber);
-    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()),
-                                 GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errorCode = GetLastError();
         return false;
@@ -54,7 +59,9 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
-void CloseDrive(DriveHandle handle) { CloseHandle(AsHandle(handle)); }
+void CloseDrive(DriveHandle handle) {
+    CloseHandle(AsHandle(handle));
+}
 
 bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     const auto query = win32::DescriptorQuery();

@@ -35,9 +35,9 @@ constexpr SmartSource SOURCE_NVME = 2;
 struct SmartAttribute {
     uint8_t id = 0;  // never 0 in a list
     FixedText<80> name;
-    uint8_t current = 0;    // 0 counts as no value
-    uint8_t worst = 0;      // 0 counts as no value
-    uint8_t threshold = 0;  // 0: no threshold
+    uint8_t current = 0;              // 0 counts as no value
+    uint8_t worst = 0;                // 0 counts as no value
+    uint8_t threshold = 0;            // 0: no threshold
     std::array<uint8_t, 6> raw = {};  // least significant byte first
     uint16_t flags = 0;
     bool preFailure = false;
@@ -82,9 +82,9 @@ std::u16string FormatCapacity(uint64_t sizeBytes);
 uint64_t AttributeRawValue(const SmartAttribute& attribute);
 
 // Display words.
-std::u16string_view HealthWord(HealthStatus health);    // "GOOD", "WARN", "CRIT", else "N/A"
-std::u16string_view MediaWord(MediaType media);         // "HDD", "SSD", "NVMe", else "UNK"
-std::u16string_view SourceLabel(SmartSource source);    // "ATA", "NVMe", else "N/A"
+std::u16string_view HealthWord(HealthStatus health);  // "GOOD", "WARN", "CRIT", else "N/A"
+std::u16string_view MediaWord(MediaType media);       // "HDD", "SSD", "NVMe", else "UNK"
+std::u16string_view SourceLabel(SmartSource source);  // "ATA", "NVMe", else "N/A"
 std::u16string_view AttributeStatusWord(const SmartAttribute& attribute);  // "FAIL", "WARN", "OK"
 
 }  // namespace corvanite

@@ -9,7 +9,9 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool AllDigits(std::string_view text) {
     if (text.empty()) {
@@ -28,7 +30,9 @@ bool IsNumbered(std::string_view component, std::string_view prefix) {
     return StartsWith(component, prefix) && AllDigits(component.substr(prefix.size()));
 }
 
-uint8_t DriveHead(int driveNumber) { return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4)); }
+uint8_t DriveHead(int driveNumber) {
+    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
+}
 
 }  // namespace
 
@@ -218,10 +222,11 @@ bool PassThroughSucceeded(const PassThroughOutcome& outcome) {
             return false;
         }
         const uint8_t responseCode = outcome.sense[0] & 0x7F;
-        const uint8_t senseKey = (responseCode >= 0x72) ? (outcome.sense[1] & 0x0F)
-                                                         : (outcome.sense[2] & 0x0F);
+        const uint8_t senseKey =
+            (responseCode >= 0x72) ? (outcome.sense[1] & 0x0F) : (outcome.sense[2] & 0x0F);
         // Only NO SENSE or RECOVERED ERROR with ATA return information is a completed command.
-        if ((senseKey != 0x00 && senseKey != 0x01) || AtaStatusFromSense(outcome.sense, length) < 0) {
+        if ((senseKey != 0x00 && senseKey != 0x01) ||
+            AtaStatusFromSense(outcome.sense, length) < 0) {
             return false;
         }
     } else if (outcome.scsiStatus != 0x00) {

@@ -48,12 +48,12 @@ std::array<uint8_t, 16> IdentifyCdb(int driveNumber);
 // What an SG_IO request returned.
 struct PassThroughOutcome {
     bool ioctlSucceeded = false;
-    uint8_t scsiStatus = 0;    // SCSI status byte
-    uint16_t hostStatus = 0;   // transport
+    uint8_t scsiStatus = 0;   // SCSI status byte
+    uint16_t hostStatus = 0;  // transport
     uint16_t driverStatus = 0;
-    int32_t residual = 0;      // bytes of the data transfer not done
+    int32_t residual = 0;  // bytes of the data transfer not done
     const uint8_t* sense = nullptr;
-    size_t senseLength = 0;    // bytes of sense data written
+    size_t senseLength = 0;  // bytes of sense data written
 };
 
 // True only when the ioctl succeeded, the transport and driver report nothing, the SCSI status

@@ -59,7 +59,8 @@ void HandleScanDone() {
     if (appState.drives.empty()) {
         SetStatusText(u"No drives found");
     } else {
-        const DriveInfo& drive = appState.drives[static_cast<size_t>(appState.selectedDrive.load())];
+        const DriveInfo& drive =
+            appState.drives[static_cast<size_t>(appState.selectedDrive.load())];
         std::u16string text = u"READY  //  ";
         text.append(drive.devicePath.view()).append(u"  //  ");
         AppendUnsigned(text, drive.attributes.size());

@@ -26,7 +26,8 @@ std::string_view TextAt(const uint8_t* reply, size_t limit, size_t offsetField) 
     const char* start = reinterpret_cast<const char*>(reply + offset);
     const size_t room = limit - offset;
     const void* nul = std::memchr(start, 0, room);
-    const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : room;
+    const size_t length =
+        nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : room;
     return {start, length};
 }
 
@@ -78,14 +79,14 @@ std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t fe
     std::array<uint8_t, SMART_COMMAND_SIZE> command = {};
     const bool readsPage = feature != SMART_FEATURE_ENABLE_OPERATIONS;
     Write32(command.data(), readsPage ? static_cast<uint32_t>(SMART_PAGE_SIZE) : 0);  // cBufferSize
-    uint8_t* regs = command.data() + 4;                                              // IDEREGS
-    regs[0] = feature;                  // bFeaturesReg
-    regs[1] = readsPage ? 1 : 0;        // bSectorCountReg
-    regs[2] = readsPage ? 1 : 0;        // bSectorNumberReg
-    regs[3] = 0x4F;                     // bCylLowReg
-    regs[4] = 0xC2;                     // bCylHighReg
-    regs[5] = SmartDriveHead(driveNumber);  // bDriveHeadReg
-    regs[6] = 0xB0;                     // bCommandReg: SMART
+    uint8_t* regs = command.data() + 4;                                               // IDEREGS
+    regs[0] = feature;                                // bFeaturesReg
+    regs[1] = readsPage ? 1 : 0;                      // bSectorCountReg
+    regs[2] = readsPage ? 1 : 0;                      // bSectorNumberReg
+    regs[3] = 0x4F;                                   // bCylLowReg
+    regs[4] = 0xC2;                                   // bCylHighReg
+    regs[5] = SmartDriveHead(driveNumber);            // bDriveHeadReg
+    regs[6] = 0xB0;                                   // bCommandReg: SMART
     command[12] = static_cast<uint8_t>(driveNumber);  // bDriveNumber
     return command;
 }
@@ -113,7 +114,8 @@ std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery() {
     return query;
 }
 
-bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE], uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
+                       uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     const uint64_t start =
         uint64_t{NVME_REPLY_PROTOCOL_DATA_AT} + Read32(reply + NVME_REPLY_DATA_OFFSET_AT);
     if (start + NVME_LOG_BYTES_READ > NVME_REPLY_SIZE) {

@@ -82,6 +82,7 @@ std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery();
 
 // Finds the log page at 8 + ProtocolDataOffset and copies it out (bytes past the reply are
 // zero). False when the bytes the health log is read from do not lie inside the reply.
-bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE], uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
+bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
+                       uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 
 }  // namespace corvanite::win32

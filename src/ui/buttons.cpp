@@ -5,7 +5,9 @@
 
 namespace corvanite {
 
-void RegisterButton(int32_t id, Rect rect) { appState.buttons.push_back(ButtonEntry{id, rect}); }
+void RegisterButton(int32_t id, Rect rect) {
+    appState.buttons.push_back(ButtonEntry{id, rect});
+}
 
 int32_t HitTestButtons(Point point) {
     for (const ButtonEntry& entry : appState.buttons) {
@@ -29,7 +31,8 @@ void DrawButton(DisplayList& dc, Rect rect, std::u16string_view caption, int32_t
 
 void DrawWindowButton(DisplayList& dc, Rect rect, int32_t id, std::u16string_view glyph) {
     const bool hovered = id == appState.hoverButton;
-    const Color fill = !hovered ? COLOR_TITLE_BG : (id == BTN_CLOSE ? COLOR_CRIT : COLOR_BUTTON_HOVER);
+    const Color fill =
+        !hovered ? COLOR_TITLE_BG : (id == BTN_CLOSE ? COLOR_CRIT : COLOR_BUTTON_HOVER);
     FillSolidRect(dc, rect, fill);
     DrawTextInRect(dc, rect, glyph, hovered ? COLOR_TEXT : COLOR_TEXT_DIM, FONT_MAIN, ALIGN_CENTER);
     RegisterButton(id, rect);

@@ -31,8 +31,8 @@ void DrawOutlineRect(DisplayList& dc, Rect rect, Color color) {
     Append(dc, DrawKind::OUTLINE, rect, color);
 }
 
-void DrawTextInRect(DisplayList& dc, Rect rect, std::u16string_view text, Color color,
-                    FontId font, TextAlign align) {
+void DrawTextInRect(DisplayList& dc, Rect rect, std::u16string_view text, Color color, FontId font,
+                    TextAlign align) {
     DrawOp& op = Append(dc, DrawKind::TEXT_IN_RECT, rect, color);
     op.font = font;
     op.align = align;
@@ -58,8 +58,8 @@ void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color 
     FillSolidRect(dc, track, COLOR_SURFACE);
     DrawOutlineRect(dc, track, COLOR_BORDER);
     const int32_t p = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
-    const auto width = static_cast<int32_t>(static_cast<float>(BAR_GAUGE_WIDTH) *
-                                            static_cast<float>(p) / 100.0f);
+    const auto width =
+        static_cast<int32_t>(static_cast<float>(BAR_GAUGE_WIDTH) * static_cast<float>(p) / 100.0f);
     if (width == 0) {
         return;
     }
@@ -67,8 +67,12 @@ void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color 
     FillSolidRect(dc, Rect{x, y, x + 2, y + BAR_GAUGE_HEIGHT}, color);
 }
 
-void PushClip(DisplayList& dc, Rect rect) { Append(dc, DrawKind::CLIP_PUSH, rect, 0); }
+void PushClip(DisplayList& dc, Rect rect) {
+    Append(dc, DrawKind::CLIP_PUSH, rect, 0);
+}
 
-void PopClip(DisplayList& dc) { Append(dc, DrawKind::CLIP_POP, Rect{}, 0); }
+void PopClip(DisplayList& dc) {
+    Append(dc, DrawKind::CLIP_POP, Rect{}, 0);
+}
 
 }  // namespace corvanite

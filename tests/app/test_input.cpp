@@ -87,7 +87,8 @@ TEST_F(InputTest, SelectingADriveTellsItAndResetsTheTable) {
     EXPECT_EQ(appState.selectedDrive, 1);
     EXPECT_EQ(appState.smartScroll, 0);
     EXPECT_EQ(appState.activeTab, TAB_DISK_INFO);
-    EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive1  Samsung SSD 860  NVMe  3 attrs");
+    EXPECT_EQ(appState.statusText,
+              u"Selected: \\\\.\\PhysicalDrive1  Samsung SSD 860  NVMe  3 attrs");
     OnLeftButtonUp({50, 65 + 68 + 10});
     EXPECT_FALSE(test::Host().captured);
 
@@ -189,7 +190,8 @@ TEST_F(InputTest, KeysF5AndVolumeLetters) {
     EXPECT_EQ(appState.targetVolume, u"D:");
     OnKeyDown('Z');
     EXPECT_EQ(appState.targetVolume, u"Z:");
-    for (uint32_t key : {uint32_t{'0'}, uint32_t{'a'}, uint32_t{0x40}, uint32_t{0x5B}, uint32_t{112}}) {
+    for (uint32_t key :
+         {uint32_t{'0'}, uint32_t{'a'}, uint32_t{0x40}, uint32_t{0x5B}, uint32_t{112}}) {
         OnKeyDown(key);
         EXPECT_EQ(appState.targetVolume, u"Z:") << key;
     }
@@ -282,7 +284,8 @@ TEST_F(InputTest, CancelAndFixNeedTheirConditions) {
     OnLeftButtonDown({510, 310});
     OnLeftButtonUp({510, 310});
     ASSERT_EQ(test::Host().questions.size(), 1u);
-    EXPECT_EQ(test::Host().questions[0], u"Confirm|Fix disk errors?\nVolume may be forcibly dismounted.");
+    EXPECT_EQ(test::Host().questions[0],
+              u"Confirm|Fix disk errors?\nVolume may be forcibly dismounted.");
     EXPECT_EQ(appState.statusText, u"Cancelling...");
     EXPECT_FALSE(appState.chkdskRunning);
 }
