@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end test of the Corvanite window, in a real window under Xvfb.
 
-    tests/e2e/gui_e2e.py --linux | --windows [--keep-going]
+    tests/e2e/gui_e2e.py --linux | --windows
 
 --linux drives the GTK build (build/linux), --windows the Win32 build under Wine
 (build/windows-cross, in a Wine prefix of its own under build/e2e/wine). For each build:
@@ -186,10 +186,9 @@ class Failure(Exception):
 
 
 class Session:
-    def __init__(self, build, keep_going):
+    def __init__(self, build):
         self.build = build
         self.windows = build == "windows"
-        self.keep_going = keep_going
         self.passed = 0
         self.failed = 0
         self.figures = []
@@ -1327,10 +1326,9 @@ def main():
     which = parser.add_mutually_exclusive_group(required=True)
     which.add_argument("--linux", action="store_true")
     which.add_argument("--windows", action="store_true")
-    parser.add_argument("--keep-going", action="store_true", help="(kept for scripts)")
     options = parser.parse_args()
     build = "windows" if options.windows else "linux"
-    session = Session(build, options.keep_going)
+    session = Session(build)
 
     def stop(signum, _frame):
         raise SystemExit(128 + signum)
