@@ -69,8 +69,7 @@ const ScriptedDrive* DriveOf(DriveHandle handle) {
 // The 48-bit sector count of IDENTIFY DEVICE (words 100-103), else the 28-bit one (60-61).
 uint64_t IdentifySectors(const Page& page) {
     auto word = [&](int w) {
-        return static_cast<uint64_t>(page[2 * w]) |
-               (static_cast<uint64_t>(page[2 * w + 1]) << 8);
+        return static_cast<uint64_t>(page[2 * w]) | (static_cast<uint64_t>(page[2 * w + 1]) << 8);
     };
     const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
     return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
@@ -93,7 +92,9 @@ void WaitWhileHeld() {
 
 }  // namespace
 
-void BeginDriveScan() { WaitWhileHeld(); }
+void BeginDriveScan() {
+    WaitWhileHeld();
+}
 
 std::u16string DriveDevicePath(int driveNumber) {
     const ScriptedDrive* drive = DriveOf(driveNumber);
@@ -103,7 +104,8 @@ std::u16string DriveDevicePath(int driveNumber) {
 bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const ScriptedDrive* drive = DriveOf(driveNumber);
     Page page = {};
-    if (drive == nullptr || (drive->kind == Kind::Ata && !ReadPage(drive->capture, "identify", page))) {
+    if (drive == nullptr ||
+        (drive->kind == Kind::Ata && !ReadPage(drive->capture, "identify", page))) {
         errorCode = 2;  // ENOENT
         return false;
     }
@@ -161,8 +163,8 @@ bool ReadSmartPage(DriveHandle handle, int, uint8_t feature, uint8_t (&page)[SMA
     if (drive == nullptr || drive->kind != Kind::Ata) {
         return false;
     }
-    return ReadPage(drive->capture, feature == SMART_FEATURE_READ_THRESHOLDS ? "thresholds" : "data",
-                    page);
+    return ReadPage(drive->capture,
+                    feature == SMART_FEATURE_READ_THRESHOLDS ? "thresholds" : "data", page);
 }
 
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
@@ -174,9 +176,9 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     page[0] = 0x09;  // critical warning: available spare below threshold, media read-only
     page[1] = 0x3E;  // composite temperature 318 K
     page[2] = 0x01;
-    page[3] = 7;     // available spare %
-    page[4] = 10;    // spare threshold %
-    page[5] = 93;    // percentage used
+    page[3] = 7;       // available spare %
+    page[4] = 10;      // spare threshold %
+    page[5] = 93;      // percentage used
     page[128] = 0x34;  // power-on hours 0x2F34
     page[129] = 0x2F;
     page[160] = 12;  // media and data integrity errors
