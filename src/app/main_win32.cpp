@@ -1,8 +1,9 @@
 // The Windows program: start-up, the main window and its message handler, painting through the
 // GDI renderer, and the window host the portable input handling calls.
+#include <windows.h>
+// After windows.h, which they build on.
 #include <commctrl.h>
 #include <commdlg.h>
-#include <windows.h>
 
 #include <string>
 
