@@ -216,6 +216,9 @@ void OnChkdskEvent(uintptr_t code) {
         {
             std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
             text.append(appState.chkdskResultText);
+            // The view followed the newest lines while the check ran; it stays at the end now that
+            // the result strip takes room (the next paint holds the value to the scroll range).
+            appState.chkdskScroll = static_cast<int32_t>(appState.chkdskLines.size());
         }
         SetStatusText(text);
     }

@@ -132,6 +132,9 @@ void MoveMainWindow(int32_t x, int32_t y) {
 void PlaceMainWindow(Rect bounds) {
     SetWindowPos(Window(), nullptr, bounds.left, bounds.top, bounds.Width(), bounds.Height(),
                  SWP_NOZORDER);
+    // The cursor may now be outside the window without having moved: ask for the leave notice
+    // again, which arrives at once in that case, so no button keeps its hover look.
+    TrackMouseLeave();
 }
 
 Point ClientToScreen(Point client) {
@@ -179,8 +182,10 @@ void TrackMouseLeave() {
 bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     std::wstring wideText;
     std::wstring wideCaption;
-    return MessageBoxW(Window(), Wide(text, wideText), Wide(caption, wideCaption),
-                       MB_YESNO | MB_ICONWARNING) == IDYES;
+    const bool yes = MessageBoxW(Window(), Wide(text, wideText), Wide(caption, wideCaption),
+                                 MB_YESNO | MB_ICONWARNING) == IDYES;
+    TrackMouseLeave();  // the box ended the leave tracking; the cursor may be elsewhere now
+    return yes;
 }
 
 bool AskReportPath(std::u16string& path) {
@@ -194,7 +199,9 @@ bool AskReportPath(std::u16string& path) {
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = L"txt";
     dialog.Flags = OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameW(&dialog)) {
+    const bool accepted = GetSaveFileNameW(&dialog) != 0;
+    TrackMouseLeave();  // as after the confirmation box
+    if (!accepted) {
         return false;
     }
     const std::wstring_view chosen(file);

@@ -52,8 +52,9 @@ Color OutputLineColor(std::u16string_view line) {
     return COLOR_TEXT_SECONDARY;
 }
 
-int32_t OutputLinesThatFit(int32_t contentHeight) {
-    return (contentHeight - 150) / OUTPUT_LINE_HEIGHT;
+int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown) {
+    // The result strip takes the bottom 20 pixels of the output area.
+    return (contentHeight - (resultShown ? 170 : 150)) / OUTPUT_LINE_HEIGHT;
 }
 
 void DrawScanRepairView(DisplayList& dc, Rect content) {
@@ -94,7 +95,10 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
     std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
     const std::vector<std::u16string>& lines = appState.chkdskLines;
     const auto count = static_cast<int32_t>(lines.size());
-    const int32_t fit = OutputLinesThatFit(b - t);
+    // The lines end above the result strip when it is shown, and the scroll range reaches the
+    // last line all the same: a checker's last lines are its summary.
+    const bool showResult = !running && appState.chkdskResultReady;
+    const int32_t fit = OutputLinesThatFit(b - t, showResult);
     appState.chkdskScrollMax = count - fit > 0 ? count - fit : 0;
     if (appState.chkdskScroll > appState.chkdskScrollMax) {
         appState.chkdskScroll = appState.chkdskScrollMax;
@@ -107,9 +111,7 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
         appState.chkdskScroll = appState.chkdskScrollMax;
     }
 
-    // Only the lines that fit whole above the clip bottom are drawn. While the result strip is
-    // shown they stop above it: a line half under the strip would show only its upper half.
-    const bool showResult = !running && appState.chkdskResultReady;
+    // Only the lines that fit whole above the clip bottom, or above the result strip, are drawn.
     const int32_t linesBottom = showResult ? b - 34 : b - 14;
     PushClip(dc, Rect{l + 14, t + 134, r - 14, b - 14});
     for (int32_t i = appState.chkdskScroll; i < count; ++i) {

@@ -251,8 +251,13 @@ TEST_F(InputTest, VolumeCheckEventsOnTheStatusLine) {
     }
     OnChkdskEvent(CHKDSK_EVENT_LINE);
     EXPECT_EQ(appState.statusText, u"start");
+    appState.chkdskLines = std::vector<std::u16string>(40, u"line");
+    appState.chkdskScroll = 3;
     OnChkdskEvent(CHKDSK_EVENT_DONE);
     EXPECT_EQ(appState.statusText, u"chkdsk: No errors found");
+    EXPECT_EQ(appState.chkdskScroll, 40);  // the end; the next paint holds it to the range
+    appState.chkdskLines.clear();
+    appState.chkdskScroll = 0;
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskResultText = u"Failed to start chkdsk.exe";

@@ -147,6 +147,25 @@ TEST_F(ScanRepairViewTest, MinimumWindowFitsSeventeenLines) {
     EXPECT_EQ(appState.chkdskScroll, 13);
 }
 
+TEST_F(ScanRepairViewTest, FinishedCheckCanShowItsLastLinesAboveTheResult) {
+    EXPECT_EQ(OutputLinesThatFit(466, true), 16);
+    SetLines(40);
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskResultReady = true;
+        appState.chkdskResultText = u"No errors found";
+    }
+    appState.chkdskScroll = 99;  // at the end, as a finished check leaves it
+    DrawScanRepairView(list, CONTENT_800x580);
+    EXPECT_EQ(appState.chkdskScrollMax, 24);
+    EXPECT_EQ(appState.chkdskScroll, 24);
+    const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
+    ASSERT_EQ(lines.size(), 16u);
+    EXPECT_EQ(list.TextOf(*lines.back()), appState.chkdskLines[39]);
+    // The last line ends above the strip (545 - 34).
+    EXPECT_LE(lines.back()->rect.top + 18, 545 - 34);
+}
+
 TEST_F(ScanRepairViewTest, RunningCheckFollowsTheNewestLines) {
     SetLines(40);
     appState.chkdskRunning = true;
@@ -232,13 +251,14 @@ TEST_F(ScanRepairViewTest, ResultStripAfterAFinishedCheckOnly) {
         EXPECT_EQ(result->align, ALIGN_LEFT);
         EXPECT_EQ(result->color, c.color);
         // The strip is drawn after the clip is removed, over the bottom of the output area;
-        // the lines stop above it (25 of the 27 that fit), none is left half under it.
+        // the lines stop above it (25 of the 27 that fit), none is left half under it, and the
+        // scroll range grows by the two hidden lines so the last line can still be reached.
         EXPECT_EQ(PixelAt(list, 600, 690), COLOR_SURFACE);
         const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
         ASSERT_EQ(lines.size(), 25u);
         EXPECT_GT(result, lines.back());
         EXPECT_LE(lines.back()->rect.top + 18, 681);
-        EXPECT_EQ(appState.chkdskScrollMax, 13);
+        EXPECT_EQ(appState.chkdskScrollMax, 15);
     }
 
     // Minimum window: 16 whole lines above the strip; the last one at 79 + 136 + 15 x 18.
@@ -246,7 +266,7 @@ TEST_F(ScanRepairViewTest, ResultStripAfterAFinishedCheckOnly) {
     DrawScanRepairView(list, CONTENT_800x580);
     ASSERT_EQ(OutputLines(list, 228, 79).size(), 16u);
     EXPECT_EQ(OutputLines(list, 228, 79).back()->rect.top, 485);
-    EXPECT_EQ(appState.chkdskScrollMax, 23);
+    EXPECT_EQ(appState.chkdskScrollMax, 24);
 
     // Hidden while a check runs, and after a cancelled one.
     list.Clear();
