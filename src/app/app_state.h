@@ -86,4 +86,8 @@ extern AppState appState;
 // Writes the status line whole; a text of more than 511 characters is cut.
 void SetStatusText(std::u16string_view text);
 
+// The drive the views show: drives[selectedDrive], drive 0 should the index be out of range, or
+// null when the list is empty. UI thread only.
+const DriveInfo* SelectedDrive();
+
 }  // namespace corvanite

@@ -59,15 +59,13 @@ constexpr int NVME_WARNING_ROWS = 5;
 }  // namespace
 
 void DrawDiskInfoView(DisplayList& dc, Rect content) {
-    const std::vector<DriveInfo>& drives = appState.drives;
-    if (drives.empty()) {
+    const DriveInfo* shown = SelectedDrive();
+    if (shown == nullptr) {
         DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
                        ALIGN_CENTER);
         return;
     }
-    const int32_t selected = appState.selectedDrive.load();
-    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < drives.size();
-    const DriveInfo& d = drives[inRange ? static_cast<size_t>(selected) : 0];
+    const DriveInfo& d = *shown;
 
     Sheet sheet{dc, content, content.left + 12, content.top + 12};
     std::u16string scratch;

@@ -268,15 +268,13 @@ void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const Tabl
 }  // namespace
 
 void DrawSmartView(DisplayList& dc, Rect content) {
-    const std::vector<DriveInfo>& drives = appState.drives;
-    if (drives.empty()) {
+    const DriveInfo* shown = SelectedDrive();
+    if (shown == nullptr) {
         DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
                        ALIGN_CENTER);
         return;
     }
-    const int32_t selected = appState.selectedDrive.load();
-    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < drives.size();
-    const DriveInfo& drive = drives[inRange ? static_cast<size_t>(selected) : 0];
+    const DriveInfo& drive = *shown;
 
     const SmartViewLayout layout = ComputeSmartViewLayout(content);
     std::u16string scratch;
