@@ -10,10 +10,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench_drives.h"
 #include "drives/ata_smart.h"
 #include "drives/health.h"
 #include "report/text_report.h"
@@ -22,66 +22,11 @@ namespace {
 
 using namespace corvanite;
 
-constexpr const char* DATA_PAGE = CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.data.bin";
-constexpr const char* THRESHOLDS_PAGE =
-    CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.thresholds.bin";
-
-struct Pages {
-    uint8_t data[SMART_PAGE_SIZE] = {};
-    uint8_t thresholds[SMART_PAGE_SIZE] = {};
-    bool loaded = false;
-};
-
-bool ReadPage(const char* path, uint8_t (&page)[SMART_PAGE_SIZE]) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, SMART_PAGE_SIZE, file);
-    std::fclose(file);
-    return read == SMART_PAGE_SIZE;
-}
-
-const Pages& MaxtorPages() {
-    static const Pages pages = [] {
-        Pages p;
-        p.loaded = ReadPage(DATA_PAGE, p.data) && ReadPage(THRESHOLDS_PAGE, p.thresholds);
-        return p;
-    }();
-    return pages;
-}
-
-// The 16 drives of a full machine, each with the 30 rows, identity texts and a temperature.
-std::vector<DriveInfo> SixteenDrives() {
-    std::vector<DriveInfo> drives;
-    const Pages& pages = MaxtorPages();
-    for (int n = 0; n < MAX_DRIVES; ++n) {
-        DriveInfo drive = StartDriveRecord(n);
-        drive.model.Set(u"Maxtor 96147H8");
-        drive.serial.Set(u"E40BCMYE");
-        drive.firmware.Set(u"BAC51KJ0");
-        drive.busName.Set(u"SATA");
-        drive.mediaType = MEDIA_HDD;
-        drive.sizeBytes = 61492838400ull + static_cast<uint64_t>(n) * 1000000000000ull;
-        ParseSmartPages(pages.data, pages.thresholds, drive);
-        drive.temperatureC = 30 + n;
-        AssessHealth(drive);
-        drives.push_back(drive);
-    }
-    return drives;
-}
-
 // Skips the benchmark with a reason when the real pages are missing or no longer give 30 rows.
 bool Ready(benchmark::State& state) {
-    const Pages& pages = MaxtorPages();
-    if (!pages.loaded) {
-        state.SkipWithError("cannot read the Maxtor pages under " CORVANITE_BENCH_DATA);
-        return false;
-    }
-    DriveInfo drive = StartDriveRecord(0);
-    ParseSmartPages(pages.data, pages.thresholds, drive);
-    if (drive.attributes.size() != SMART_TABLE_ENTRIES) {
-        state.SkipWithError("the Maxtor pages do not give 30 attributes");
+    if (!bench::MaxtorPages().loaded) {
+        state.SkipWithError(
+            "cannot read 30 attributes from the Maxtor pages under " CORVANITE_BENCH_DATA);
         return false;
     }
     return true;
@@ -92,7 +37,7 @@ void BM_ParseAndGradeSmart30(benchmark::State& state) {
     if (!Ready(state)) {
         return;
     }
-    const Pages& pages = MaxtorPages();
+    const bench::SmartPages& pages = bench::MaxtorPages();
     const DriveInfo blank = StartDriveRecord(0);
     for (auto _ : state) {
         DriveInfo drive = blank;
@@ -108,7 +53,7 @@ void BM_ReportText16x30(benchmark::State& state) {
     if (!Ready(state)) {
         return;
     }
-    const std::vector<DriveInfo> drives = SixteenDrives();
+    const std::vector<DriveInfo> drives = bench::SixteenDrives();
     size_t units = 0;
     for (auto _ : state) {
         std::u16string text = ReportText(drives);
@@ -124,7 +69,7 @@ void BM_ReportFileBytes16x30(benchmark::State& state) {
     if (!Ready(state)) {
         return;
     }
-    const std::vector<DriveInfo> drives = SixteenDrives();
+    const std::vector<DriveInfo> drives = bench::SixteenDrives();
     size_t bytes = 0;
     for (auto _ : state) {
         std::string file = ReportFileBytes(drives);

@@ -11,14 +11,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
-#include "drives/ata_smart.h"
-#include "drives/health.h"
+#include "bench_drives.h"
 #include "ui/frame.h"
 #include "ui/scan_repair_view.h"
 
@@ -26,60 +23,8 @@ namespace {
 
 using namespace corvanite;
 
-bool ReadPage(const char* path, uint8_t (&page)[SMART_PAGE_SIZE]) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, SMART_PAGE_SIZE, file);
-    std::fclose(file);
-    return read == SMART_PAGE_SIZE;
-}
-
-// Fills appState as a busy machine would: 16 drives of 30 rows, the last one selected, and
-// the output of a long volume check with its result.
-bool FillState(size_t lines) {
-    uint8_t data[SMART_PAGE_SIZE] = {};
-    uint8_t thresholds[SMART_PAGE_SIZE] = {};
-    if (!ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.data.bin", data) ||
-        !ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.thresholds.bin", thresholds)) {
-        return false;
-    }
-    std::vector<DriveInfo> drives;
-    for (int n = 0; n < MAX_DRIVES; ++n) {
-        DriveInfo drive = StartDriveRecord(n);
-        drive.model.Set(u"Maxtor 6Y080L0 with a long model name");
-        drive.serial.Set(u"Y2JBF0QE");
-        drive.firmware.Set(u"YAR41BW0");
-        drive.busName.Set(u"SATA");
-        drive.mediaType = MEDIA_HDD;
-        drive.sizeBytes = 61492838400ull + static_cast<uint64_t>(n) * 1000000000000ull;
-        ParseSmartPages(data, thresholds, drive);
-        drive.temperatureC = 30 + n;
-        drive.lifeRemaining = 90;
-        AssessHealth(drive);
-        drives.push_back(drive);
-    }
-    if (drives.back().attributes.size() != SMART_TABLE_ENTRIES) {
-        return false;
-    }
-    appState.drives = drives;
-    appState.selectedDrive = MAX_DRIVES - 1;
-    appState.smartScroll = 3;
-    std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
-    appState.chkdskLines.clear();
-    for (size_t i = 0; i < lines; ++i) {
-        std::u16string line = u"Stage 2: Examining file name linkage ... index entries processed ";
-        line += static_cast<char16_t>(u'0' + i % 10);
-        appState.chkdskLines.push_back(line);
-    }
-    appState.chkdskResultReady = true;
-    appState.chkdskResultText = u"Volume check finished: no problems found.";
-    return true;
-}
-
 void BM_BuildFrame(benchmark::State& state) {
-    if (!FillState(100000)) {
+    if (!bench::FillBusyState(100000)) {
         state.SkipWithError("cannot read the Maxtor pages under " CORVANITE_BENCH_DATA);
         return;
     }
@@ -107,7 +52,7 @@ BENCHMARK(BM_BuildFrame)
 // The view alone, idle with a result, scrolled to the end of the output, in a content area of
 // the given height: 636 is the 1200 x 750 window's (27 lines fit), 330 one where 10 lines fit.
 void BM_ScanRepairView(benchmark::State& state) {
-    if (!FillState(static_cast<size_t>(state.range(0)))) {
+    if (!bench::FillBusyState(static_cast<size_t>(state.range(0)))) {
         state.SkipWithError("cannot read the Maxtor pages under " CORVANITE_BENCH_DATA);
         return;
     }

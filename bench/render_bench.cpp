@@ -13,14 +13,11 @@
 #include <cairo.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
-#include "drives/ata_smart.h"
-#include "drives/health.h"
+#include "bench_drives.h"
 #include "ui/frame.h"
 #include "ui/render_cairo.h"
 
@@ -28,58 +25,8 @@ namespace {
 
 using namespace corvanite;
 
-bool ReadPage(const char* path, uint8_t (&page)[SMART_PAGE_SIZE]) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, SMART_PAGE_SIZE, file);
-    std::fclose(file);
-    return read == SMART_PAGE_SIZE;
-}
-
-// A busy machine: 16 drives of 30 rows, the last one selected, 200 lines of a finished check.
-bool FillBusyState() {
-    uint8_t data[SMART_PAGE_SIZE] = {};
-    uint8_t thresholds[SMART_PAGE_SIZE] = {};
-    if (!ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.data.bin", data) ||
-        !ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.thresholds.bin", thresholds)) {
-        return false;
-    }
-    std::vector<DriveInfo> drives;
-    for (int n = 0; n < MAX_DRIVES; ++n) {
-        DriveInfo drive = StartDriveRecord(n);
-        drive.model.Set(u"Maxtor 6Y080L0");
-        drive.serial.Set(u"Y2JBF0QE");
-        drive.firmware.Set(u"YAR41BW0");
-        drive.busName.Set(u"SATA");
-        drive.mediaType = MEDIA_HDD;
-        drive.sizeBytes = 61492838400ull + static_cast<uint64_t>(n) * 1000000000000ull;
-        ParseSmartPages(data, thresholds, drive);
-        drive.temperatureC = 30 + n;
-        AssessHealth(drive);
-        drives.push_back(drive);
-    }
-    if (drives.back().attributes.size() != SMART_TABLE_ENTRIES) {
-        return false;
-    }
-    appState.drives = drives;
-    appState.selectedDrive = MAX_DRIVES - 1;
-    appState.statusText.Set(u"READY  //  /dev/sdp  //  30 attrs");
-    std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
-    appState.chkdskLines.clear();
-    for (int i = 0; i < 200; ++i) {
-        appState.chkdskLines.push_back(u"Stage 2: Examining file name linkage ... " +
-                                       std::u16string(1, u'0' + i % 10) +
-                                       u" index entries processed.");
-    }
-    appState.chkdskResultReady = true;
-    appState.chkdskResultText = u"Volume check finished: no problems found.";
-    return true;
-}
-
 void BM_RenderFrameCairo(benchmark::State& state) {
-    if (!FillBusyState()) {
+    if (!bench::FillBusyState(200)) {
         state.SkipWithError("drive pages not found");
         return;
     }
@@ -115,7 +62,7 @@ BENCHMARK(BM_RenderFrameCairo)
     ->Unit(benchmark::kMicrosecond);
 
 void BM_PaintFrameCairo(benchmark::State& state) {
-    if (!FillBusyState()) {
+    if (!bench::FillBusyState(200)) {
         state.SkipWithError("drive pages not found");
         return;
     }
