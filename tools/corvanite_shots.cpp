@@ -20,6 +20,7 @@
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
 #include "drives/nvme_health.h"
+#include "sample_drives.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "ui/render_cairo.h"
@@ -29,26 +30,7 @@ namespace {
 
 using namespace corvanite;
 
-using Page = uint8_t[512];
-
-bool ReadPage(const std::string& path, Page& page) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, sizeof(Page), file);
-    std::fclose(file);
-    return read == sizeof(Page);
-}
-
-// Words 100-103 of IDENTIFY DEVICE (48-bit sector count), else words 60-61.
-uint64_t IdentifySectors(const Page& page) {
-    auto word = [&](int w) {
-        return static_cast<uint64_t>(page[2 * w]) | (static_cast<uint64_t>(page[2 * w + 1]) << 8);
-    };
-    const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
-    return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
-}
+using sample::Page;
 
 std::u16string DevicePath(std::string_view name) {
     return AsciiText(std::string("/dev/") + std::string(name));
@@ -60,10 +42,11 @@ bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32
     Page identify = {};
     Page data = {};
     Page thresholds = {};
-    const std::string base = folder + "/" + name;
-    if (!ReadPage(base + ".identify.bin", identify) || !ReadPage(base + ".data.bin", data) ||
-        !ReadPage(base + ".thresholds.bin", thresholds)) {
-        std::fprintf(stderr, "corvanite-shots: cannot read the pages of %s\n", base.c_str());
+    if (!sample::ReadCapturePage(folder, name, "identify", identify) ||
+        !sample::ReadCapturePage(folder, name, "data", data) ||
+        !sample::ReadCapturePage(folder, name, "thresholds", thresholds)) {
+        std::fprintf(stderr, "corvanite-shots: cannot read the pages of %s/%s\n", folder.c_str(),
+                     name);
         return false;
     }
     DriveInfo drive = StartDriveRecord(number);
@@ -73,7 +56,7 @@ bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32
     linux_layout::IdentityFromIdentifyPage(identify, identity);
     identity.busType = busType;
     ApplyDriveIdentity(identity, drive);
-    drive.sizeBytes = IdentifySectors(identify) * 512;
+    drive.sizeBytes = sample::IdentifySectors(identify) * 512;
     ParseSmartPages(data, thresholds, drive);
     AssessHealth(drive);
     drives.push_back(drive);
@@ -84,23 +67,10 @@ bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32
 DriveInfo NvmeDrive(int number) {
     DriveInfo drive = StartDriveRecord(number);
     drive.devicePath.Set(u"/dev/nvme0n1");
-    DriveIdentity identity;
-    identity.product = u"Samsung SSD 970 EVO Plus 1TB";
-    identity.serial = u"S4EWNX0N812345K";
-    identity.revision = u"2B2QEXM7";
-    identity.busType = 17;
-    ApplyDriveIdentity(identity, drive);
-    drive.sizeBytes = 1000204886016ull;
-    uint8_t log[512] = {};
-    log[0] = 0x09;  // critical warning: spare, read-only
-    log[1] = 0x3E;  // 318 K = 45 C
-    log[2] = 0x01;
-    log[3] = 7;       // available spare
-    log[4] = 10;      // spare threshold
-    log[5] = 93;      // percentage used
-    log[128] = 0x34;  // power-on hours 0x2F34 = 12084
-    log[129] = 0x2F;
-    log[160] = 12;  // media errors
+    ApplyDriveIdentity(sample::NvmeIdentity(), drive);
+    drive.sizeBytes = sample::NVME_SIZE_BYTES;
+    uint8_t log[NVME_LOG_PAGE_SIZE];
+    sample::NvmeHealthLog(log);
     ParseNvmeHealthLog(log, drive);
     AssessHealth(drive);
     return drive;
@@ -110,12 +80,8 @@ DriveInfo NvmeDrive(int number) {
 DriveInfo DriveWithoutData(int number) {
     DriveInfo drive = StartDriveRecord(number);
     drive.devicePath.Set(u"/dev/sdh");
-    DriveIdentity identity;
-    identity.vendor = u"Generic";
-    identity.product = u"External USB 3.0 Storage Device";
-    identity.busType = 7;
-    ApplyDriveIdentity(identity, drive);
-    drive.sizeBytes = 2000398934016ull;
+    ApplyDriveIdentity(sample::UsbIdentity(), drive);
+    drive.sizeBytes = sample::USB_SIZE_BYTES;
     AssessHealth(drive);
     return drive;
 }

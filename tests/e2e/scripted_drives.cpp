@@ -20,17 +20,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
 #include "drives/device_access.h"
 #include "drives/linux_layout.h"
+#include "sample_drives.h"
 
 namespace corvanite {
 namespace {
 
-using Page = uint8_t[SMART_PAGE_SIZE];
+using sample::Page;
 
 enum class Kind { Ata, Nvme, NoData };
 
@@ -49,30 +49,14 @@ constexpr std::array<ScriptedDrive, 5> SCRIPTED = {{
     {Kind::NoData, u"/dev/sdd", nullptr, 7},
 }};
 
-bool ReadPage(const char* capture, const char* what, Page& page) {
-    const std::string path = std::string(CORVANITE_E2E_DATA) + "/" + capture + "." + what + ".bin";
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, sizeof(Page), file);
-    std::fclose(file);
-    return read == sizeof(Page);
+bool ReadPage(const char* capture, const char* what, sample::Page& page) {
+    return sample::ReadCapturePage(CORVANITE_E2E_DATA, capture, what, page);
 }
 
 const ScriptedDrive* DriveOf(DriveHandle handle) {
     return handle >= 0 && static_cast<size_t>(handle) < SCRIPTED.size()
                ? &SCRIPTED[static_cast<size_t>(handle)]
                : nullptr;
-}
-
-// The 48-bit sector count of IDENTIFY DEVICE (words 100-103), else the 28-bit one (60-61).
-uint64_t IdentifySectors(const Page& page) {
-    auto word = [&](int w) {
-        return static_cast<uint64_t>(page[2 * w]) | (static_cast<uint64_t>(page[2 * w + 1]) << 8);
-    };
-    const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
-    return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
 }
 
 void WaitWhileHeld() {
@@ -127,13 +111,8 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
             return false;
         }
         linux_layout::IdentityFromIdentifyPage(page, identity);
-    } else if (drive->kind == Kind::Nvme) {
-        identity.product = u"Samsung SSD 970 EVO Plus 1TB";
-        identity.serial = u"S4EWNX0N812345K";
-        identity.revision = u"2B2QEXM7";
     } else {
-        identity.vendor = u"Generic";
-        identity.product = u"External USB 3.0 Storage Device";
+        identity = drive->kind == Kind::Nvme ? sample::NvmeIdentity() : sample::UsbIdentity();
     }
     identity.busType = drive->busType;
     return true;
@@ -149,9 +128,9 @@ bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
         if (!ReadPage(drive->capture, "identify", page)) {
             return false;
         }
-        sizeBytes = IdentifySectors(page) * 512;
+        sizeBytes = sample::IdentifySectors(page) * 512;
     } else {
-        sizeBytes = drive->kind == Kind::Nvme ? 1000204886016ull : 2000398934016ull;
+        sizeBytes = drive->kind == Kind::Nvme ? sample::NVME_SIZE_BYTES : sample::USB_SIZE_BYTES;
     }
     return true;
 }
@@ -172,16 +151,7 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     if (drive == nullptr || drive->kind != Kind::Nvme) {
         return false;
     }
-    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
-    page[0] = 0x09;  // critical warning: available spare below threshold, media read-only
-    page[1] = 0x3E;  // composite temperature 318 K
-    page[2] = 0x01;
-    page[3] = 7;       // available spare %
-    page[4] = 10;      // spare threshold %
-    page[5] = 93;      // percentage used
-    page[128] = 0x34;  // power-on hours 0x2F34
-    page[129] = 0x2F;
-    page[160] = 12;  // media and data integrity errors
+    sample::NvmeHealthLog(page);
     return true;
 }
 

@@ -22,6 +22,7 @@ if(WIN32)
     add_executable(corvanite_e2e_gui WIN32
         ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp
         ${CMAKE_CURRENT_LIST_DIR}/scripted_drives.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp
         ${CMAKE_CURRENT_BINARY_DIR}/corvanite_e2e_gui.rc
     )
     target_link_options(corvanite_e2e_gui PRIVATE -municode)
@@ -34,8 +35,10 @@ else()
     add_executable(corvanite_e2e_gui
         ${PROJECT_SOURCE_DIR}/src/app/main_gtk.cpp
         ${CMAKE_CURRENT_LIST_DIR}/scripted_drives.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp
     )
     target_link_libraries(corvanite_e2e_gui PRIVATE corvanite_core corvanite_platform
                                                     PkgConfig::GTK3 corvanite_program_options)
 endif()
 target_compile_definitions(corvanite_e2e_gui PRIVATE CORVANITE_E2E_DATA="${CORVANITE_E2E_DATA}")
+target_include_directories(corvanite_e2e_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)

@@ -12,7 +12,9 @@ target_sources(corvanite_tests PRIVATE
 # corvanite-shots: the window in typical states as PNG files under docs/screenshots. Linux
 # only (Cairo renders headless); not installed.
 if(NOT WIN32)
-    add_executable(corvanite-shots ${PROJECT_SOURCE_DIR}/tools/corvanite_shots.cpp)
+    add_executable(corvanite-shots ${PROJECT_SOURCE_DIR}/tools/corvanite_shots.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp)
+    target_include_directories(corvanite-shots PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
     target_compile_definitions(corvanite-shots PRIVATE
         CORVANITE_SHOTS_DATA="${PROJECT_SOURCE_DIR}/tests/data/ata-smart"
         CORVANITE_SHOTS_OUTPUT="${PROJECT_SOURCE_DIR}/docs/screenshots")
