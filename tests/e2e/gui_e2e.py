@@ -1014,7 +1014,9 @@ class E2E:
         x0, y0, x1, y1 = b["readonly"]
         win.click((x0 + x1) // 2, (y0 + y1) // 2)
         win.away()
-        shot = self.until(lambda sh: self.idle_buttons(sh) and self.result_strip(sh, GOOD), 20)
+        # The strip can show on a timer paint just before the final event sets the status line.
+        shot = self.until(lambda sh: self.idle_buttons(sh) and self.result_strip(sh, GOOD) and
+                          text_length_ok(win.status_chars(sh), "chkdsk: No errors found"), 20)
         s.save(shot, "check-readonly")
         s.check("read-only check: stand-in started with 'D: /v'",
                 self.recorded_args() == ["D:", "/v"], "recorded %s" % self.recorded_args())
@@ -1098,7 +1100,9 @@ class E2E:
         if not self.confirm(True):
             return
         win.away()
-        shot = self.until(lambda sh: self.idle_buttons(sh) and self.result_strip(sh, WARN), 20)
+        shot = self.until(lambda sh: self.idle_buttons(sh) and self.result_strip(sh, WARN) and
+                          text_length_ok(win.status_chars(sh),
+                                         "chkdsk: Errors found and corrected"), 20)
         s.save(shot, "check-fix")
         s.check("fix confirmed: stand-in started with 'D: /f /x /v'",
                 self.recorded_args() == ["D:", "/f", "/x", "/v"],
@@ -1166,7 +1170,11 @@ class E2E:
         self.busy_cpu()
         self.click_button("cancel")
         win.away()
-        shot = self.until(lambda sh: self.idle_buttons(sh), 20)
+        # The buttons turn idle on the first paint after the worker cleared its running flag;
+        # the status line changes only when its final event is handled, a moment later.
+        done_text = "chkdsk: Operation cancelled"
+        shot = self.until(lambda sh: self.idle_buttons(sh) and
+                          text_length_ok(win.status_chars(sh), done_text), 20)
         s.save(shot, "check-cancelled")
         deadline = time.monotonic() + 10
         alive = [p for p in pids if os.path.exists("/proc/%d" % p) and not self.zombie(p)]
@@ -1179,8 +1187,8 @@ class E2E:
                 self.idle_buttons(shot) and not self.result_strip(shot, GOOD) and
                 not self.result_strip(shot, WARN) and not self.result_strip(shot, CRIT))
         n = win.status_chars(shot)
-        text = "chkdsk: Operation cancelled"
-        s.check("cancel: status '%s'" % text, text_length_ok(n, text), "about %.1f characters" % n)
+        s.check("cancel: status '%s'" % done_text, text_length_ok(n, done_text),
+                "about %.1f characters" % n)
 
     @staticmethod
     def zombie(pid):
