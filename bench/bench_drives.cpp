@@ -1,34 +1,22 @@
 #include "bench_drives.h"
 
-#include <cstdio>
 #include <mutex>
 #include <string>
 
-#include "app/app_state.h"
 #include "drives/ata_smart.h"
 #include "drives/health.h"
+#include "sample_drives.h"
+#include "state/app_state.h"
 
 namespace corvanite::bench {
-namespace {
-
-bool ReadPage(const char* path, uint8_t (&page)[SMART_PAGE_SIZE]) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t read = std::fread(page, 1, SMART_PAGE_SIZE, file);
-    std::fclose(file);
-    return read == SMART_PAGE_SIZE;
-}
-
-}  // namespace
 
 const SmartPages& MaxtorPages() {
     static const SmartPages pages = [] {
         SmartPages p;
-        p.loaded = ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.data.bin", p.data) &&
-                   ReadPage(CORVANITE_BENCH_DATA "/Maxtor_96147H8--BAC51KJ0--2.thresholds.bin",
-                            p.thresholds);
+        const std::string capture = "Maxtor_96147H8--BAC51KJ0--2";
+        p.loaded =
+            sample::ReadCapturePage(CORVANITE_BENCH_DATA, capture, "data", p.data) &&
+            sample::ReadCapturePage(CORVANITE_BENCH_DATA, capture, "thresholds", p.thresholds);
         if (p.loaded) {
             DriveInfo drive = StartDriveRecord(0);
             ParseSmartPages(p.data, p.thresholds, drive);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "bench_drives.h"
 #include "ui/frame.h"
 #include "ui/scan_repair_view.h"
@@ -32,12 +32,13 @@ void BM_BuildFrame(benchmark::State& state) {
     const auto width = static_cast<int>(state.range(1));
     const auto height = static_cast<int>(state.range(2));
     DisplayList list;
+    FrameOutput out;
     for (auto _ : state) {
-        BuildFrame(list, width, height);
+        BuildFrame(list, out, width, height);
         benchmark::DoNotOptimize(list.ops.data());
     }
     state.counters["ops"] = static_cast<double>(list.ops.size());
-    state.counters["buttons"] = static_cast<double>(appState.buttons.size());
+    state.counters["buttons"] = static_cast<double>(out.buttons.size());
 }
 BENCHMARK(BM_BuildFrame)
     ->ArgNames({"tab", "w", "h"})
@@ -58,11 +59,12 @@ void BM_ScanRepairView(benchmark::State& state) {
     }
     const Rect content{228, 79, 1193, 79 + static_cast<int32_t>(state.range(1))};
     DisplayList list;
+    FrameOutput out;
+    appState.chkdskScroll = 1 << 30;
     for (auto _ : state) {
         list.Clear();
-        appState.buttons.clear();
-        appState.chkdskScroll = 1 << 30;
-        DrawScanRepairView(list, content);
+        out.Clear();
+        DrawScanRepairView(list, out, content);
         benchmark::DoNotOptimize(list.ops.data());
     }
     state.counters["ops"] = static_cast<double>(list.ops.size());

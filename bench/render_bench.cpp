@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "bench_drives.h"
 #include "ui/frame.h"
 #include "ui/render_cairo.h"
@@ -34,7 +34,8 @@ void BM_RenderFrameCairo(benchmark::State& state) {
     const auto height = static_cast<int>(state.range(2));
     appState.activeTab = static_cast<int32_t>(state.range(0));
     DisplayList list;
-    BuildFrame(list, width, height);
+    FrameOutput out;
+    BuildFrame(list, out, width, height);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(surface);
     for (auto _ : state) {
@@ -70,8 +71,9 @@ void BM_PaintFrameCairo(benchmark::State& state) {
     const auto height = static_cast<int>(state.range(1));
     appState.activeTab = TAB_SMART;
     DisplayList list;
+    FrameOutput out;
     for (auto _ : state) {
-        BuildFrame(list, width, height);
+        BuildFrame(list, out, width, height);
         cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height);
         benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
         cairo_surface_destroy(surface);

@@ -22,8 +22,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/host_queue.h"
+#include "state/app_state.h"
+#include "state/host.h"
+#include "state/host_queue.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace {
@@ -76,7 +77,7 @@ void BM_ChkdskIngestMillionLines(benchmark::State& state) {
         state.SkipWithError("no temporary folder");
         return;
     }
-    appState.mainWindow = 1;
+    AttachMessageWindow(1);
     double heldPerLine = 0;
     double seconds = 0;
     for (auto _ : state) {
@@ -85,7 +86,7 @@ void BM_ChkdskIngestMillionLines(benchmark::State& state) {
         const size_t before = HeapInUse();
 
         const auto start = std::chrono::steady_clock::now();
-        if (!StartChkdsk(u"C:", true, appState.mainWindow)) {
+        if (!StartChkdsk(u"C:", true)) {
             state.SkipWithError("StartChkdsk refused");
             break;
         }
@@ -119,7 +120,7 @@ void BM_ChkdskIngestMillionLines(benchmark::State& state) {
         heldPerLine = static_cast<double>(HeapInUse() - before) / static_cast<double>(LINES);
     }
     DropLines();
-    appState.mainWindow = 0;
+    AttachMessageWindow(0);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * LINES));
     state.counters["lines_per_s"] =
         seconds > 0 ? static_cast<double>(state.iterations() * LINES) / seconds : 0.0;

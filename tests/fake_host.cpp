@@ -5,8 +5,9 @@
 #include <mutex>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include "state/app_state.h"
+#include "state/host.h"
+#include "app/window_host.h"
 
 namespace corvanite {
 namespace {
@@ -15,6 +16,7 @@ std::mutex lock;
 std::condition_variable posted;
 std::vector<PostedMessage> messages;
 test::FakeHostState host;
+bool attached = false;  // guarded by lock
 
 }  // namespace
 
@@ -46,11 +48,16 @@ std::vector<PostedMessage> PostedSoFar() {
 
 }  // namespace test
 
+void AttachMessageWindow(PlatformHandle window) {
+    std::lock_guard<std::mutex> guard(lock);
+    attached = window != 0;
+}
+
 void PostWindowMessage(uint32_t message, uintptr_t wParam) {
-    if (appState.mainWindow == 0) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!attached) {
         return;
     }
-    std::lock_guard<std::mutex> guard(lock);
     messages.push_back(PostedMessage{message, wParam});
     posted.notify_all();
 }
@@ -97,9 +104,6 @@ Point ClientToScreen(Point client) {
     return Point{client.x + host.clientOrigin.x, client.y + host.clientOrigin.y};
 }
 
-int32_t PrimaryScreenWidth() {
-    return host.screenWidth;
-}
 Rect MonitorWorkArea() {
     return host.workArea;
 }

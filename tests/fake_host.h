@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/geometry.h"
-#include "app/host_queue.h"
+#include "state/geometry.h"
+#include "state/host_queue.h"
 
 namespace corvanite::test {
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "drives/ata_smart.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite::win32 {
@@ -125,10 +126,10 @@ TEST(Win32Layout, SmartCommandRegisters) {
         ASSERT_EQ(cmd.size(), 32u);
         EXPECT_EQ(std::memcmp(cmd.data(), c.expected, 32), 0) << "drive " << c.drive;
     }
-    EXPECT_EQ(SmartDriveHead(0), 0xA0);
-    EXPECT_EQ(SmartDriveHead(1), 0xB0);
-    EXPECT_EQ(SmartDriveHead(2), 0xA0);
-    EXPECT_EQ(SmartDriveHead(3), 0xB0);
+    EXPECT_EQ(corvanite::AtaDriveHead(0), 0xA0);
+    EXPECT_EQ(corvanite::AtaDriveHead(1), 0xB0);
+    EXPECT_EQ(corvanite::AtaDriveHead(2), 0xA0);
+    EXPECT_EQ(corvanite::AtaDriveHead(3), 0xB0);
 }
 
 TEST(Win32Layout, SmartReplyPageAndDriverError) {

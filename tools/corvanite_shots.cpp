@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "drives/ata_smart.h"
 #include "drives/health.h"
 #include "drives/identity.h"

@@ -4,23 +4,16 @@
 #include <mutex>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/host.h"
-#include "drives/scan_worker.h"
-#include "report/export.h"
+#include "state/app_state.h"
+#include "app/window_host.h"
+#include "app/scan_worker.h"
+#include "app/export.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace corvanite {
 namespace {
-
-constexpr int32_t TITLE_BAR_HEIGHT = 37;
-constexpr int32_t WINDOW_BUTTONS_WIDTH = 108;
-constexpr int32_t DRIVE_ROWS_TOP = 65;
-constexpr int32_t DRIVE_ROW_HEIGHT = 68;
-constexpr int32_t DRIVE_ROWS_LEFT = 1;
-constexpr int32_t DRIVE_ROWS_RIGHT = 221;  // inclusive
 
 void SelectDrive(int32_t row) {
     appState.selectedDrive = row;
@@ -44,7 +37,7 @@ void StartVolumeCheck(bool readOnly) {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskLines.clear();
     }
-    StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly, appState.mainWindow);
+    StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly);
 }
 
 void ToggleMaximized() {
@@ -100,11 +93,13 @@ void ButtonAction(int32_t id) {
 }  // namespace
 
 int32_t DriveRowAt(Point client) {
-    if (client.x < DRIVE_ROWS_LEFT || client.x > DRIVE_ROWS_RIGHT || client.y < DRIVE_ROWS_TOP) {
-        return -1;
+    const size_t rows = std::min(appState.driveRows.size(), appState.drives.size());
+    for (size_t row = 0; row < rows; ++row) {
+        if (appState.driveRows[row].Contains(client)) {
+            return static_cast<int32_t>(row);
+        }
     }
-    const int32_t row = (client.y - DRIVE_ROWS_TOP) / DRIVE_ROW_HEIGHT;
-    return row < static_cast<int32_t>(appState.drives.size()) ? row : -1;
+    return -1;
 }
 
 void OnKeyDown(uint32_t virtualKey) {
@@ -157,7 +152,7 @@ void OnLeftButtonDown(Point client) {
         RequestRepaint();
         return;
     }
-    if (client.y < TITLE_BAR_HEIGHT && client.x < PrimaryScreenWidth() - WINDOW_BUTTONS_WIDTH) {
+    if (appState.dragZone.Contains(client)) {
         appState.dragging = true;
         appState.dragStartCursor = ClientToScreen(client);
         appState.dragStartWindowRect = MainWindowBounds();

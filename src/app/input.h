@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/geometry.h"
+#include "state/geometry.h"
 
 namespace corvanite {
 

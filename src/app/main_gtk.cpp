@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/host.h"
-#include "app/host_queue.h"
+#include "state/app_state.h"
+#include "app/window_host.h"
+#include "state/host_queue.h"
 #include "app/input.h"
-#include "drives/scan_worker.h"
+#include "app/scan_worker.h"
 #include "text/utf.h"
 #include "ui/display_list.h"
 #include "ui/frame.h"
@@ -27,9 +27,11 @@ Point PointOf(double x, double y) {
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
-    static DisplayList list;  // its storage is kept from frame to frame
-    BuildFrame(list, gtk_widget_get_allocated_width(widget),
+    static DisplayList list;  // their storage is kept from frame to frame
+    static FrameOutput out;
+    BuildFrame(list, out, gtk_widget_get_allocated_width(widget),
                gtk_widget_get_allocated_height(widget));
+    CommitFrame(out);
     RenderDisplayList(cr, list, screenDpi);
     return TRUE;
 }
@@ -182,18 +184,6 @@ Point ClientToScreen(Point client) {
     return Point{client.x + x, client.y + y};
 }
 
-int32_t PrimaryScreenWidth() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* primary = gdk_display_get_primary_monitor(display);
-    if (primary == nullptr) {
-        primary = gdk_display_get_monitor(display, 0);
-    }
-    GdkRectangle geometry{};
-    if (primary != nullptr) {
-        gdk_monitor_get_geometry(primary, &geometry);
-    }
-    return geometry.width;
-}
 
 Rect MonitorWorkArea() {
     GdkRectangle area{};
@@ -301,7 +291,7 @@ int main(int argc, char** argv) {
     g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     gtk_container_add(GTK_CONTAINER(window), canvas);
 
-    appState.mainWindow = reinterpret_cast<PlatformHandle>(window);
+    AttachMessageWindow(reinterpret_cast<PlatformHandle>(window));
     SetRepaintHandler(Redraw);
     SetPostNotifier(WakeMainLoop);
     const guint tick = g_timeout_add(TICK_MILLISECONDS, OnTick, nullptr);

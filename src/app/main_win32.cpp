@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include "state/app_state.h"
+#include "app/window_host.h"
 #include "app/input.h"
-#include "drives/scan_worker.h"
+#include "app/scan_worker.h"
 #include "ui/display_list.h"
 #include "ui/frame.h"
 #include "ui/render_gdi.h"
@@ -22,8 +22,13 @@ constexpr wchar_t WINDOW_CLASS[] = L"CorvaniteWnd";
 constexpr wchar_t WINDOW_TITLE[] = L"Corvanite";
 constexpr UINT_PTR TIMER_TICK = 1;
 
+// The window program's own handles: the main window and the two fonts it paints with.
+HWND mainWindow = nullptr;
+HFONT fontMain = nullptr;
+HFONT fontLarge = nullptr;
+
 HWND Window() {
-    return reinterpret_cast<HWND>(appState.mainWindow);
+    return mainWindow;
 }
 
 const wchar_t* Wide(std::u16string_view text, std::wstring& storage) {
@@ -51,9 +56,11 @@ void PaintFrame(HWND window) {
     const HDC memory = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    static DisplayList list;  // its storage is kept from frame to frame
-    BuildFrame(list, width, height);
-    RenderDisplayList(memory, list);
+    static DisplayList list;  // their storage is kept from frame to frame
+    static FrameOutput out;
+    BuildFrame(list, out, width, height);
+    CommitFrame(out);
+    RenderDisplayList(memory, list, fontMain, fontLarge);
     BitBlt(screen, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -64,7 +71,8 @@ void PaintFrame(HWND window) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            appState.mainWindow = reinterpret_cast<PlatformHandle>(window);
+            mainWindow = window;
+            AttachMessageWindow(reinterpret_cast<PlatformHandle>(window));
             SetTimer(window, TIMER_TICK, TICK_MILLISECONDS, nullptr);
             return 0;
         case WM_DESTROY:
@@ -143,9 +151,6 @@ Point ClientToScreen(Point client) {
     return Point{p.x, p.y};
 }
 
-int32_t PrimaryScreenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN);
-}
 
 Rect MonitorWorkArea() {
     MONITORINFO info{};
@@ -218,10 +223,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-    const HFONT fontLarge = CreateUiFont(FONT_LARGE_POINTS);
-    const HFONT fontMain = CreateUiFont(FONT_MAIN_POINTS);
-    appState.fontLarge = reinterpret_cast<PlatformHandle>(fontLarge);
-    appState.fontMain = reinterpret_cast<PlatformHandle>(fontMain);
+    fontLarge = CreateUiFont(FONT_LARGE_POINTS);
+    fontMain = CreateUiFont(FONT_MAIN_POINTS);
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;

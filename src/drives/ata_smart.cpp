@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "drives/byte_order.h"
+
 namespace corvanite {
 namespace {
 
@@ -113,7 +115,7 @@ bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, Driv
         }
         SmartAttribute& row = drive.attributes.emplace_back();
         row.id = entry[0];
-        row.flags = static_cast<uint16_t>(entry[1] | (entry[2] << 8));
+        row.flags = static_cast<uint16_t>(ReadLittleEndian(entry + 1, 2));
         row.preFailure = (row.flags & 1) != 0;
         row.current = entry[3];
         row.worst = entry[4];

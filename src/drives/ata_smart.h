@@ -31,4 +31,10 @@ bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, Driv
 // data page cannot be read; a threshold page that cannot be read leaves every threshold 0.
 bool ReadAtaSmart(DriveHandle handle, int driveNumber, DriveInfo& drive);
 
+// The ATA drive/head register of a SMART command: 0xA0, with bit 4 (the device bit) set for an
+// odd drive number.
+constexpr uint8_t AtaDriveHead(int driveNumber) {
+    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
+}
+
 }  // namespace corvanite

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "drives/identity.h"
 #include "drives/device_access.h"
 #include "drives/device_linux.h"
 #include "drives/drive_info.h"
@@ -268,7 +269,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     identity = DriveIdentity();
     identity.busType = linux_layout::BusCodeFromSysfsPath(Utf16ToUtf8(ResolvedDevicePath(name)));
 
-    if (identity.busType == 17) {
+    if (identity.busType == BUS_NVME) {
         identity.product = SysfsText(dir + "/device/model");
         identity.serial = SysfsText(dir + "/device/serial");
         identity.revision = SysfsText(dir + "/device/firmware_rev");
@@ -284,7 +285,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
             return true;
         }
     }
-    if (identity.busType == 14) {
+    if (identity.busType == BUS_VIRTIO) {
         identity.serial = SysfsText(dir + "/serial");
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "drives/byte_order.h"
 #include "text/text_format.h"
 
 namespace corvanite {
@@ -36,11 +37,7 @@ std::u16string FormatCapacity(uint64_t sizeBytes) {
 }
 
 uint64_t AttributeRawValue(const SmartAttribute& attribute) {
-    uint64_t value = 0;
-    for (size_t i = attribute.raw.size(); i-- > 0;) {
-        value = (value << 8) | attribute.raw[i];
-    }
-    return value;
+    return ReadLittleEndian(attribute.raw.data(), attribute.raw.size());
 }
 
 std::u16string_view HealthWord(HealthStatus health) {

@@ -5,13 +5,6 @@
 namespace corvanite {
 namespace {
 
-constexpr uint32_t BUS_ATA = 3;
-constexpr uint32_t BUS_USB = 7;
-constexpr uint32_t BUS_SAS = 10;
-constexpr uint32_t BUS_SATA = 11;
-constexpr uint32_t BUS_PCIE = 15;
-constexpr uint32_t BUS_NVME = 17;
-
 // Cuts a text to a field of the given capacity, then removes trailing blanks.
 template <size_t Capacity>
 std::u16string_view FitAndTrim(std::u16string_view text, FixedText<Capacity>& work) {

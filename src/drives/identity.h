@@ -10,6 +10,16 @@
 
 namespace corvanite {
 
+// Bus codes (STORAGE_BUS_TYPE values) the rules name; the Linux layer reports the same codes.
+constexpr uint32_t BUS_SCSI = 1;
+constexpr uint32_t BUS_ATA = 3;
+constexpr uint32_t BUS_USB = 7;
+constexpr uint32_t BUS_SAS = 10;
+constexpr uint32_t BUS_SATA = 11;
+constexpr uint32_t BUS_VIRTIO = 14;
+constexpr uint32_t BUS_PCIE = 15;
+constexpr uint32_t BUS_NVME = 17;
+
 // Sets model ("vendor product", or the product alone), serial, firmware, busName and
 // mediaType. Texts are cut to their field and trailing blanks removed; leading blanks stay.
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive);

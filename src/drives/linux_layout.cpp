@@ -1,6 +1,7 @@
 #include "drives/linux_layout.h"
 
 #include "drives/ata_smart.h"
+#include "drives/identity.h"
 
 namespace corvanite::linux_layout {
 namespace {
@@ -28,10 +29,6 @@ bool AllDigits(std::string_view text) {
 // "ata3", "usb1", "virtio4": a prefix followed by a number only.
 bool IsNumbered(std::string_view component, std::string_view prefix) {
     return StartsWith(component, prefix) && AllDigits(component.substr(prefix.size()));
-}
-
-uint8_t DriveHead(int driveNumber) {
-    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
 }
 
 }  // namespace
@@ -129,18 +126,18 @@ uint32_t BusCodeFromSysfsPath(std::string_view path) {
     }
     // A bridge decides what the machine sees: a USB enclosure is USB whatever sits inside.
     if (usb) {
-        return 7;
+        return BUS_USB;
     }
     if (nvme) {
-        return 17;
+        return BUS_NVME;
     }
     if (virtio) {
-        return 14;
+        return BUS_VIRTIO;
     }
     if (ata) {
-        return 11;
+        return BUS_SATA;
     }
-    return sas ? 10 : 1;
+    return sas ? BUS_SAS : BUS_SCSI;
 }
 
 std::array<uint8_t, 16> AtaPassThroughCdb(const AtaRegisters& r, bool dataIn) {
@@ -169,7 +166,7 @@ std::array<uint8_t, 16> SmartCdb(int driveNumber, uint8_t feature) {
     r.sectorNumber = readsPage ? 1 : 0;
     r.cylinderLow = 0x4F;
     r.cylinderHigh = 0xC2;
-    r.driveHead = DriveHead(driveNumber);
+    r.driveHead = AtaDriveHead(driveNumber);
     return AtaPassThroughCdb(r, readsPage);
 }
 
@@ -177,7 +174,7 @@ std::array<uint8_t, 16> IdentifyCdb(int driveNumber) {
     AtaRegisters r;
     r.command = ATA_COMMAND_IDENTIFY_DEVICE;
     r.count = 1;
-    r.driveHead = DriveHead(driveNumber);
+    r.driveHead = AtaDriveHead(driveNumber);
     return AtaPassThroughCdb(r, true);
 }
 

@@ -1,15 +1,9 @@
 #include "drives/nvme_health.h"
 
+#include "drives/byte_order.h"
+
 namespace corvanite {
 namespace {
-
-uint64_t ReadLittleEndian(const uint8_t* bytes, size_t count) {
-    uint64_t value = 0;
-    for (size_t i = count; i-- > 0;) {
-        value = (value << 8) | bytes[i];
-    }
-    return value;
-}
 
 constexpr uint64_t LOW_48_BITS = (uint64_t{1} << 48) - 1;
 
@@ -31,7 +25,7 @@ void AppendNvmeAttribute(DriveInfo& drive, uint8_t id, std::u16string_view name,
 
 bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     const uint8_t criticalWarning = logPage[0];
-    const auto compositeKelvin = static_cast<uint16_t>(logPage[1] | (logPage[2] << 8));
+    const auto compositeKelvin = static_cast<uint16_t>(ReadLittleEndian(logPage + 1, 2));
     const uint8_t availableSpare = logPage[3];
     const uint8_t spareThreshold = logPage[4];
     const uint8_t percentageUsed = logPage[5];

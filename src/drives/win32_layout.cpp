@@ -2,14 +2,15 @@
 
 #include <cstring>
 
+#include "drives/ata_smart.h"
+#include "drives/byte_order.h"
 #include "drives/nvme_health.h"
 
 namespace corvanite::win32 {
 namespace {
 
 uint32_t Read32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    return static_cast<uint32_t>(ReadLittleEndian(bytes, 4));
 }
 
 void Write32(uint8_t* bytes, uint32_t value) {
@@ -64,15 +65,7 @@ DescriptorTexts ParseDescriptorReply(const uint8_t* reply, size_t replySize,
 }
 
 uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]) {
-    uint64_t size = 0;
-    for (size_t i = 8; i-- > 0;) {
-        size = (size << 8) | reply[GEOMETRY_DISK_SIZE_AT + i];
-    }
-    return size;
-}
-
-uint8_t SmartDriveHead(int driveNumber) {
-    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
+    return ReadLittleEndian(reply + GEOMETRY_DISK_SIZE_AT, 8);
 }
 
 std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature) {
@@ -85,7 +78,7 @@ std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t fe
     regs[2] = readsPage ? 1 : 0;                      // bSectorNumberReg
     regs[3] = 0x4F;                                   // bCylLowReg
     regs[4] = 0xC2;                                   // bCylHighReg
-    regs[5] = SmartDriveHead(driveNumber);            // bDriveHeadReg
+    regs[5] = AtaDriveHead(driveNumber);              // bDriveHeadReg
     regs[6] = 0xB0;                                   // bCommandReg: SMART
     command[12] = static_cast<uint8_t>(driveNumber);  // bDriveNumber
     return command;

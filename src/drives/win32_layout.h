@@ -67,9 +67,6 @@ DescriptorTexts ParseDescriptorReply(const uint8_t* reply, size_t replySize,
 
 uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]);
 
-// The drive/head register: 0xA0, with bit 4 set for an odd drive number.
-uint8_t SmartDriveHead(int driveNumber);
-
 // SENDCMDINPARAMS for SMART ENABLE OPERATIONS (0xD8, no data) or READ DATA / READ THRESHOLDS
 // (0xD0 / 0xD1, one 512-byte sector).
 std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature);

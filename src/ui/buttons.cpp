@@ -1,12 +1,12 @@
 #include "ui/buttons.h"
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "ui/primitives.h"
 
 namespace corvanite {
 
-void RegisterButton(int32_t id, Rect rect) {
-    appState.buttons.push_back(ButtonEntry{id, rect});
+void RegisterButton(FrameOutput& out, int32_t id, Rect rect) {
+    out.buttons.push_back(ButtonEntry{id, rect});
 }
 
 int32_t HitTestButtons(Point point) {
@@ -29,13 +29,14 @@ void DrawButton(DisplayList& dc, Rect rect, std::u16string_view caption, int32_t
     DrawTextInRect(dc, rect, caption, captionColor, FONT_MAIN, ALIGN_CENTER);
 }
 
-void DrawWindowButton(DisplayList& dc, Rect rect, int32_t id, std::u16string_view glyph) {
+void DrawWindowButton(DisplayList& dc, FrameOutput& out, Rect rect, int32_t id,
+                      std::u16string_view glyph) {
     const bool hovered = id == appState.hoverButton;
     const Color fill =
         !hovered ? COLOR_TITLE_BG : (id == BTN_CLOSE ? COLOR_CRIT : COLOR_BUTTON_HOVER);
     FillSolidRect(dc, rect, fill);
     DrawTextInRect(dc, rect, glyph, hovered ? COLOR_TEXT : COLOR_TEXT_DIM, FONT_MAIN, ALIGN_CENTER);
-    RegisterButton(id, rect);
+    RegisterButton(out, id, rect);
 }
 
 }  // namespace corvanite

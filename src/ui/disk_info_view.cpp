@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
+#include "drives/health.h"
 #include "drives/nvme_health.h"
 #include "text/text_format.h"
 #include "ui/primitives.h"
@@ -10,10 +11,10 @@
 namespace corvanite {
 
 Color TemperatureColor(int32_t temperatureC) {
-    if (temperatureC > 65) {
+    if (temperatureC > TEMPERATURE_CRITICAL_ABOVE) {
         return COLOR_CRIT;
     }
-    return temperatureC > 55 ? COLOR_WARN : COLOR_TEXT;
+    return temperatureC > TEMPERATURE_WARNING_ABOVE ? COLOR_WARN : COLOR_TEXT;
 }
 
 Color LifeRemainingColor(int32_t lifeRemaining) {

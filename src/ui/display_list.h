@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/geometry.h"
+#include "state/geometry.h"
 #include "ui/palette.h"
 
 namespace corvanite {

@@ -1,6 +1,6 @@
 #include "ui/drive_list.h"
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
@@ -71,7 +71,7 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
 
 }  // namespace
 
-void DrawDriveList(DisplayList& dc, Rect panel) {
+void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     const int32_t left = panel.left;
     const int32_t top = panel.top;
     const int32_t right = panel.right;
@@ -97,13 +97,15 @@ void DrawDriveList(DisplayList& dc, Rect panel) {
         const auto row = static_cast<int32_t>(i);
         DrawDriveCard(dc, panel, y, drives[i], row == selected, row == appState.hoverDriveRow,
                       scratch);
+        // A click anywhere in the card's slot, the panel's divider column included.
+        out.driveRows.push_back(Rect{left, y, right + 1, y + DRIVE_CARD_HEIGHT});
     }
 
     const bool scanning = appState.scanning.load();
     const Rect button{left + 10, panel.bottom - 40, right - 10, panel.bottom - 10};
     DrawButton(dc, button, scanning ? u"[SCANNING...]" : u"[REFRESH]", BTN_REFRESH, COLOR_ACCENT,
                !scanning);
-    RegisterButton(BTN_REFRESH, button);
+    RegisterButton(out, BTN_REFRESH, button);
 }
 
 }  // namespace corvanite

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -16,7 +17,7 @@ constexpr size_t DRIVE_CARD_MODEL_KEEP = 16;
 
 // Paints the header, the drive cards and the refresh button into the panel rectangle and
 // registers BTN_REFRESH.
-void DrawDriveList(DisplayList& dc, Rect panel);
+void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel);
 
 // The model as a card shows it: whole up to 18 characters, otherwise 16 characters and "..".
 std::u16string ShortenModel(std::u16string_view model);

@@ -1,6 +1,6 @@
 #include "ui/frame.h"
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "ui/disk_info_view.h"
 #include "ui/drive_list.h"
 #include "ui/primitives.h"
@@ -23,37 +23,54 @@ FrameLayout ComputeFrameLayout(int32_t width, int32_t height) {
     return layout;
 }
 
-void BuildFrame(DisplayList& list, int width, int height) {
+void BuildFrame(DisplayList& list, FrameOutput& out, int width, int height) {
     const FrameLayout layout = ComputeFrameLayout(width, height);
     list.Clear();
+    out.Clear();
 
     FillSolidRect(list, layout.client, COLOR_WINDOW_BG);
-    appState.buttons.clear();
     DrawOutlineRect(list, layout.client, COLOR_ACCENT);
-    DrawTitleBar(list, layout.titleBar);
+    DrawTitleBar(list, out, layout.titleBar);
 
     // The panel fill stops at x = 220, so the divider at x = 221 stays.
     DrawLine(list, Point{layout.driveList.right, layout.driveList.top},
              Point{layout.driveList.right, layout.driveList.bottom}, COLOR_BORDER);
     FillSolidRect(list, layout.driveList, COLOR_SURFACE);
-    DrawDriveList(list, layout.driveList);
+    DrawDriveList(list, out, layout.driveList);
 
-    DrawTabBar(list, layout.tabBar);
+    DrawTabBar(list, out, layout.tabBar);
     switch (appState.activeTab) {
         case TAB_SMART:
-            DrawSmartView(list, layout.content);
+            DrawSmartView(list, out, layout.content);
             break;
         case TAB_DISK_INFO:
             DrawDiskInfoView(list, layout.content);
             break;
         case TAB_SCAN_REPAIR:
-            DrawScanRepairView(list, layout.content);
+            DrawScanRepairView(list, out, layout.content);
             break;
         default:
             break;
     }
 
     DrawStatusBar(list, layout.statusBar);
+}
+
+void CommitFrame(const FrameOutput& out) {
+    appState.buttons = out.buttons;
+    for (int32_t i = 0; i < TAB_COUNT; ++i) {
+        appState.tabRects[i] = out.tabRects[i];
+    }
+    appState.driveRows = out.driveRows;
+    appState.dragZone = out.dragZone;
+    if (out.smartScrolled) {
+        appState.smartScrollMax = out.smartScrollMax;
+        appState.smartScroll = out.smartScroll;
+    }
+    if (out.chkdskScrolled) {
+        appState.chkdskScrollMax = out.chkdskScrollMax;
+        appState.chkdskScroll = out.chkdskScroll;
+    }
 }
 
 }  // namespace corvanite

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -18,9 +19,13 @@ struct FrameLayout {
 
 FrameLayout ComputeFrameLayout(int32_t width, int32_t height);
 
-// Empties the list (keeping its storage) and appState.buttons, then draws the whole frame from
+// Empties the list and the output (keeping their storage), then draws the whole frame from
 // appState: background, outline, title bar, divider, drive list, tab bar, the active tab's view
-// and the status bar. Also refreshes tabRects and the scroll limits of the shown view.
-void BuildFrame(DisplayList& list, int width, int height);
+// and the status bar. Reads appState only; what the frame produced goes to `out`.
+void BuildFrame(DisplayList& list, FrameOutput& out, int width, int height);
+
+// Hands what a built frame produced to appState: buttons, tab rectangles, drive rows, drag zone,
+// and the scroll limit and held position of the view it showed. UI thread, after BuildFrame.
+void CommitFrame(const FrameOutput& out);
 
 }  // namespace corvanite

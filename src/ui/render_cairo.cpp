@@ -492,7 +492,9 @@ bool RenderDisplayListToPng(const DisplayList& list, int width, int height, cons
 
 bool RenderFrameToPng(int width, int height, const char* path) {
     DisplayList list;
-    BuildFrame(list, width, height);
+    FrameOutput out;
+    BuildFrame(list, out, width, height);
+    CommitFrame(out);
     return RenderDisplayListToPng(list, width, height, path);
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
 
 namespace corvanite {
 namespace {
@@ -166,10 +165,6 @@ void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fo
     }
 }
 
-void RenderDisplayList(HDC dc, const DisplayList& list) {
-    RenderDisplayList(dc, list, reinterpret_cast<HFONT>(appState.fontMain),
-                      reinterpret_cast<HFONT>(appState.fontLarge));
-}
 
 bool RenderDisplayListToPixels(const DisplayList& list, int width, int height, HFONT fontMain,
                                HFONT fontLarge, std::vector<uint32_t>& pixels) {

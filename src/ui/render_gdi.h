@@ -27,9 +27,6 @@ HFONT CreateUiFont(int points);
 // null font leaves whatever font dc holds. Objects selected into dc are restored.
 void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fontLarge);
 
-// The same with the fonts held in appState.
-void RenderDisplayList(HDC dc, const DisplayList& list);
-
 // Renders the list into a width x height 32-bit DIB section (black before the list is replayed)
 // and hands back its pixels row by row from the top, each 0x00RRGGBB. False when the bitmap or
 // context cannot be made.

@@ -1,8 +1,9 @@
 #include "ui/scan_repair_view.h"
 
+#include <algorithm>
 #include <mutex>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
 
@@ -57,7 +58,7 @@ int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown) {
     return (contentHeight - (resultShown ? 170 : 150)) / OUTPUT_LINE_HEIGHT;
 }
 
-void DrawScanRepairView(DisplayList& dc, Rect content) {
+void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     const int32_t l = content.left;
     const int32_t t = content.top;
     const int32_t r = content.right;
@@ -81,9 +82,9 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
     DrawButton(dc, fix, u"[SCAN + FIX]", BTN_SCAN_FIX, COLOR_WARN, !running);
     DrawButton(dc, cancel, u"[CANCEL]", BTN_CANCEL, COLOR_CRIT, running);
     // Registered enabled or not; the window decides whether a click acts.
-    RegisterButton(BTN_SCAN_READONLY, readOnly);
-    RegisterButton(BTN_SCAN_FIX, fix);
-    RegisterButton(BTN_CANCEL, cancel);
+    RegisterButton(out, BTN_SCAN_READONLY, readOnly);
+    RegisterButton(out, BTN_SCAN_FIX, fix);
+    RegisterButton(out, BTN_CANCEL, cancel);
 
     DrawBorderedRect(dc, Rect{l + 12, t + 112, r - 12, b - 12}, COLOR_PANEL_BG, COLOR_SEPARATOR);
     FillSolidRect(dc, Rect{l + 12, t + 112, r - 12, t + 134}, COLOR_SURFACE);
@@ -99,23 +100,18 @@ void DrawScanRepairView(DisplayList& dc, Rect content) {
     // last line all the same: a checker's last lines are its summary.
     const bool showResult = !running && appState.chkdskResultReady;
     const int32_t fit = OutputLinesThatFit(b - t, showResult);
-    appState.chkdskScrollMax = count - fit > 0 ? count - fit : 0;
-    if (appState.chkdskScroll > appState.chkdskScrollMax) {
-        appState.chkdskScroll = appState.chkdskScrollMax;
-    }
-    if (appState.chkdskScroll < 0) {
-        appState.chkdskScroll = 0;
-    }
-    if (running) {
-        // While a check runs the view always shows the newest lines.
-        appState.chkdskScroll = appState.chkdskScrollMax;
-    }
+    const int32_t maxScroll = count - fit > 0 ? count - fit : 0;
+    // While a check runs the view always shows the newest lines.
+    const int32_t scroll = running ? maxScroll : std::max(0, std::min(appState.chkdskScroll, maxScroll));
+    out.chkdskScrolled = true;
+    out.chkdskScrollMax = maxScroll;
+    out.chkdskScroll = scroll;
 
     // Only the lines that fit whole above the clip bottom, or above the result strip, are drawn.
     const int32_t linesBottom = showResult ? b - 34 : b - 14;
     PushClip(dc, Rect{l + 14, t + 134, r - 14, b - 14});
-    for (int32_t i = appState.chkdskScroll; i < count; ++i) {
-        const int32_t k = i - appState.chkdskScroll;
+    for (int32_t i = scroll; i < count; ++i) {
+        const int32_t k = i - scroll;
         if (t + 154 + OUTPUT_LINE_HEIGHT * k > linesBottom) {
             break;
         }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -21,6 +22,6 @@ int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown = false);
 
 // Paints the view into the content rectangle, registers BTN_SCAN_READONLY, BTN_SCAN_FIX and
 // BTN_CANCEL, and sets chkdskScrollMax and chkdskScroll (holding chkdskLinesLock).
-void DrawScanRepairView(DisplayList& dc, Rect content);
+void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content);
 
 }  // namespace corvanite

@@ -1,8 +1,10 @@
 #include "ui/smart_view.h"
 
+#include <algorithm>
 #include <string>
 
-#include "app/app_state.h"
+#include "drives/health.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
@@ -199,7 +201,7 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
         scratch += u"N/A  FW:";
     }
     scratch += drive.firmware.empty() ? u"N/A" : drive.firmware.view();
-    lines.Draw(u"TEMP   :", scratch, drive.temperatureC > 55 ? COLOR_WARN : COLOR_TEXT);
+    lines.Draw(u"TEMP   :", scratch, drive.temperatureC > TEMPERATURE_WARNING_ABOVE ? COLOR_WARN : COLOR_TEXT);
 
     const Color health = HealthColor(drive.health);
     const int32_t x = card.right - 170;
@@ -208,8 +210,8 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
     DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
 }
 
-void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count) {
-    const int32_t maxScroll = appState.smartScrollMax;
+void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count,
+                   int32_t scroll, int32_t maxScroll) {
     const int32_t x = layout.tableX + layout.tableWidth;
     FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
     DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
@@ -218,7 +220,7 @@ void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count
     if (thumb < SMART_THUMB_MIN) {
         thumb = SMART_THUMB_MIN;
     }
-    const auto offset = static_cast<int32_t>(static_cast<float>(appState.smartScroll) /
+    const auto offset = static_cast<int32_t>(static_cast<float>(scroll) /
                                              static_cast<float>(maxScroll) *
                                              static_cast<float>(layout.bodyHeight - thumb));
     const int32_t top = layout.bodyTop + offset;
@@ -267,7 +269,7 @@ void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const Tabl
 
 }  // namespace
 
-void DrawSmartView(DisplayList& dc, Rect content) {
+void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     const DriveInfo* shown = SelectedDrive();
     if (shown == nullptr) {
         DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
@@ -303,20 +305,18 @@ void DrawSmartView(DisplayList& dc, Rect content) {
 
     const auto count = static_cast<int32_t>(drive.attributes.size());
     const int32_t overflow = count - layout.visibleRows;
-    appState.smartScrollMax = overflow > 0 ? overflow : 0;
-    if (appState.smartScroll > appState.smartScrollMax) {
-        appState.smartScroll = appState.smartScrollMax;
-    }
-    if (appState.smartScroll < 0) {
-        appState.smartScroll = 0;
-    }
-    if (appState.smartScrollMax > 0) {
-        DrawScrollBar(dc, layout, count);
+    const int32_t maxScroll = overflow > 0 ? overflow : 0;
+    const int32_t scroll = std::max(0, std::min(appState.smartScroll, maxScroll));
+    out.smartScrolled = true;
+    out.smartScrollMax = maxScroll;
+    out.smartScroll = scroll;
+    if (maxScroll > 0) {
+        DrawScrollBar(dc, layout, count, scroll, maxScroll);
     }
 
     PushClip(dc, Rect{x, layout.bodyTop, x + d, layout.bodyBottom});
-    for (int32_t i = appState.smartScroll; i < count; ++i) {
-        const int32_t y = layout.bodyTop + SMART_ROW_HEIGHT * (i - appState.smartScroll);
+    for (int32_t i = scroll; i < count; ++i) {
+        const int32_t y = layout.bodyTop + SMART_ROW_HEIGHT * (i - scroll);
         if (y + SMART_ROW_HEIGHT > layout.bodyBottom) {
             break;
         }
@@ -326,7 +326,7 @@ void DrawSmartView(DisplayList& dc, Rect content) {
     PopClip(dc);
 
     DrawButton(dc, layout.exportButton, u"[EXPORT REPORT]", BTN_EXPORT, COLOR_ACCENT_ALT, true);
-    RegisterButton(BTN_EXPORT, layout.exportButton);
+    RegisterButton(out, BTN_EXPORT, layout.exportButton);
 }
 
 }  // namespace corvanite

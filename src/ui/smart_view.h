@@ -4,6 +4,7 @@
 
 #include "drives/drive_info.h"
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -37,6 +38,6 @@ int32_t SmartRawColumnWidth(const DriveInfo& drive);
 
 // Paints the view of drives[selectedDrive] into the content rectangle. With attribute data it
 // sets smartScrollMax, clamps smartScroll and registers BTN_EXPORT.
-void DrawSmartView(DisplayList& dc, Rect content);
+void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content);
 
 }  // namespace corvanite

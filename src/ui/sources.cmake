@@ -1,26 +1,24 @@
-# Display: palette, primitives, buttons, drawers and frame (portable); renderers per platform.
-set(CORVANITE_UI_CORE
-    ${CMAKE_CURRENT_LIST_DIR}/title_bar.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/status_bar.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/drive_list.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/tab_bar.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/smart_view.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/disk_info_view.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/scan_repair_view.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/frame.cpp
+# ui: palette, display list and primitives, buttons, region drawers and frame; the renderer per
+# platform (GDI and USER on Windows; Cairo and Pango through fontconfig on Linux).
+set(CORVANITE_UI_PORTABLE
+    ui/palette.cpp
+    ui/primitives.cpp
+    ui/buttons.cpp
+    ui/title_bar.cpp
+    ui/status_bar.cpp
+    ui/drive_list.cpp
+    ui/tab_bar.cpp
+    ui/smart_view.cpp
+    ui/disk_info_view.cpp
+    ui/scan_repair_view.cpp
+    ui/frame.cpp
 )
-set(CORVANITE_UI_WIN32
-    ${CMAKE_CURRENT_LIST_DIR}/render_gdi.cpp
-)
-set(CORVANITE_UI_LINUX
-    ${CMAKE_CURRENT_LIST_DIR}/render_cairo.cpp
-)
-set(CORVANITE_UI_PLATFORM_LIBS)
-# The renderers' libraries: GDI and USER on Windows; Cairo and Pango (fontconfig faces) on Linux.
+set(CORVANITE_UI_WIN32 ui/render_gdi.cpp)
+set(CORVANITE_UI_LINUX ui/render_cairo.cpp)
 if(WIN32)
-    list(APPEND CORVANITE_UI_PLATFORM_LIBS gdi32 user32)
+    set(CORVANITE_UI_OS_LIBS gdi32 user32)
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(CORVANITE_CAIRO REQUIRED IMPORTED_TARGET cairo pangocairo)
-    list(APPEND CORVANITE_UI_PLATFORM_LIBS PkgConfig::CORVANITE_CAIRO)
+    set(CORVANITE_UI_OS_LIBS PkgConfig::CORVANITE_CAIRO)
 endif()

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/primitives.h"
 

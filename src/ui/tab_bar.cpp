@@ -4,7 +4,7 @@
 
 namespace corvanite {
 
-void DrawTabBar(DisplayList& dc, Rect bar) {
+void DrawTabBar(DisplayList& dc, FrameOutput& out, Rect bar) {
     FillSolidRect(dc, bar, COLOR_PANEL_BG);
 
     // Equal widths; up to 2 pixels at the right end belong to no tab.
@@ -12,7 +12,7 @@ void DrawTabBar(DisplayList& dc, Rect bar) {
     for (int32_t i = 0; i < TAB_COUNT; ++i) {
         const Rect tab{bar.left + i * w, bar.top, bar.left + (i + 1) * w, bar.bottom};
         const bool active = appState.activeTab == i;
-        appState.tabRects[i] = tab;
+        out.tabRects[i] = tab;
         FillSolidRect(dc, tab, active ? COLOR_SURFACE : COLOR_PANEL_BG);
         if (active) {
             FillSolidRect(dc, Rect{tab.left, tab.bottom - 2, tab.right, tab.bottom}, COLOR_ACCENT);

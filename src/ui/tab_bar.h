@@ -1,10 +1,11 @@
-// The three tabs above the content area; their rectangles go to appState.tabRects.
+// The three tabs above the content area; their rectangles go to the frame output.
 #pragma once
 
 #include <string_view>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -12,7 +13,7 @@ namespace corvanite {
 inline constexpr std::u16string_view TAB_CAPTIONS[TAB_COUNT] = {u"SMART DATA", u"DISK INFO",
                                                                 u"SCAN/REPAIR"};
 
-// Paints the bar and stores the three tab rectangles of this paint in appState.tabRects.
-void DrawTabBar(DisplayList& dc, Rect bar);
+// Paints the bar and stores the three tab rectangles of this paint in out.tabRects.
+void DrawTabBar(DisplayList& dc, FrameOutput& out, Rect bar);
 
 }  // namespace corvanite

@@ -1,6 +1,6 @@
 #include "ui/title_bar.h"
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
 
@@ -14,7 +14,7 @@ Color TitleGradientColor(int32_t x, int32_t left, int32_t right) {
     return (red << 16) | (green << 8) | blue;
 }
 
-void DrawTitleBar(DisplayList& dc, Rect rect) {
+void DrawTitleBar(DisplayList& dc, FrameOutput& out, Rect rect) {
     FillSolidRect(dc, rect, COLOR_TITLE_BG);
     for (int32_t x = rect.left; x < rect.right; ++x) {
         FillSolidRect(dc, Rect{x, rect.bottom - 2, x + 1, rect.bottom},
@@ -29,14 +29,16 @@ void DrawTitleBar(DisplayList& dc, Rect rect) {
 
     const int32_t buttonBottom = rect.top + WINDOW_BUTTON_HEIGHT;
     int32_t right = rect.right;
-    DrawWindowButton(dc, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
+    DrawWindowButton(dc, out, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
                      BTN_CLOSE, u"X");
     right -= WINDOW_BUTTON_WIDTH;
-    DrawWindowButton(dc, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
+    DrawWindowButton(dc, out, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
                      BTN_MAXIMIZE, appState.maximized ? u"#" : u"O");
     right -= WINDOW_BUTTON_WIDTH;
-    DrawWindowButton(dc, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
+    DrawWindowButton(dc, out, Rect{right - WINDOW_BUTTON_WIDTH, rect.top, right, buttonBottom},
                      BTN_MINIMIZE, u"-");
+    // The window is dragged by any point of the bar left of its buttons, the outline included.
+    out.dragZone = Rect{0, 0, right - WINDOW_BUTTON_WIDTH, rect.bottom};
 }
 
 }  // namespace corvanite

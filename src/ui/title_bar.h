@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/display_list.h"
+#include "ui/frame_output.h"
 
 namespace corvanite {
 
@@ -10,7 +11,7 @@ constexpr int32_t WINDOW_BUTTON_WIDTH = 36;
 constexpr int32_t WINDOW_BUTTON_HEIGHT = 34;
 
 // Paints the bar into rect and registers BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE in that order.
-void DrawTitleBar(DisplayList& dc, Rect rect);
+void DrawTitleBar(DisplayList& dc, FrameOutput& out, Rect rect);
 
 // The gradient rule's colour at column x of a bar spanning [left, right): cyan at the left end,
 // running linearly towards magenta.

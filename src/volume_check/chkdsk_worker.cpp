@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include "state/app_state.h"
+#include "state/host.h"
 #include "volume_check/child_process.h"
 #include "volume_check/chkdsk_command.h"
 #include "volume_check/chkdsk_outcome.h"
@@ -25,13 +25,13 @@ void RunWorker(void* job) {
     ChkdskWorker(static_cast<ChkdskJob*>(job));
 }
 
-void AppendLine(std::string_view bytes, uint32_t message) {
+void AppendLine(std::string_view bytes) {
     std::u16string text = ChildLineToText(bytes);
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskLines.push_back(std::move(text));
     }
-    PostWindowMessage(message, CHKDSK_EVENT_LINE);
+    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_LINE);
 }
 
 void FailStart(ChkdskJob* job, ChildStart why) {
@@ -42,20 +42,20 @@ void FailStart(ChkdskJob* job, ChildStart why) {
             why == CHILD_PIPE_FAILED ? u"Failed to create pipe" : u"Failed to start chkdsk.exe";
     }
     appState.chkdskRunning.store(false);
-    PostWindowMessage(job->message, CHKDSK_EVENT_FAILED);
+    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_FAILED);
     delete job;
 }
 
 }  // namespace
 
-bool StartChkdsk(std::u16string_view volume, bool readOnly, PlatformHandle window) {
+bool StartChkdsk(std::u16string_view volume, bool readOnly) {
     if (!IsVolumeText(volume)) {
         return false;
     }
     if (appState.chkdskRunning.exchange(true)) {
         return false;
     }
-    auto* job = new ChkdskJob{std::u16string(volume), readOnly, window, MSG_CHKDSK_EVENT};
+    auto* job = new ChkdskJob{std::u16string(volume), readOnly};
     if (!StartDetachedThread(RunWorker, job)) {
         delete job;
         appState.chkdskRunning.store(false);
@@ -96,13 +96,13 @@ void ChkdskWorker(ChkdskJob* job) {
         AddOutputBytes(lines, std::string_view(chunk, count));
         std::string_view line;
         while (TakeLine(lines, line)) {
-            AppendLine(line, job->message);
+            AppendLine(line);
         }
     }
     // What came after the last LF is a line too (also when the run was cancelled mid-line).
     std::string_view last;
     if (TakeLastLine(lines, last)) {
-        AppendLine(last, job->message);
+        AppendLine(last);
     }
 
     if (appState.chkdskCancel.load()) {
@@ -120,7 +120,7 @@ void ChkdskWorker(ChkdskJob* job) {
         appState.chkdskResultText = std::move(result.text);
     }
     appState.chkdskRunning.store(false);
-    PostWindowMessage(job->message, CHKDSK_EVENT_DONE);
+    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE);
     delete job;
 }
 

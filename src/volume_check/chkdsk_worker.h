@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 namespace corvanite {
 
@@ -19,16 +19,12 @@ namespace corvanite {
 struct ChkdskJob {
     std::u16string volume;  // a letter and a colon, e.g. "C:"
     bool readOnly = true;   // false: fix mode
-    // The window told of the run: the main window, which the host's PostWindowMessage posts to.
-    PlatformHandle window = 0;
-    uint32_t message = 0;  // always MSG_CHKDSK_EVENT
 };
 
 // Called on the UI thread. Starts a run on `volume` unless one exists already, the volume is not
 // a capital letter and a colon, or the thread cannot be created; false in those cases, with
-// nothing changed and no event. `window` is the main window (appState.mainWindow): the events
-// reach it through the host's PostWindowMessage.
-bool StartChkdsk(std::u16string_view volume, bool readOnly, PlatformHandle window);
+// nothing changed and no event. The events reach the window through the host's PostWindowMessage.
+bool StartChkdsk(std::u16string_view volume, bool readOnly);
 
 // The worker thread's body. Clears chkdskCancel, resets the lines and the result, runs the
 // checker and reads its output until it ends or a cancel request is seen, then sets the result,

@@ -1,9 +1,9 @@
-# Volume check: portable logic, and the child process per platform.
-set(CORVANITE_VOLUME_CHECK_CORE
-    ${CMAKE_CURRENT_LIST_DIR}/chkdsk_outcome.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/chkdsk_command.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/line_assembler.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/chkdsk_worker.cpp
+# volume_check: outcome rule, output lines, the worker; the checker child per platform.
+set(CORVANITE_VOLUME_CHECK_PORTABLE
+    volume_check/chkdsk_outcome.cpp
+    volume_check/chkdsk_command.cpp
+    volume_check/line_assembler.cpp
+    volume_check/chkdsk_worker.cpp
 )
-set(CORVANITE_VOLUME_CHECK_WIN32 ${CMAKE_CURRENT_LIST_DIR}/child_win32.cpp)
-set(CORVANITE_VOLUME_CHECK_POSIX ${CMAKE_CURRENT_LIST_DIR}/child_posix.cpp)
+set(CORVANITE_VOLUME_CHECK_WIN32 volume_check/child_win32.cpp)
+set(CORVANITE_VOLUME_CHECK_LINUX volume_check/child_posix.cpp)

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
+#include "ui/frame.h"
+#include "state/host.h"
 #include "app/input.h"
 #include "fake_device.h"
 #include "fake_host.h"
@@ -21,8 +23,8 @@ protected:
     void SetUp() override {
         test::ResetHost();
         test::ResetMachine();
-        appState.mainWindow = 1;
-        appState.drives.clear();
+        AttachMessageWindow(1);
+        ResetAppState();
         for (int n = 0; n < 3; ++n) {
             DriveInfo d = StartDriveRecord(n);
             d.model.Set(n == 1 ? u"Samsung SSD 860" : u"Disk");
@@ -30,26 +32,23 @@ protected:
             d.attributes.resize(static_cast<size_t>(n * 3));
             appState.drives.push_back(d);
         }
-        appState.selectedDrive = 0;
-        appState.activeTab = TAB_SMART;
+        // The drive rows and the drag zone of a real frame; the tabs and buttons as each test sets.
+        DisplayList list;
+        FrameOutput out;
+        BuildFrame(list, out, 1200, 750);
+        CommitFrame(out);
         appState.buttons.clear();
-        appState.hoverButton = appState.pressedButton = BTN_NONE;
-        appState.hoverDriveRow = -1;
-        appState.dragging = appState.maximized = false;
-        appState.smartScroll = appState.chkdskScroll = 0;
-        appState.smartScrollMax = appState.chkdskScrollMax = 0;
-        appState.targetVolume.Set(u"C:");
         appState.tabRects[0] = Rect{228, 37, 400, 69};
         appState.tabRects[1] = Rect{400, 37, 560, 69};
         appState.tabRects[2] = Rect{560, 37, 740, 69};
         SetStatusText(u"start");
     }
     void TearDown() override {
-        appState.mainWindow = 0;
-        appState.drives.clear();
-        appState.buttons.clear();
+        AttachMessageWindow(0);
+        ResetAppState();
     }
     static int Repaints() { return test::Host().repaints; }
+    static void Register(int32_t id, Rect rect) { appState.buttons.push_back(ButtonEntry{id, rect}); }
 
     // Waits (bounded) until the volume-check worker has posted its final event: only then has it
     // stopped touching the shared state.
@@ -110,8 +109,8 @@ TEST_F(InputTest, TabsSwitchOnPress) {
 }
 
 TEST_F(InputTest, ButtonPressAndReleaseActOnlyOnTheSameButton) {
-    RegisterButton(BTN_MINIMIZE, Rect{1000, 1, 1036, 35});
-    RegisterButton(BTN_CLOSE, Rect{1100, 1, 1136, 35});
+    Register(BTN_MINIMIZE, Rect{1000, 1, 1036, 35});
+    Register(BTN_CLOSE, Rect{1100, 1, 1136, 35});
     OnLeftButtonDown({1010, 10});
     EXPECT_EQ(appState.pressedButton, BTN_MINIMIZE);
     OnLeftButtonUp({1110, 10});  // released over another button
@@ -133,7 +132,7 @@ TEST_F(InputTest, ButtonPressAndReleaseActOnlyOnTheSameButton) {
 }
 
 TEST_F(InputTest, TitleBarDragMovesTheWindow) {
-    RegisterButton(BTN_CLOSE, Rect{1163, 1, 1199, 35});
+    Register(BTN_CLOSE, Rect{1163, 1, 1199, 35});
     OnLeftButtonDown({1170, 10});  // over a button: pressed, no drag
     EXPECT_FALSE(appState.dragging);
     OnLeftButtonUp({1170, 10});
@@ -145,15 +144,21 @@ TEST_F(InputTest, TitleBarDragMovesTheWindow) {
     EXPECT_EQ(test::Host().bounds, (Rect{140, 35, 1340, 785}));
     OnLeftButtonUp({340, 5});
     EXPECT_FALSE(appState.dragging);
-    // No drag from the strip reserved for the window buttons of the primary screen.
-    OnLeftButtonDown({1920 - 108, 20});
+    // No drag from the strip of the window buttons (minimise starts at 1200 - 1 - 3 * 36).
+    OnLeftButtonDown({1200 - 109, 20});
+    EXPECT_FALSE(appState.dragging);
+    OnLeftButtonUp({1200 - 109, 20});
+    OnLeftButtonDown({1200 - 110, 20});
+    EXPECT_TRUE(appState.dragging);
+    OnLeftButtonUp({1200 - 110, 20});
+    OnLeftButtonDown({1199, 20});
     EXPECT_FALSE(appState.dragging);
     OnLeftButtonDown({300, 37});
     EXPECT_FALSE(appState.dragging);
 }
 
 TEST_F(InputTest, MaximiseToTheWorkAreaAndRestore) {
-    RegisterButton(BTN_MAXIMIZE, Rect{1127, 1, 1163, 35});
+    Register(BTN_MAXIMIZE, Rect{1127, 1, 1163, 35});
     OnLeftButtonDown({1130, 5});
     OnLeftButtonUp({1130, 5});
     EXPECT_TRUE(appState.maximized);
@@ -166,7 +171,7 @@ TEST_F(InputTest, MaximiseToTheWorkAreaAndRestore) {
 }
 
 TEST_F(InputTest, HoverAndLeave) {
-    RegisterButton(BTN_REFRESH, Rect{10, 680, 210, 706});
+    Register(BTN_REFRESH, Rect{10, 680, 210, 706});
     const int before = Repaints();
     OnMouseMove({20, 690}, false);
     EXPECT_EQ(appState.hoverButton, BTN_REFRESH);
@@ -267,8 +272,8 @@ TEST_F(InputTest, VolumeCheckEventsOnTheStatusLine) {
 }
 
 TEST_F(InputTest, CancelAndFixNeedTheirConditions) {
-    RegisterButton(BTN_CANCEL, Rect{300, 300, 400, 330});
-    RegisterButton(BTN_SCAN_FIX, Rect{500, 300, 600, 330});
+    Register(BTN_CANCEL, Rect{300, 300, 400, 330});
+    Register(BTN_SCAN_FIX, Rect{500, 300, 600, 330});
     OnLeftButtonDown({310, 310});
     OnLeftButtonUp({310, 310});  // no check running: nothing
     EXPECT_FALSE(appState.chkdskCancel);
@@ -314,7 +319,7 @@ TEST_F(InputActionsTest, ReadOnlyCheckStartsWithItsStatusAndEmptiedLines) {
     script.reads = {"line\r\n"};
     script.exitCode = 0;
     test::SetFakeChild(script);
-    RegisterButton(BTN_SCAN_READONLY, Rect{300, 300, 400, 330});
+    Register(BTN_SCAN_READONLY, Rect{300, 300, 400, 330});
     OnLeftButtonDown({310, 310});
     OnLeftButtonUp({310, 310});
     EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)...");
@@ -332,7 +337,7 @@ TEST_F(InputActionsTest, FixModeRunsOnlyAfterYes) {
     test::Host().answerYes = true;
     test::FakeChildScript script;
     test::SetFakeChild(script);
-    RegisterButton(BTN_SCAN_FIX, Rect{500, 300, 600, 330});
+    Register(BTN_SCAN_FIX, Rect{500, 300, 600, 330});
     OnLeftButtonDown({510, 310});
     OnLeftButtonUp({510, 310});
     EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)...");
@@ -342,7 +347,7 @@ TEST_F(InputActionsTest, FixModeRunsOnlyAfterYes) {
 }
 
 TEST_F(InputActionsTest, ExportWritesTheReportOrTellsTheFailure) {
-    RegisterButton(BTN_EXPORT, Rect{900, 700, 1000, 720});
+    Register(BTN_EXPORT, Rect{900, 700, 1000, 720});
     test::ReportFile() = test::FakeReportFile();
     // Cancelled dialog: nothing written, status unchanged.
     OnLeftButtonDown({910, 710});

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "drives/scan_worker.h"
+#include "state/app_state.h"
+#include "state/host.h"
+#include "app/scan_worker.h"
 #include "fake_device.h"
 #include "fake_host.h"
 #include "smart_pages.h"
@@ -14,20 +15,16 @@ protected:
     void SetUp() override {
         test::ResetMachine();
         test::ResetHost();
-        appState.mainWindow = 1;
-        appState.drives.clear();
-        appState.selectedDrive = 0;
-        appState.scanning = false;
-        SetStatusText(u"Initializing...");
+        AttachMessageWindow(1);
+        ResetAppState();
     }
     void TearDown() override {
         test::HoldScan(false);
         if (appState.scanning) {
             test::WaitForMessage(MSG_SCAN_DONE);
         }
-        appState.mainWindow = 0;
-        appState.drives.clear();
-        appState.selectedDrive = 0;
+        AttachMessageWindow(0);
+        ResetAppState();
     }
 
     static void Present(int count, int attributes = 0) {

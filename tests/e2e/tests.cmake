@@ -4,7 +4,7 @@
 # main_win32.cpp with the same manifest for Windows), with the drive layer replaced by a scripted
 # one (scripted_drives.cpp) that answers with captured SMART pages. The object given on the link
 # line defines every device-access function, so the linker never takes the platform's device
-# layer (device_linux.o, device_win32.obj) out of corvanite_platform; if it did, the duplicate
+# layer (device_linux.o, device_win32.obj) out of corvanite_drives_os; if it did, the duplicate
 # definitions would stop the link.
 if(CMAKE_CROSSCOMPILING)
     # Wine sees the Linux file system as drive Z:.
@@ -22,11 +22,11 @@ if(WIN32)
     add_executable(corvanite_e2e_gui WIN32
         ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp
         ${CMAKE_CURRENT_LIST_DIR}/scripted_drives.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp
         ${CMAKE_CURRENT_BINARY_DIR}/corvanite_e2e_gui.rc
     )
     target_link_options(corvanite_e2e_gui PRIVATE -municode)
-    target_link_libraries(corvanite_e2e_gui PRIVATE corvanite_core corvanite_platform comctl32
+    target_link_libraries(corvanite_e2e_gui PRIVATE corvanite_sample_drives ${CORVANITE_PROGRAM_LIBS}
+                                                    comctl32
                                                     comdlg32 gdi32 user32
                                                     corvanite_program_options)
 else()
@@ -35,10 +35,9 @@ else()
     add_executable(corvanite_e2e_gui
         ${PROJECT_SOURCE_DIR}/src/app/main_gtk.cpp
         ${CMAKE_CURRENT_LIST_DIR}/scripted_drives.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp
     )
-    target_link_libraries(corvanite_e2e_gui PRIVATE corvanite_core corvanite_platform
+    target_link_libraries(corvanite_e2e_gui PRIVATE corvanite_sample_drives ${CORVANITE_PROGRAM_LIBS}
+                                                    
                                                     PkgConfig::GTK3 corvanite_program_options)
 endif()
 target_compile_definitions(corvanite_e2e_gui PRIVATE CORVANITE_E2E_DATA="${CORVANITE_E2E_DATA}")
-target_include_directories(corvanite_e2e_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)

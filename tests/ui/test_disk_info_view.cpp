@@ -48,7 +48,7 @@ void ExpectRow(const DisplayList& list, const DrawOp* label, const Row& row, int
 TEST_F(DiskInfoViewTest, SectionsAndRowsInOrderAtTheirPositions) {
     appState.drives.push_back(FullDrive());
     DrawDiskInfoView(list, CONTENT_1200x750);
-    EXPECT_TRUE(appState.buttons.empty());
+    EXPECT_TRUE(out.buttons.empty());
 
     // Sections at T+12, +132, +208, +284; rows 22 apart, 24 below each strip.
     struct Section {

@@ -20,7 +20,7 @@ DriveInfo Card(int number, std::u16string_view model, HealthStatus health, Media
 }
 
 TEST_F(DriveListTest, EmptyListShowsHeaderNoticeAndRefreshButton) {
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     EXPECT_EQ(Texts(list),
               (std::vector<std::u16string>{u"[DRIVES]", u"No drives found", u"[REFRESH]"}));
     const DrawOp* header = FindText(list, u"[DRIVES]");
@@ -36,8 +36,8 @@ TEST_F(DriveListTest, EmptyListShowsHeaderNoticeAndRefreshButton) {
     EXPECT_EQ(PixelAt(list, 100, 64), COLOR_ACCENT_ALT);
     EXPECT_EQ(PixelAt(list, 220, 64), COLOR_ACCENT_ALT);
 
-    ASSERT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_REFRESH}));
-    EXPECT_EQ(RegisteredRect(BTN_REFRESH), (Rect{11, 681, 211, 711}));
+    ASSERT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_REFRESH}));
+    EXPECT_EQ(RegisteredRect(out, BTN_REFRESH), (Rect{11, 681, 211, 711}));
     const DrawOp* caption = FindText(list, u"[REFRESH]");
     EXPECT_EQ(caption->color, COLOR_ACCENT);
     EXPECT_EQ(PixelAt(list, 11, 690), COLOR_ACCENT);  // enabled border
@@ -45,20 +45,20 @@ TEST_F(DriveListTest, EmptyListShowsHeaderNoticeAndRefreshButton) {
 
 TEST_F(DriveListTest, ScanningButtonIsDimButStillRegistered) {
     appState.scanning = true;
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     EXPECT_EQ(FindText(list, u"[REFRESH]"), nullptr);
     const DrawOp* caption = FindText(list, u"[SCANNING...]");
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(caption->color, COLOR_TEXT_DIM);
     EXPECT_EQ(PixelAt(list, 11, 690), COLOR_TEXT_DIM);
-    EXPECT_EQ(HitTestButtons(Point{100, 700}), BTN_REFRESH);
+    EXPECT_EQ(HitTest(out, Point{100, 700}), BTN_REFRESH);
 }
 
 TEST_F(DriveListTest, CardsShowNumberBadgeModelSizeAndHealthAtFixedRows) {
     appState.drives.push_back(Card(3, u"Samsung SSD 860 EVO", HEALTH_WARN, MEDIA_SSD));
     appState.drives.push_back(Card(0, u"WDC WD5000", HEALTH_GOOD, MEDIA_NVME));
     appState.selectedDrive = 1;
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
 
     // Card 0 at y = 65: the drive number of the device name, not the list position.
     const DrawOp* number = FindText(list, u"[3]");
@@ -112,14 +112,14 @@ TEST_F(DriveListTest, SelectionWinsOverHoverAndHoverTintsOtherCards) {
     appState.drives.push_back(Card(1, u"B", HEALTH_GOOD, MEDIA_HDD));
     appState.selectedDrive = 0;
     appState.hoverDriveRow = 0;
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     EXPECT_EQ(PixelAt(list, 100, 100), COLOR_ROW_SELECTED);
     EXPECT_EQ(PixelAt(list, 2, 100), COLOR_ACCENT);
     EXPECT_EQ(PixelAt(list, 100, 150), COLOR_SURFACE);
 
     list.Clear();
     appState.hoverDriveRow = 1;
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     EXPECT_EQ(PixelAt(list, 100, 150), COLOR_ROW_HOVER);
     EXPECT_EQ(PixelAt(list, 2, 150), COLOR_ROW_HOVER);
 }
@@ -128,7 +128,7 @@ TEST_F(DriveListTest, HealthWordsAndColours) {
     appState.drives.push_back(Card(0, u"A", HEALTH_UNKNOWN, MEDIA_HDD));
     appState.drives.push_back(Card(1, u"B", HEALTH_CRIT, MEDIA_UNKNOWN));
     appState.drives.push_back(Card(2, u"C", 7, MEDIA_HDD));
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     EXPECT_EQ(FindText(list, u"-- N/A --")->color, COLOR_TEXT_DIM);
     EXPECT_EQ(PixelAt(list, 15, 78), COLOR_TEXT_DIM);
     EXPECT_EQ(FindText(list, u"CRIT")->color, COLOR_CRIT);
@@ -141,7 +141,7 @@ TEST_F(DriveListTest, CardsPastTheButtonAreCoveredByIt) {
     for (int i = 0; i < 16; ++i) {
         appState.drives.push_back(Card(i, u"M", HEALTH_GOOD, MEDIA_HDD));
     }
-    DrawDriveList(list, PANEL_750);
+    DrawDriveList(list, out, PANEL_750);
     // Card 9 starts at 677 and reaches under the button (681..711), which is drawn last.
     EXPECT_EQ(FindText(list, u"[9]")->rect.top, 685);
     EXPECT_EQ(FindText(list, u"[15]")->rect.top, 65 + 15 * 68 + 8);

@@ -20,7 +20,7 @@ TEST_F(FrameTest, LayoutFollowsTheClientSize) {
 }
 
 TEST_F(FrameTest, RegionsPaintInOrderWithTheBackgroundShowingInTheGaps) {
-    BuildFrame(list, 1200, 750);
+    BuildFrame(list, out, 1200, 750);
     ASSERT_FALSE(list.ops.empty());
     EXPECT_EQ(list.ops[0].kind, DrawKind::FILL);
     EXPECT_EQ(list.ops[0].rect, (Rect{0, 0, 1200, 750}));
@@ -48,45 +48,45 @@ TEST_F(FrameTest, RegionsPaintInOrderWithTheBackgroundShowingInTheGaps) {
     EXPECT_EQ(PixelAt(list, 100, 748), COLOR_PANEL_BG);
     EXPECT_EQ(Texts(list).back(), u"[0 drives]");
     EXPECT_EQ(Texts(list)[Texts(list).size() - 2], u"Initializing...");
-    EXPECT_EQ(appState.tabRects[TAB_SCAN_REPAIR], (Rect{872, 37, 1197, 73}));
+    EXPECT_EQ(out.tabRects[TAB_SCAN_REPAIR], (Rect{872, 37, 1197, 73}));
 }
 
 TEST_F(FrameTest, RegistryHoldsExactlyTheButtonsOfTheShownTab) {
-    appState.buttons.push_back(ButtonEntry{BTN_CANCEL, Rect{0, 0, 2000, 2000}});
+    out.buttons.push_back(ButtonEntry{BTN_CANCEL, Rect{0, 0, 2000, 2000}});
     appState.drives.push_back(DriveWithAttributes(30));
 
-    BuildFrame(list, 1200, 750);
-    EXPECT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE,
+    BuildFrame(list, out, 1200, 750);
+    EXPECT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE,
                                                      BTN_REFRESH, BTN_EXPORT}));
-    EXPECT_EQ(HitTestButtons(Point{1100, 690}), BTN_EXPORT);
-    EXPECT_EQ(HitTestButtons(Point{300, 160}), BTN_NONE);
+    EXPECT_EQ(HitTest(out, Point{1100, 690}), BTN_EXPORT);
+    EXPECT_EQ(HitTest(out, Point{300, 160}), BTN_NONE);
 
     appState.activeTab = TAB_DISK_INFO;
-    BuildFrame(list, 1200, 750);
-    EXPECT_EQ(RegisteredIds(),
+    BuildFrame(list, out, 1200, 750);
+    EXPECT_EQ(RegisteredIds(out),
               (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE, BTN_REFRESH}));
 
     appState.activeTab = TAB_SCAN_REPAIR;
-    BuildFrame(list, 800, 580);
-    EXPECT_EQ(RegisteredIds(),
+    BuildFrame(list, out, 800, 580);
+    EXPECT_EQ(RegisteredIds(out),
               (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE, BTN_REFRESH,
                                     BTN_SCAN_READONLY, BTN_SCAN_FIX, BTN_CANCEL}));
-    EXPECT_EQ(RegisteredRect(BTN_CLOSE), (Rect{763, 1, 799, 35}));
-    EXPECT_EQ(RegisteredRect(BTN_REFRESH), (Rect{11, 511, 211, 541}));
-    EXPECT_EQ(RegisteredRect(BTN_CANCEL), (Rect{661, 153, 781, 183}));
-    EXPECT_EQ(HitTestButtons(Point{1100, 690}), BTN_NONE);
+    EXPECT_EQ(RegisteredRect(out, BTN_CLOSE), (Rect{763, 1, 799, 35}));
+    EXPECT_EQ(RegisteredRect(out, BTN_REFRESH), (Rect{11, 511, 211, 541}));
+    EXPECT_EQ(RegisteredRect(out, BTN_CANCEL), (Rect{661, 153, 781, 183}));
+    EXPECT_EQ(HitTest(out, Point{1100, 690}), BTN_NONE);
 }
 
 TEST_F(FrameTest, EachFrameStartsFromAnEmptyList) {
     appState.drives.push_back(DriveWithAttributes(30));
-    BuildFrame(list, 1200, 750);
+    BuildFrame(list, out, 1200, 750);
     const size_t ops = list.ops.size();
     const size_t text = list.text.size();
-    BuildFrame(list, 1200, 750);
+    BuildFrame(list, out, 1200, 750);
     EXPECT_EQ(list.ops.size(), ops);
     EXPECT_EQ(list.text.size(), text);
     // The SMART view ran for this frame: its scroll limit is set.
-    EXPECT_EQ(appState.smartScrollMax, 8);
+    EXPECT_EQ(out.smartScrollMax, 8);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace {
 using RenderFrame = DisplayTest;
 
 TEST_F(RenderFrame, TitleGradientRunsFromCyanToMagentaInsideTheWindowOutline) {
-    BuildFrame(list, 1200, 750);
+    BuildFrame(list, out, 1200, 750);
     const RenderedImage image = RenderForTest(list, 1200, 750);
     // The gradient rule: rows 35 and 36 from the first column (x = 1) to the last (x = 1198).
     for (int32_t y : {35, 36}) {
@@ -45,7 +45,7 @@ TEST_F(RenderFrame, TitleGradientRunsFromCyanToMagentaInsideTheWindowOutline) {
 TEST_F(RenderFrame, OutputLinesAreCutAtTheOutputBoxClip) {
     appState.activeTab = TAB_SCAN_REPAIR;
     appState.chkdskLines.assign(40, std::u16string(200, u'W'));
-    BuildFrame(list, 1200, 750);
+    BuildFrame(list, out, 1200, 750);
     const RenderedImage image = RenderForTest(list, 1200, 750);
     // CONTENT_RECT (228, 79, 1193, 715): the output box's inside is (241, 192, 1180, 702) and
     // the lines' clip (242, 213, 1179, 701). The lines reach the clip's right edge and stop.

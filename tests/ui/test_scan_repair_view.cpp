@@ -35,7 +35,7 @@ std::vector<const DrawOp*> OutputLines(const DisplayList& list, int32_t left, in
 
 TEST_F(ScanRepairViewTest, TargetCardButtonsAndOutputPanelGeometry) {
     appState.targetVolume.Set(u"D:");
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
 
     EXPECT_GE(FindOp(list, DrawKind::OUTLINE, Rect{240, 91, 1181, 145}, COLOR_BORDER), 0);
     EXPECT_TRUE(HasFill(list, Rect{240, 91, 1181, 145}, COLOR_PANEL_BG));
@@ -54,10 +54,10 @@ TEST_F(ScanRepairViewTest, TargetCardButtonsAndOutputPanelGeometry) {
     EXPECT_EQ((Point{hint->rect.left, hint->rect.top}), (Point{368, 119}));
     EXPECT_EQ(hint->color, COLOR_TEXT_DIM);
 
-    ASSERT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_SCAN_READONLY, BTN_SCAN_FIX, BTN_CANCEL}));
-    EXPECT_EQ(RegisteredRect(BTN_SCAN_READONLY), (Rect{240, 153, 400, 183}));
-    EXPECT_EQ(RegisteredRect(BTN_SCAN_FIX), (Rect{410, 153, 570, 183}));
-    EXPECT_EQ(RegisteredRect(BTN_CANCEL), (Rect{1061, 153, 1181, 183}));
+    ASSERT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_SCAN_READONLY, BTN_SCAN_FIX, BTN_CANCEL}));
+    EXPECT_EQ(RegisteredRect(out, BTN_SCAN_READONLY), (Rect{240, 153, 400, 183}));
+    EXPECT_EQ(RegisteredRect(out, BTN_SCAN_FIX), (Rect{410, 153, 570, 183}));
+    EXPECT_EQ(RegisteredRect(out, BTN_CANCEL), (Rect{1061, 153, 1181, 183}));
     EXPECT_EQ(FindText(list, u"[SCAN READ-ONLY]")->rect, (Rect{240, 153, 400, 183}));
 
     // Output panel, header strip and title.
@@ -73,7 +73,7 @@ TEST_F(ScanRepairViewTest, TargetCardButtonsAndOutputPanelGeometry) {
 }
 
 TEST_F(ScanRepairViewTest, ButtonLooksIdleAndRunning) {
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
     EXPECT_EQ(FindText(list, u"[SCAN READ-ONLY]")->color, COLOR_ACCENT);
     EXPECT_EQ(FindText(list, u"[SCAN + FIX]")->color, COLOR_WARN);
     EXPECT_EQ(FindText(list, u"[CANCEL]")->color, COLOR_TEXT_DIM);
@@ -84,16 +84,16 @@ TEST_F(ScanRepairViewTest, ButtonLooksIdleAndRunning) {
     }
 
     list.Clear();
-    appState.buttons.clear();
+    out.buttons.clear();
     appState.chkdskRunning = true;
     appState.hoverButton = BTN_CANCEL;
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
     EXPECT_EQ(FindText(list, u"[SCAN READ-ONLY]")->color, COLOR_TEXT_DIM);
     EXPECT_EQ(FindText(list, u"[SCAN + FIX]")->color, COLOR_TEXT_DIM);
     EXPECT_EQ(FindText(list, u"[CANCEL]")->color, COLOR_TEXT);
     EXPECT_EQ(PixelAt(list, 1061, 160), COLOR_CRIT);
     EXPECT_EQ(PixelAt(list, 1100, 170), COLOR_BUTTON_HOVER);
-    EXPECT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_SCAN_READONLY, BTN_SCAN_FIX, BTN_CANCEL}));
+    EXPECT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_SCAN_READONLY, BTN_SCAN_FIX, BTN_CANCEL}));
 }
 
 TEST_F(ScanRepairViewTest, SpinnerFrameChangesEveryThreeTicks) {
@@ -103,7 +103,7 @@ TEST_F(ScanRepairViewTest, SpinnerFrameChangesEveryThreeTicks) {
     for (const auto& [tick, frame] : frames) {
         list.Clear();
         appState.tickCount = tick;
-        DrawScanRepairView(list, CONTENT_1200x750);
+        DrawScanRepairView(list, out, CONTENT_1200x750);
         const DrawOp* spinner = FindText(list, frame);
         ASSERT_NE(spinner, nullptr) << tick;
         EXPECT_EQ((Point{spinner->rect.left, spinner->rect.top}), (Point{1159, 195}));
@@ -116,9 +116,9 @@ TEST_F(ScanRepairViewTest, MinimumWindowFitsSeventeenLines) {
     EXPECT_EQ(OutputLinesThatFit(636), 27);
 
     SetLines(40);
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScrollMax, 23);
-    EXPECT_EQ(appState.chkdskScroll, 0);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScrollMax, 23);
+    EXPECT_EQ(out.chkdskScroll, 0);
     const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
     ASSERT_EQ(lines.size(), 17u);
     for (size_t k = 0; k < lines.size(); ++k) {
@@ -131,20 +131,20 @@ TEST_F(ScanRepairViewTest, MinimumWindowFitsSeventeenLines) {
     // Scrolled by hand while idle: stays; beyond the maximum: pulled back.
     list.Clear();
     appState.chkdskScroll = 10;
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScroll, 10);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScroll, 10);
     EXPECT_EQ(list.TextOf(*OutputLines(list, 228, 79).front()), appState.chkdskLines[10]);
     list.Clear();
     appState.chkdskScroll = 99;
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScroll, 23);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScroll, 23);
     EXPECT_EQ(list.TextOf(*OutputLines(list, 228, 79).back()), appState.chkdskLines[39]);
 
     // A taller window lowers the maximum and pulls the scroll down to it.
     list.Clear();
-    DrawScanRepairView(list, CONTENT_1200x750);
-    EXPECT_EQ(appState.chkdskScrollMax, 13);
-    EXPECT_EQ(appState.chkdskScroll, 13);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
+    EXPECT_EQ(out.chkdskScrollMax, 13);
+    EXPECT_EQ(out.chkdskScroll, 13);
 }
 
 TEST_F(ScanRepairViewTest, FinishedCheckCanShowItsLastLinesAboveTheResult) {
@@ -156,9 +156,9 @@ TEST_F(ScanRepairViewTest, FinishedCheckCanShowItsLastLinesAboveTheResult) {
         appState.chkdskResultText = u"No errors found";
     }
     appState.chkdskScroll = 99;  // at the end, as a finished check leaves it
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScrollMax, 24);
-    EXPECT_EQ(appState.chkdskScroll, 24);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScrollMax, 24);
+    EXPECT_EQ(out.chkdskScroll, 24);
     const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
     ASSERT_EQ(lines.size(), 16u);
     EXPECT_EQ(list.TextOf(*lines.back()), appState.chkdskLines[39]);
@@ -170,8 +170,8 @@ TEST_F(ScanRepairViewTest, RunningCheckFollowsTheNewestLines) {
     SetLines(40);
     appState.chkdskRunning = true;
     appState.chkdskScroll = 2;  // a wheel step while running is undone
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScroll, 23);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScroll, 23);
     const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
     ASSERT_EQ(lines.size(), 17u);
     EXPECT_EQ(list.TextOf(*lines.back()), appState.chkdskLines[39]);
@@ -179,18 +179,18 @@ TEST_F(ScanRepairViewTest, RunningCheckFollowsTheNewestLines) {
     // Fewer lines than fit: nothing to scroll.
     list.Clear();
     SetLines(5);
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScrollMax, 0);
-    EXPECT_EQ(appState.chkdskScroll, 0);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScrollMax, 0);
+    EXPECT_EQ(out.chkdskScroll, 0);
     EXPECT_EQ(OutputLines(list, 228, 79).size(), 5u);
 
     list.Clear();
     SetLines(0);
     appState.chkdskRunning = false;
     appState.chkdskScroll = 4;
-    DrawScanRepairView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.chkdskScrollMax, 0);
-    EXPECT_EQ(appState.chkdskScroll, 0);
+    DrawScanRepairView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.chkdskScrollMax, 0);
+    EXPECT_EQ(out.chkdskScroll, 0);
     EXPECT_TRUE(OutputLines(list, 228, 79).empty());
     // The lock is free again after the paint.
     std::unique_lock<std::mutex> lock(appState.chkdskLinesLock, std::try_to_lock);
@@ -218,7 +218,7 @@ TEST_F(ScanRepairViewTest, KeywordColours) {
         std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
         appState.chkdskLines = {u"Errors found.", u"plain", u"Warning: x", u"fixed"};
     }
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
     const std::vector<const DrawOp*> lines = OutputLines(list, 228, 79);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]->color, COLOR_CRIT);
@@ -244,7 +244,7 @@ TEST_F(ScanRepairViewTest, ResultStripAfterAFinishedCheckOnly) {
             appState.chkdskResultText = u"Result sentence";
         }
         SetLines(40);
-        DrawScanRepairView(list, CONTENT_1200x750);
+        DrawScanRepairView(list, out, CONTENT_1200x750);
         const DrawOp* result = FindText(list, u"Result sentence");
         ASSERT_NE(result, nullptr);
         EXPECT_EQ(result->rect, (Rect{242, 681, 1179, 701}));
@@ -258,25 +258,25 @@ TEST_F(ScanRepairViewTest, ResultStripAfterAFinishedCheckOnly) {
         ASSERT_EQ(lines.size(), 25u);
         EXPECT_GT(result, lines.back());
         EXPECT_LE(lines.back()->rect.top + 18, 681);
-        EXPECT_EQ(appState.chkdskScrollMax, 15);
+        EXPECT_EQ(out.chkdskScrollMax, 15);
     }
 
     // Minimum window: 16 whole lines above the strip; the last one at 79 + 136 + 15 x 18.
     list.Clear();
-    DrawScanRepairView(list, CONTENT_800x580);
+    DrawScanRepairView(list, out, CONTENT_800x580);
     ASSERT_EQ(OutputLines(list, 228, 79).size(), 16u);
     EXPECT_EQ(OutputLines(list, 228, 79).back()->rect.top, 485);
-    EXPECT_EQ(appState.chkdskScrollMax, 24);
+    EXPECT_EQ(out.chkdskScrollMax, 24);
 
     // Hidden while a check runs, and after a cancelled one.
     list.Clear();
     appState.chkdskRunning = true;
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
     EXPECT_EQ(FindText(list, u"Result sentence"), nullptr);
     list.Clear();
     appState.chkdskRunning = false;
     appState.chkdskResultReady = false;
-    DrawScanRepairView(list, CONTENT_1200x750);
+    DrawScanRepairView(list, out, CONTENT_1200x750);
     EXPECT_EQ(FindText(list, u"Result sentence"), nullptr);
     EXPECT_EQ(OutputLines(list, 228, 79).size(), 27u);
 }

@@ -45,9 +45,9 @@ TEST_F(SmartViewTest, DefaultWindowMeasuresAndThirtyAttributes) {
 
     appState.drives.push_back(DriveWithAttributes(30));
     appState.smartScroll = 4;
-    DrawSmartView(list, CONTENT_1200x750);
-    EXPECT_EQ(appState.smartScrollMax, 8);
-    EXPECT_EQ(appState.smartScroll, 4);
+    DrawSmartView(list, out, CONTENT_1200x750);
+    EXPECT_EQ(out.smartScrollMax, 8);
+    EXPECT_EQ(out.smartScroll, 4);
     EXPECT_EQ(PixelAt(list, 240, 91), COLOR_BORDER);
     EXPECT_EQ(PixelAt(list, 239, 90), ScaleColor(COLOR_BORDER, 0.2f));
     EXPECT_EQ(PixelAt(list, 600, 120), COLOR_PANEL_BG);
@@ -79,16 +79,16 @@ TEST_F(SmartViewTest, DefaultWindowMeasuresAndThirtyAttributes) {
     EXPECT_EQ(PixelAt(list, 600, 642), COLOR_ROW_ALT);  // attribute 25, the last row
     EXPECT_EQ(PixelAt(list, 600, 643), 0u);             // 22 rows leave 18 pixels free
 
-    ASSERT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_EXPORT}));
-    EXPECT_EQ(RegisteredRect(BTN_EXPORT), (Rect{1041, 677, 1171, 707}));
+    ASSERT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_EXPORT}));
+    EXPECT_EQ(RegisteredRect(out, BTN_EXPORT), (Rect{1041, 677, 1171, 707}));
     EXPECT_EQ(FindText(list, u"[EXPORT REPORT]")->color, COLOR_ACCENT_ALT);
 }
 
 TEST_F(SmartViewTest, ScrolledToTheEndShowsTheLastRowsAndThumbAtTheBottom) {
     appState.drives.push_back(DriveWithAttributes(30));
     appState.smartScroll = 50;
-    DrawSmartView(list, CONTENT_1200x750);
-    EXPECT_EQ(appState.smartScroll, 8);
+    DrawSmartView(list, out, CONTENT_1200x750);
+    EXPECT_EQ(out.smartScroll, 8);
     const std::vector<std::u16string> ids = IdCells(list);
     ASSERT_EQ(ids.size(), 22u);
     EXPECT_EQ(ids.front(), u"09");
@@ -105,28 +105,28 @@ TEST_F(SmartViewTest, MinimumWindowMeasures) {
     EXPECT_EQ(layout.visibleRows, 14);
 
     appState.drives.push_back(DriveWithAttributes(30));
-    DrawSmartView(list, CONTENT_800x580);
-    EXPECT_EQ(appState.smartScrollMax, 16);
+    DrawSmartView(list, out, CONTENT_800x580);
+    EXPECT_EQ(out.smartScrollMax, 16);
     EXPECT_EQ(Thumb(list, 769), (Rect{770, 203, 778, 337}));  // 288 x 14 / 30 = 134
     // The name column spans 276 to 501.
     EXPECT_EQ(FindText(list, u"ATTRIBUTE NAME")->rect, (Rect{276, 183, 499, 201}));
     EXPECT_EQ(FindText(list, u"CUR")->rect.left, 503);
-    EXPECT_EQ(RegisteredRect(BTN_EXPORT), (Rect{641, 507, 771, 537}));
+    EXPECT_EQ(RegisteredRect(out, BTN_EXPORT), (Rect{641, 507, 771, 537}));
 
     // Halfway: 8 / 16 x (288 - 134) = 77 below the track top.
     list.Clear();
     appState.smartScroll = 8;
-    DrawSmartView(list, CONTENT_800x580);
+    DrawSmartView(list, out, CONTENT_800x580);
     EXPECT_EQ(Thumb(list, 769), (Rect{770, 280, 778, 414}));
 }
 
 TEST_F(SmartViewTest, ShortTablesHaveNoScrollBarAndPullALeftoverScrollBack) {
     appState.drives.push_back(DriveWithAttributes(22));
     appState.smartScroll = 5;
-    appState.smartScrollMax = 9;
-    DrawSmartView(list, CONTENT_1200x750);
-    EXPECT_EQ(appState.smartScrollMax, 0);
-    EXPECT_EQ(appState.smartScroll, 0);
+    out.smartScrollMax = 9;
+    DrawSmartView(list, out, CONTENT_1200x750);
+    EXPECT_EQ(out.smartScrollMax, 0);
+    EXPECT_EQ(out.smartScroll, 0);
     EXPECT_FALSE(HasFill(list, Rect{1169, 203, 1179, 661}, COLOR_PANEL_BG));
     EXPECT_EQ(Thumb(list, 1169), Rect{});
     EXPECT_EQ(IdCells(list).size(), 22u);
@@ -134,7 +134,7 @@ TEST_F(SmartViewTest, ShortTablesHaveNoScrollBarAndPullALeftoverScrollBack) {
 
 TEST_F(SmartViewTest, RowsAreClippedToTheTableBody) {
     appState.drives.push_back(DriveWithAttributes(30));
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
     const int push = FindOp(list, DrawKind::CLIP_PUSH, Rect{240, 203, 1167, 661}, 0);
     ASSERT_GE(push, 0);
     const DrawOp* firstRowFill = nullptr;
@@ -180,7 +180,7 @@ TEST_F(SmartViewTest, CellTextsFormatsAndColours) {
     ok.worst = 100;
     drive.attributes = {failing, warning, ok};
     appState.drives.push_back(drive);
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
 
     // Row 0 (y 203): FAIL with "-" for the empty values and a red marker.
     const DrawOp* id = FindText(list, u"0A");
@@ -238,7 +238,7 @@ TEST_F(SmartViewTest, RawColumnWidensForLongRawValuesSoNoDigitIsCut) {
     drive = DriveWithAttributes(1);
     drive.attributes[0].raw = {1, 2, 3, 4, 5, 6};
     appState.drives.push_back(drive);
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
     const DrawOp* raw = FindText(list, u"6618611909121");
     ASSERT_NE(raw, nullptr);
     EXPECT_EQ(raw->rect, (Rect{986, 204, 1094, 222}));
@@ -258,7 +258,7 @@ TEST_F(SmartViewTest, HeaderCardLinesAndHealthBlock) {
     drive.temperatureC = 56;
     drive.health = HEALTH_WARN;
     appState.drives.push_back(drive);
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
 
     struct Line {
         std::u16string_view label;
@@ -303,7 +303,8 @@ TEST_F(SmartViewTest, CardFallbacksAndTemperatureForms) {
     for (const Case& c :
          {Case{-1, u"N/A  FW:N/A", COLOR_TEXT}, Case{0, u"N/A  FW:N/A", COLOR_TEXT},
           Case{55, u"55 C  FW:N/A", COLOR_TEXT}, Case{56, u"56 C  FW:N/A", COLOR_WARN}}) {
-        ResetDisplayState();
+        ResetAppState();
+        out.Clear();
         list.Clear();
         DriveInfo drive = DriveWithAttributes(1);
         drive.model.Clear();
@@ -311,7 +312,7 @@ TEST_F(SmartViewTest, CardFallbacksAndTemperatureForms) {
         drive.firmware.Clear();
         drive.temperatureC = c.temperature;
         appState.drives.push_back(drive);
-        DrawSmartView(list, CONTENT_1200x750);
+        DrawSmartView(list, out, CONTENT_1200x750);
         const DrawOp* temp = FindText(list, c.text);
         ASSERT_NE(temp, nullptr) << c.temperature;
         EXPECT_EQ(temp->color, c.color);
@@ -327,7 +328,7 @@ TEST_F(SmartViewTest, DriveWithoutDataShowsTheNoticeAndNoTableOrButton) {
     appState.drives.push_back(drive);
     appState.smartScrollMax = 7;
     appState.smartScroll = 3;
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
 
     EXPECT_EQ(FindText(list, u"N/A")->color, COLOR_TEXT_DIM);
     EXPECT_NE(FindText(list, u"[N/A]"), nullptr);
@@ -342,14 +343,15 @@ TEST_F(SmartViewTest, DriveWithoutDataShowsTheNoticeAndNoTableOrButton) {
     EXPECT_EQ(PixelAt(list, 600, 200), COLOR_PANEL_BG);
     EXPECT_EQ(FindText(list, u"ID"), nullptr);
     EXPECT_EQ(FindText(list, u"[EXPORT REPORT]"), nullptr);
-    EXPECT_TRUE(appState.buttons.empty());
-    EXPECT_EQ(HitTestButtons(Point{1100, 690}), BTN_NONE);
+    EXPECT_TRUE(out.buttons.empty());
+    EXPECT_EQ(HitTest(out, Point{1100, 690}), BTN_NONE);
+    EXPECT_FALSE(out.smartScrolled);  // the committed frame leaves the table's scroll alone
     EXPECT_EQ(appState.smartScrollMax, 7);
     EXPECT_EQ(appState.smartScroll, 3);
 }
 
 TEST_F(SmartViewTest, EmptyListShowsOnlyTheLargeNotice) {
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
     ASSERT_EQ(list.ops.size(), 1u);
     const DrawOp& op = list.ops[0];
     EXPECT_EQ(list.TextOf(op), u"No drives detected.");
@@ -357,7 +359,7 @@ TEST_F(SmartViewTest, EmptyListShowsOnlyTheLargeNotice) {
     EXPECT_EQ(op.font, FONT_LARGE);
     EXPECT_EQ(op.align, ALIGN_CENTER);
     EXPECT_EQ(op.color, COLOR_TEXT_DIM);
-    EXPECT_TRUE(appState.buttons.empty());
+    EXPECT_TRUE(out.buttons.empty());
 }
 
 TEST_F(SmartViewTest, ShowsTheSelectedDrive) {
@@ -366,7 +368,7 @@ TEST_F(SmartViewTest, ShowsTheSelectedDrive) {
     second.model.Set(u"SECOND");
     appState.drives = {first, second};
     appState.selectedDrive = 1;
-    DrawSmartView(list, CONTENT_1200x750);
+    DrawSmartView(list, out, CONTENT_1200x750);
     EXPECT_NE(FindText(list, u"SECOND"), nullptr);
     EXPECT_EQ(FindText(list, u"TEST MODEL"), nullptr);
 }

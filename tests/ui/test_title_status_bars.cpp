@@ -12,16 +12,16 @@ using StatusBarTest = DisplayTest;
 const Rect TITLE_1200{1, 1, 1199, 37};
 
 TEST_F(TitleBarTest, WindowButtonsAreRegisteredCloseMaximiseMinimiseAtTheRightEnd) {
-    DrawTitleBar(list, TITLE_1200);
-    ASSERT_EQ(RegisteredIds(), (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE}));
-    EXPECT_EQ(RegisteredRect(BTN_CLOSE), (Rect{1163, 1, 1199, 35}));
-    EXPECT_EQ(RegisteredRect(BTN_MAXIMIZE), (Rect{1127, 1, 1163, 35}));
-    EXPECT_EQ(RegisteredRect(BTN_MINIMIZE), (Rect{1091, 1, 1127, 35}));
+    DrawTitleBar(list, out, TITLE_1200);
+    ASSERT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_CLOSE, BTN_MAXIMIZE, BTN_MINIMIZE}));
+    EXPECT_EQ(RegisteredRect(out, BTN_CLOSE), (Rect{1163, 1, 1199, 35}));
+    EXPECT_EQ(RegisteredRect(out, BTN_MAXIMIZE), (Rect{1127, 1, 1163, 35}));
+    EXPECT_EQ(RegisteredRect(out, BTN_MINIMIZE), (Rect{1091, 1, 1127, 35}));
     // Together they cover columns width-109 to width-2 and rows 1 to 34; the gradient stays.
-    EXPECT_EQ(HitTestButtons(Point{1090, 10}), BTN_NONE);
-    EXPECT_EQ(HitTestButtons(Point{1091, 34}), BTN_MINIMIZE);
-    EXPECT_EQ(HitTestButtons(Point{1198, 1}), BTN_CLOSE);
-    EXPECT_EQ(HitTestButtons(Point{1198, 35}), BTN_NONE);
+    EXPECT_EQ(HitTest(out, Point{1090, 10}), BTN_NONE);
+    EXPECT_EQ(HitTest(out, Point{1091, 34}), BTN_MINIMIZE);
+    EXPECT_EQ(HitTest(out, Point{1198, 1}), BTN_CLOSE);
+    EXPECT_EQ(HitTest(out, Point{1198, 35}), BTN_NONE);
 
     ASSERT_NE(FindText(list, u"X"), nullptr);
     EXPECT_EQ(FindText(list, u"X")->rect, (Rect{1163, 1, 1199, 35}));
@@ -35,7 +35,7 @@ TEST_F(TitleBarTest, WindowButtonsAreRegisteredCloseMaximiseMinimiseAtTheRightEn
 TEST_F(TitleBarTest, MaximisedGlyphAndHoverLooks) {
     appState.maximized = true;
     appState.hoverButton = BTN_CLOSE;
-    DrawTitleBar(list, TITLE_1200);
+    DrawTitleBar(list, out, TITLE_1200);
     EXPECT_EQ(FindText(list, u"O"), nullptr);
     ASSERT_NE(FindText(list, u"#"), nullptr);
     EXPECT_EQ(PixelAt(list, 1180, 20), COLOR_CRIT);
@@ -44,17 +44,17 @@ TEST_F(TitleBarTest, MaximisedGlyphAndHoverLooks) {
 
     // A pressed window button looks like a hovered one.
     list.Clear();
-    appState.buttons.clear();
+    out.buttons.clear();
     appState.hoverButton = BTN_MINIMIZE;
     appState.pressedButton = BTN_MINIMIZE;
-    DrawTitleBar(list, TITLE_1200);
+    DrawTitleBar(list, out, TITLE_1200);
     EXPECT_EQ(PixelAt(list, 1100, 20), COLOR_BUTTON_HOVER);
     EXPECT_EQ(PixelAt(list, 1180, 20), COLOR_TITLE_BG);
     EXPECT_EQ(FindText(list, u"-")->color, COLOR_TEXT);
 }
 
 TEST_F(TitleBarTest, GradientRuleRunsFromCyanToMagentaAlongTheBottomTwoRows) {
-    DrawTitleBar(list, TITLE_1200);
+    DrawTitleBar(list, out, TITLE_1200);
     for (int32_t y : {35, 36}) {
         EXPECT_EQ(PixelAt(list, 1, y), 0x00EEFFu);
         EXPECT_EQ(PixelAt(list, 1198, y), 0xFE00CCu);
@@ -66,7 +66,7 @@ TEST_F(TitleBarTest, GradientRuleRunsFromCyanToMagentaAlongTheBottomTwoRows) {
 }
 
 TEST_F(TitleBarTest, ProductTextsAtTheirPositionsAndColours) {
-    DrawTitleBar(list, Rect{1, 1, 799, 37});
+    DrawTitleBar(list, out, Rect{1, 1, 799, 37});
     struct Expected {
         std::u16string_view text;
         int32_t x;

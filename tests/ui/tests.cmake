@@ -9,18 +9,6 @@ target_sources(corvanite_tests PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/test_scan_repair_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test_frame.cpp
 )
-# corvanite-shots: the window in typical states as PNG files under docs/screenshots. Linux
-# only (Cairo renders headless); not installed.
-if(NOT WIN32)
-    add_executable(corvanite-shots ${PROJECT_SOURCE_DIR}/tools/corvanite_shots.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/../sample_drives.cpp)
-    target_include_directories(corvanite-shots PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-    target_compile_definitions(corvanite-shots PRIVATE
-        CORVANITE_SHOTS_DATA="${PROJECT_SOURCE_DIR}/tests/data/ata-smart"
-        CORVANITE_SHOTS_OUTPUT="${PROJECT_SOURCE_DIR}/docs/screenshots")
-    target_link_libraries(corvanite-shots PRIVATE corvanite_core corvanite_platform
-                                                  corvanite_program_options)
-endif()
 # The renderers' pixels: one set of checks, run against Cairo natively and GDI under Wine.
 target_sources(corvanite_platform_tests PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/test_render_pixels.cpp

@@ -8,51 +8,22 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "drives/drive_info.h"
 #include "ui/display_list.h"
+#include "ui/buttons.h"
+#include "ui/frame.h"
+#include "ui/frame_output.h"
 
 namespace corvanite::test {
 
-// Every field the drawers read or write, back to its initial value.
-inline void ResetDisplayState() {
-    appState.statusText.Set(u"Initializing...");
-    appState.hoverButton = BTN_NONE;
-    appState.pressedButton = BTN_NONE;
-    appState.targetVolume.Set(u"C:");
-    appState.hoverDriveRow = -1;
-    {
-        std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
-        appState.chkdskResultReady = false;
-        appState.chkdskExitNonZero = false;
-        appState.chkdskFixed = false;
-        appState.chkdskResultText.clear();
-        appState.chkdskLines.clear();
-    }
-    appState.chkdskCancel = false;
-    appState.chkdskRunning = false;
-    appState.buttons.clear();
-    appState.drives.clear();
-    appState.chkdskScrollMax = 0;
-    appState.smartScrollMax = 0;
-    appState.activeTab = TAB_SMART;
-    appState.maximized = false;
-    appState.scanning = false;
-    appState.smartScroll = 0;
-    appState.chkdskScroll = 0;
-    for (Rect& rect : appState.tabRects) {
-        rect = Rect{};
-    }
-    appState.selectedDrive = 0;
-    appState.tickCount = 0;
-}
-
 class DisplayTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetDisplayState(); }
-    void TearDown() override { ResetDisplayState(); }
+    void SetUp() override { ResetAppState(); }
+    void TearDown() override { ResetAppState(); }
 
     DisplayList list;
+    FrameOutput out;
 };
 
 // The first text operation showing exactly this text, or null.
@@ -113,16 +84,22 @@ inline Rect PushClipRect(const DisplayList& list) {
     return Rect{};
 }
 
-inline std::vector<int32_t> RegisteredIds() {
+// The button the window's hit test finds at p once this frame's output is the last frame's.
+inline int32_t HitTest(const FrameOutput& out, Point p) {
+    CommitFrame(out);
+    return HitTestButtons(p);
+}
+
+inline std::vector<int32_t> RegisteredIds(const FrameOutput& out) {
     std::vector<int32_t> ids;
-    for (const ButtonEntry& entry : appState.buttons) {
+    for (const ButtonEntry& entry : out.buttons) {
         ids.push_back(entry.id);
     }
     return ids;
 }
 
-inline Rect RegisteredRect(int32_t id) {
-    for (const ButtonEntry& entry : appState.buttons) {
+inline Rect RegisteredRect(const FrameOutput& out, int32_t id) {
+    for (const ButtonEntry& entry : out.buttons) {
         if (entry.id == id) {
             return entry.rect;
         }

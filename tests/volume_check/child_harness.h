@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/host_queue.h"
+#include "state/app_state.h"
+#include "state/host_queue.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace corvanite::test {
@@ -34,7 +34,7 @@ std::string InvocationOf(const std::vector<std::string>& words);
 // with the reason, where something else holds the write end until the child ends.
 bool ClosedOutputEndsThePipe(std::string& why);
 
-// Sets appState.mainWindow to something that receives the worker's messages.
+// Attaches a message window that receives the worker's messages.
 void OpenEventSink();
 void CloseEventSink();
 // The next message posted to the main window, waiting at most limitMs.
@@ -151,7 +151,7 @@ protected:
 
     static RunState Run(const std::string& script, const std::u16string& volume, bool readOnly) {
         WriteScript(script);
-        if (!StartChkdsk(volume, readOnly, appState.mainWindow)) {
+        if (!StartChkdsk(volume, readOnly)) {
             ADD_FAILURE() << "StartChkdsk refused";
             return RunState();
         }

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <thread>
 
+#include "state/host.h"
 #include "child_harness.h"
 
 namespace corvanite::test {
@@ -79,13 +80,13 @@ bool ClosedOutputEndsThePipe(std::string&) {
 }
 
 void OpenEventSink() {
-    appState.mainWindow = 1;
+    AttachMessageWindow(1);
     TakePostedMessages();
     received.clear();
 }
 
 void CloseEventSink() {
-    appState.mainWindow = 0;
+    AttachMessageWindow(0);
     TakePostedMessages();
     received.clear();
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "state/host.h"
 #include "child_harness.h"
 
 namespace corvanite::test {
@@ -117,11 +118,11 @@ void OpenEventSink() {
     sink = CreateWindowExW(0, SINK_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(sink, nullptr) << "error " << GetLastError();
-    appState.mainWindow = reinterpret_cast<PlatformHandle>(sink);
+    AttachMessageWindow(reinterpret_cast<PlatformHandle>(sink));
 }
 
 void CloseEventSink() {
-    appState.mainWindow = 0;
+    AttachMessageWindow(0);
     if (sink != nullptr) {
         DestroyWindow(sink);
         sink = nullptr;

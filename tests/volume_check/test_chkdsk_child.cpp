@@ -73,12 +73,12 @@ TEST_F(ChkdskChildTest, ExitCodesGiveTheResult) {
 // slices: the run ends long before the child would have, which the event wait's bound checks.
 TEST_F(ChkdskChildTest, OneRunAtATimeAndCancelWhileTheChildIsSilent) {
     WriteScript(Out("started\r\n") + Pause(60000) + Exit(3));
-    ASSERT_TRUE(StartChkdsk(u"D:", true, appState.mainWindow));
+    ASSERT_TRUE(StartChkdsk(u"D:", true));
     std::string events;
     ASSERT_TRUE(Await(events));
     ASSERT_EQ(events, "LINE");
 
-    EXPECT_FALSE(StartChkdsk(u"E:", false, appState.mainWindow));
+    EXPECT_FALSE(StartChkdsk(u"E:", false));
     EXPECT_TRUE(appState.chkdskRunning.load());
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
@@ -107,7 +107,7 @@ TEST_F(ChkdskChildTest, AMissingCheckerFailsTheStart) {
         appState.chkdskLines = {u"from before"};
         appState.chkdskResultText = u"old";
     }
-    ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
+    ASSERT_TRUE(StartChkdsk(u"C:", true));
     const RunState run = Finish();
     EXPECT_EQ(run.events, "FAILED");
     EXPECT_TRUE(run.lines.empty());

@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
+#include "state/host.h"
 #include "fake_child.h"
 #include "fake_host.h"
 #include "volume_check/chkdsk_worker.h"
@@ -88,16 +89,12 @@ protected:
     void SetUp() override {
         test::ResetHost();
         test::SetFakeChild(test::FakeChildScript());
-        Write(Shared{});
-        appState.chkdskCancel.store(false);
-        appState.chkdskRunning.store(false);
-        appState.mainWindow = 1;
+        ResetAppState();
+        AttachMessageWindow(1);
     }
     void TearDown() override {
-        appState.mainWindow = 0;
-        appState.chkdskCancel.store(false);
-        appState.chkdskRunning.store(false);
-        Write(Shared{});
+        AttachMessageWindow(0);
+        ResetAppState();
         test::ResetHost();
     }
 };
@@ -111,7 +108,7 @@ TEST_F(ChkdskWorkerTest, LinesEventsAndResultOfACleanRun) {
     appState.chkdskCancel.store(true);
     Write(Shared{{u"old"}, true, true, true, u"old result"});
 
-    ASSERT_TRUE(StartChkdsk(u"D:", true, appState.mainWindow));
+    ASSERT_TRUE(StartChkdsk(u"D:", true));
     EXPECT_EQ(Describe(WaitForRunEnd()), Events(6, "DONE"));
 
     const Shared after = Read();
@@ -149,7 +146,7 @@ TEST_F(ChkdskWorkerTest, StartFailuresPostOnlyTheFailure) {
         test::SetFakeChild(script);
         Write(Shared{{u"old"}, true, true, true, u"old result"});
 
-        ASSERT_TRUE(StartChkdsk(u"C:", true, appState.mainWindow));
+        ASSERT_TRUE(StartChkdsk(u"C:", true));
         EXPECT_EQ(Describe(WaitForRunEnd()), "FAILED");
         const Shared after = Read();
         EXPECT_TRUE(after.lines.empty());
@@ -167,17 +164,17 @@ TEST_F(ChkdskWorkerTest, RefusedStartsChangeNothing) {
     Write(before);
 
     test::Host().refuseThreads = true;
-    EXPECT_FALSE(StartChkdsk(u"C:", true, appState.mainWindow));
+    EXPECT_FALSE(StartChkdsk(u"C:", true));
     EXPECT_FALSE(appState.chkdskRunning.load());
     test::Host().refuseThreads = false;
 
     // A volume text that would add words to the command line never reaches it.
-    EXPECT_FALSE(StartChkdsk(u"C: /f", true, appState.mainWindow));
-    EXPECT_FALSE(StartChkdsk(u"c:", true, appState.mainWindow));
+    EXPECT_FALSE(StartChkdsk(u"C: /f", true));
+    EXPECT_FALSE(StartChkdsk(u"c:", true));
     EXPECT_FALSE(appState.chkdskRunning.load());
 
     appState.chkdskRunning.store(true);
-    EXPECT_FALSE(StartChkdsk(u"C:", true, appState.mainWindow));
+    EXPECT_FALSE(StartChkdsk(u"C:", true));
     EXPECT_TRUE(appState.chkdskRunning.load());
     appState.chkdskRunning.store(false);
 

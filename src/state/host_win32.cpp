@@ -1,8 +1,9 @@
 // The window host's messages, repaints and threads on Windows.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include <atomic>
+
+#include "state/host.h"
 
 namespace corvanite {
 namespace {
@@ -19,11 +20,17 @@ DWORD WINAPI RunThread(void* start) {
     return 0;
 }
 
+std::atomic<HWND> attachedWindow{nullptr};  // set on the UI thread, read by the workers
+
 HWND MainWindow() {
-    return reinterpret_cast<HWND>(appState.mainWindow);
+    return attachedWindow;
 }
 
 }  // namespace
+
+void AttachMessageWindow(PlatformHandle window) {
+    attachedWindow = reinterpret_cast<HWND>(window);
+}
 
 void PostWindowMessage(uint32_t message, uintptr_t wParam) {
     if (MainWindow() != nullptr) {

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/geometry.h"
+#include "state/geometry.h"
 #include "drives/drive_info.h"
 #include "text/fixed_text.h"
-#include "ui/button_entry.h"
+#include "state/button_entry.h"
 
 namespace corvanite {
 
@@ -26,9 +26,6 @@ constexpr uint32_t MSG_SCAN_DONE = 0x0400 + 101;
 constexpr uintptr_t CHKDSK_EVENT_FAILED = 0;
 constexpr uintptr_t CHKDSK_EVENT_LINE = 1;
 constexpr uintptr_t CHKDSK_EVENT_DONE = 2;
-
-// A platform handle (HWND, HFONT, GtkWidget*, ...) as portable code holds it; 0 is none.
-using PlatformHandle = uintptr_t;
 
 struct AppState {
     // The status line; always written whole, cut at 511 characters.
@@ -50,7 +47,6 @@ struct AppState {
     std::vector<DriveInfo> drives;
     // Output lines of the current or last volume check: guarded by chkdskLinesLock.
     std::vector<std::u16string> chkdskLines;
-    PlatformHandle fontLarge = 0;
     int32_t chkdskScrollMax = 0;
     int32_t smartScrollMax = 0;
     int32_t activeTab = TAB_SMART;
@@ -59,14 +55,16 @@ struct AppState {
     std::atomic<bool> scanning{false};
     int32_t smartScroll = 0;
     int32_t chkdskScroll = 0;
-    PlatformHandle fontMain = 0;
     Point dragStartCursor;
     Rect restoreRect;
     Rect tabRects[TAB_COUNT];
+    // The last frame's click rectangles of the drive cards (one per drive, in list order) and the
+    // part of the title bar that drags the window.
+    std::vector<Rect> driveRows;
+    Rect dragZone;
     std::atomic<int32_t> selectedDrive{0};
     uint32_t tickCount = 0;
     Rect dragStartWindowRect;
-    PlatformHandle mainWindow = 0;
 
 private:
     static FixedText<512> Initial(std::u16string_view text) {
@@ -82,6 +80,9 @@ private:
 };
 
 extern AppState appState;
+
+// Puts every field back to its start value (no worker may be running): a test's fresh start.
+void ResetAppState();
 
 // Writes the status line whole; a text of more than 511 characters is cut.
 void SetStatusText(std::u16string_view text);

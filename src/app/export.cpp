@@ -1,7 +1,7 @@
-#include "report/export.h"
+#include "app/export.h"
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include "state/app_state.h"
+#include "app/window_host.h"
 #include "report/report_file.h"
 #include "report/text_report.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "drives/device_access.h"
+#include "drives/identity.h"
 
 namespace corvanite::sample {
 

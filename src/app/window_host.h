@@ -1,25 +1,15 @@
-// What portable code asks of the window host. Each platform defines these (the Win32 window,
-// the GTK window, or a test's fake).
+// What the input handling asks of the window itself: placement, capture, dialogs. Each window
+// program defines these (main_win32.cpp, main_gtk.cpp, or a test's fake).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "app/geometry.h"
+#include "state/geometry.h"
+#include "state/host.h"
 
 namespace corvanite {
-
-// Posts a private message to the main window (appState.mainWindow) with its wParam and an
-// lParam of 0; never waits for it. With no main window nothing is posted.
-void PostWindowMessage(uint32_t message, uintptr_t wParam);
-
-// Asks for a repaint of the whole client area, without erasing.
-void RequestRepaint();
-
-// Starts a thread that runs procedure(parameter) and ends by itself; it is never joined.
-// False when the thread cannot be created.
-bool StartDetachedThread(void (*procedure)(void*), void* parameter);
 
 // The main window's outer rectangle in screen coordinates.
 Rect MainWindowBounds();
@@ -28,8 +18,6 @@ void MoveMainWindow(int32_t x, int32_t y);
 void PlaceMainWindow(Rect bounds);
 // A client point of the main window in screen coordinates.
 Point ClientToScreen(Point client);
-// The primary screen's width in pixels.
-int32_t PrimaryScreenWidth();
 // The work area (screen without task bars) of the monitor nearest the main window.
 Rect MonitorWorkArea();
 void MinimizeMainWindow();

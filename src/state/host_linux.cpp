@@ -5,9 +5,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/host.h"
-#include "app/host_queue.h"
+#include "state/host.h"
+#include "state/host_queue.h"
 
 namespace corvanite {
 namespace {
@@ -15,6 +14,7 @@ namespace {
 std::mutex queueLock;
 std::vector<PostedMessage> queue;
 void (*notifier)() = nullptr;
+bool attached = false;  // guarded by queueLock
 void (*repaintHandler)() = nullptr;  // UI thread only
 
 struct ThreadStart {
@@ -31,13 +31,18 @@ void* RunThread(void* start) {
 
 }  // namespace
 
+void AttachMessageWindow(PlatformHandle window) {
+    std::lock_guard<std::mutex> guard(queueLock);
+    attached = window != 0;
+}
+
 void PostWindowMessage(uint32_t message, uintptr_t wParam) {
-    if (appState.mainWindow == 0) {
-        return;
-    }
     void (*notify)() = nullptr;
     {
         std::lock_guard<std::mutex> guard(queueLock);
+        if (!attached) {
+            return;
+        }
         queue.push_back(PostedMessage{message, wParam});
         notify = notifier;
     }

@@ -1,11 +1,11 @@
-#include "drives/scan_worker.h"
+#include "app/scan_worker.h"
 
 #include <mutex>
 #include <optional>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/host.h"
+#include "state/app_state.h"
+#include "app/window_host.h"
 #include "drives/probe.h"
 #include "text/text_format.h"
 

@@ -1,5 +1,7 @@
 #include "sample_drives.h"
 
+#include "drives/byte_order.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,10 +20,7 @@ bool ReadCapturePage(const std::string& folder, const std::string& capture, cons
 }
 
 uint64_t IdentifySectors(const Page& identify) {
-    auto word = [&](int w) {
-        return static_cast<uint64_t>(identify[2 * w]) |
-               (static_cast<uint64_t>(identify[2 * w + 1]) << 8);
-    };
+    auto word = [&](int w) { return ReadLittleEndian(identify + 2 * w, 2); };
     const uint64_t lba48 = word(100) | (word(101) << 16) | (word(102) << 32) | (word(103) << 48);
     return lba48 != 0 ? lba48 : (word(60) | (word(61) << 16));
 }
@@ -31,7 +30,7 @@ DriveIdentity NvmeIdentity() {
     identity.product = u"Samsung SSD 970 EVO Plus 1TB";
     identity.serial = u"S4EWNX0N812345K";
     identity.revision = u"2B2QEXM7";
-    identity.busType = 17;
+    identity.busType = BUS_NVME;
     return identity;
 }
 
@@ -52,7 +51,7 @@ DriveIdentity UsbIdentity() {
     DriveIdentity identity;
     identity.vendor = u"Generic";
     identity.product = u"External USB 3.0 Storage Device";
-    identity.busType = 7;
+    identity.busType = BUS_USB;
     return identity;
 }
 

@@ -1,0 +1,14 @@
+# drives: the drive record, identity, SMART and NVMe parsing, grading, the probe and the byte
+# layouts of the requests; the device layer per platform.
+set(CORVANITE_DRIVES_PORTABLE
+    drives/drive_info.cpp
+    drives/identity.cpp
+    drives/ata_smart.cpp
+    drives/nvme_health.cpp
+    drives/health.cpp
+    drives/probe.cpp
+    drives/win32_layout.cpp
+    drives/linux_layout.cpp
+)
+set(CORVANITE_DRIVES_WIN32 drives/device_win32.cpp)
+set(CORVANITE_DRIVES_LINUX drives/device_linux.cpp)

@@ -1,0 +1,56 @@
+#include "state/app_state.h"
+
+namespace corvanite {
+
+AppState appState;
+
+void ResetAppState() {
+    AppState& s = appState;
+    s.statusText.Set(u"Initializing...");
+    s.hoverButton = BTN_NONE;
+    s.pressedButton = BTN_NONE;
+    s.targetVolume.Set(u"C:");
+    s.hoverDriveRow = -1;
+    s.chkdskResultReady = false;
+    s.chkdskExitNonZero = false;
+    s.chkdskFixed = false;
+    s.chkdskResultText.clear();
+    s.chkdskCancel = false;
+    s.chkdskRunning = false;
+    s.buttons.clear();
+    s.drives.clear();
+    s.chkdskLines.clear();
+    s.chkdskScrollMax = 0;
+    s.smartScrollMax = 0;
+    s.activeTab = TAB_SMART;
+    s.dragging = false;
+    s.maximized = false;
+    s.scanning = false;
+    s.smartScroll = 0;
+    s.chkdskScroll = 0;
+    s.dragStartCursor = Point{};
+    s.restoreRect = Rect{};
+    for (Rect& tab : s.tabRects) {
+        tab = Rect{};
+    }
+    s.driveRows.clear();
+    s.dragZone = Rect{};
+    s.selectedDrive = 0;
+    s.tickCount = 0;
+    s.dragStartWindowRect = Rect{};
+}
+
+void SetStatusText(std::u16string_view text) {
+    appState.statusText.Set(text);
+}
+
+const DriveInfo* SelectedDrive() {
+    if (appState.drives.empty()) {
+        return nullptr;
+    }
+    const int32_t selected = appState.selectedDrive.load();
+    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < appState.drives.size();
+    return &appState.drives[inRange ? static_cast<size_t>(selected) : 0];
+}
+
+}  // namespace corvanite
