@@ -14,8 +14,12 @@ namespace corvanite {
 // mediaType. Texts are cut to their field and trailing blanks removed; leading blanks stay.
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive);
 
-// The bus word ("SATA", "USB", "SAS", "PCIe", "NVMe", or "Bus%02X") and the media class by
-// bus code alone; for ATA/SATA codes the model decides between SSD and HDD.
+// STORAGE_BUS_TYPE codes of an attached VHD / VHDX and of a Storage Spaces disk.
+constexpr uint32_t BUS_FILE_BACKED_VIRTUAL = 15;
+constexpr uint32_t BUS_SPACES = 16;
+
+// The bus word ("SATA", "USB", "SAS", "NVMe", "Virtual", "Spaces", or "Bus%02X") and the media
+// class by bus code alone; for ATA/SATA codes the model decides between SSD and HDD.
 std::u16string BusWord(uint32_t busType);
 MediaType MediaClass(uint32_t busType, std::u16string_view model);
 
@@ -25,5 +29,10 @@ bool LooksSolidState(std::u16string_view model);
 // Identity, bus, media class and capacity of an open drive. False when the descriptor query
 // failed: then the record keeps its start values and no capacity query is made.
 bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive);
+// The same, also giving the bus code (left alone when the query failed).
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive, uint32_t& busType);
+
+// False for a file-backed virtual disk: it has no NVMe controller to ask for a health log.
+bool AsksForNvmeLog(uint32_t busType);
 
 }  // namespace corvanite
