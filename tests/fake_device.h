@@ -15,9 +15,9 @@ struct FakeDrive {
     bool present = false;
     std::u16string devicePath;  // empty: the Windows path
     bool secondOpenFails = false;
-    bool openRefused = false;  // present, but no open succeeds
-    uint32_t openError = 5;    // ERROR_ACCESS_DENIED
-    int32_t requestError = 50; // a failed SMART or NVMe request: ERROR_NOT_SUPPORTED
+    bool openRefused = false;   // present, but no open succeeds
+    uint32_t openError = 5;     // ERROR_ACCESS_DENIED
+    int32_t requestError = 50;  // a failed SMART or NVMe request: ERROR_NOT_SUPPORTED
     bool identityAnswers = true;
     DriveIdentity identity;
     bool sizeAnswers = true;

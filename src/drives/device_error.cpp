@@ -19,35 +19,35 @@ struct ErrorWords {
 };
 
 constexpr ErrorWords WIN32_ERRORS[] = {
-    {1, Outcome::REFUSED, u"not supported by the driver", u""},       // ERROR_INVALID_FUNCTION
-    {2, Outcome::ABSENT, u"no such drive", u"the drive is gone"},      // ERROR_FILE_NOT_FOUND
-    {3, Outcome::ABSENT, u"no such drive", u"the drive is gone"},      // ERROR_PATH_NOT_FOUND
-    {5, Outcome::DENIED, u"access denied", u"run as administrator"},   // ERROR_ACCESS_DENIED
-    {13, Outcome::FAILED, u"reply not understood", u""},               // ERROR_INVALID_DATA
-    {21, Outcome::FAILED, u"drive not ready", u""},                    // ERROR_NOT_READY
-    {31, Outcome::FAILED, u"device not functioning", u""},             // ERROR_GEN_FAILURE
-    {32, Outcome::FAILED, u"in use", u"in use by another program"},    // ERROR_SHARING_VIOLATION
-    {50, Outcome::REFUSED, u"request not supported", u""},             // ERROR_NOT_SUPPORTED
-    {87, Outcome::REFUSED, u"invalid parameter", u""},                 // ERROR_INVALID_PARAMETER
-    {121, Outcome::FAILED, u"timed out", u"the drive did not answer"}, // ERROR_SEM_TIMEOUT
+    {1, Outcome::REFUSED, u"not supported by the driver", u""},         // ERROR_INVALID_FUNCTION
+    {2, Outcome::ABSENT, u"no such drive", u"the drive is gone"},       // ERROR_FILE_NOT_FOUND
+    {3, Outcome::ABSENT, u"no such drive", u"the drive is gone"},       // ERROR_PATH_NOT_FOUND
+    {5, Outcome::DENIED, u"access denied", u"run as administrator"},    // ERROR_ACCESS_DENIED
+    {13, Outcome::FAILED, u"reply not understood", u""},                // ERROR_INVALID_DATA
+    {21, Outcome::FAILED, u"drive not ready", u""},                     // ERROR_NOT_READY
+    {31, Outcome::FAILED, u"device not functioning", u""},              // ERROR_GEN_FAILURE
+    {32, Outcome::FAILED, u"in use", u"in use by another program"},     // ERROR_SHARING_VIOLATION
+    {50, Outcome::REFUSED, u"request not supported", u""},              // ERROR_NOT_SUPPORTED
+    {87, Outcome::REFUSED, u"invalid parameter", u""},                  // ERROR_INVALID_PARAMETER
+    {121, Outcome::FAILED, u"timed out", u"the drive did not answer"},  // ERROR_SEM_TIMEOUT
     {1117, Outcome::FAILED, u"I/O error", u"check the cable and the drive"},  // ERROR_IO_DEVICE
     {1167, Outcome::FAILED, u"device not connected", u""},  // ERROR_DEVICE_NOT_CONNECTED
 };
 
 constexpr ErrorWords POSIX_ERRORS[] = {
-    {1, Outcome::DENIED, u"operation not permitted", u"run as root"},  // EPERM
-    {2, Outcome::ABSENT, u"no device node", u""},                      // ENOENT
+    {1, Outcome::DENIED, u"operation not permitted", u"run as root"},      // EPERM
+    {2, Outcome::ABSENT, u"no device node", u""},                          // ENOENT
     {5, Outcome::FAILED, u"I/O error", u"check the cable and the drive"},  // EIO
-    {6, Outcome::ABSENT, u"no such device", u"the drive is gone"},     // ENXIO
-    {13, Outcome::DENIED, u"permission denied", u"run as root"},       // EACCES
-    {16, Outcome::FAILED, u"busy", u"in use by another program"},      // EBUSY
-    {19, Outcome::ABSENT, u"no such device", u"the drive is gone"},    // ENODEV
-    {22, Outcome::REFUSED, u"invalid argument", u""},                  // EINVAL
-    {25, Outcome::REFUSED, u"not supported by the driver", u""},       // ENOTTY
-    {30, Outcome::FAILED, u"read-only device", u""},                   // EROFS
-    {95, Outcome::REFUSED, u"not supported", u""},                     // EOPNOTSUPP
-    {110, Outcome::FAILED, u"timed out", u"the drive did not answer"}, // ETIMEDOUT
-    {123, Outcome::FAILED, u"no medium", u""},                         // ENOMEDIUM
+    {6, Outcome::ABSENT, u"no such device", u"the drive is gone"},         // ENXIO
+    {13, Outcome::DENIED, u"permission denied", u"run as root"},           // EACCES
+    {16, Outcome::FAILED, u"busy", u"in use by another program"},          // EBUSY
+    {19, Outcome::ABSENT, u"no such device", u"the drive is gone"},        // ENODEV
+    {22, Outcome::REFUSED, u"invalid argument", u""},                      // EINVAL
+    {25, Outcome::REFUSED, u"not supported by the driver", u""},           // ENOTTY
+    {30, Outcome::FAILED, u"read-only device", u""},                       // EROFS
+    {95, Outcome::REFUSED, u"not supported", u""},                         // EOPNOTSUPP
+    {110, Outcome::FAILED, u"timed out", u"the drive did not answer"},     // ETIMEDOUT
+    {123, Outcome::FAILED, u"no medium", u""},                             // ENOMEDIUM
 };
 
 const ErrorWords* FindWords(int64_t code, SystemErrorKind kind) {
@@ -138,7 +138,8 @@ std::u16string SkippedDrivesText(const ProbeSkipped& skipped, SystemErrorKind ki
         return text;
     }
     AppendSigned(text, skipped.count);
-    text.append(skipped.count == 1 ? u" disk could not be opened (" : u" disks could not be opened (");
+    text.append(skipped.count == 1 ? u" disk could not be opened ("
+                                   : u" disks could not be opened (");
     const ErrorWords* known = FindWords(skipped.firstError, kind);
     if (known != nullptr) {
         text.append(known->words).push_back(u')');

@@ -72,8 +72,8 @@ std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
             ReadAttributes(handle, drive, busType);
             CloseDrive(handle);
         } else {
-            drive.errorText.Set(DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error),
-                                                  DeviceErrorKind()));
+            drive.errorText.Set(
+                DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error), DeviceErrorKind()));
         }
         // Without data (including a drive we could not open a second time) this grades N/A.
         AssessHealth(drive);

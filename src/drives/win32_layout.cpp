@@ -60,8 +60,8 @@ std::array<uint8_t, NVME_QUERY_SIZE> ProtocolQuery(uint32_t propertyId, uint32_t
 std::string_view IdentifyText(const uint8_t* page, size_t at, size_t length) {
     const char* start = reinterpret_cast<const char*>(page + at);
     const void* nul = std::memchr(start, 0, length);
-    return {start, nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start)
-                                  : length};
+    return {start,
+            nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : length};
 }
 
 bool AllBlank(std::string_view text) {

@@ -116,8 +116,8 @@ void DrawDriveList(DisplayList& dc, Rect panel) {
     } else if (drives.empty()) {
         const std::u16string notice =
             WrapAtBlanks(u"No drives found: " + appState.skippedDrivesText, EMPTY_NOTICE_LINE);
-        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 188}, notice,
-                       COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
+        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 188}, notice, COLOR_TEXT_DIM,
+                       FONT_MAIN, ALIGN_TOP_CENTER);
     }
 
     // The list neither scrolls nor clips: cards below the button or the panel are painted
