@@ -2,6 +2,7 @@
 // its parsers only, but the core library's readers still name the device calls.
 
 #include "drives/device_access.h"
+#include "drives/device_error.h"
 
 namespace corvanite {
 
@@ -12,6 +13,14 @@ bool OpenDrive(int, DriveHandle& handle, uint32_t& errorCode) {
 }
 
 void CloseDrive(DriveHandle) {}
+
+int32_t LastDeviceError() {
+    return 0;
+}
+
+SystemErrorKind DeviceErrorKind() {
+    return ERRORS_POSIX;
+}
 
 bool QueryDriveIdentity(DriveHandle, DriveIdentity&) {
     return false;

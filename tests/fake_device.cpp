@@ -1,5 +1,6 @@
 #include "fake_device.h"
 
+#include "drives/device_error.h"
 #include "drives/drive_info.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@ namespace {
 
 test::FakeMachine machine;
 std::atomic<bool> held{false};
+int32_t lastError = 0;
 
 test::FakeDrive& Drive(DriveHandle handle) {
     return machine.drives[static_cast<size_t>(handle)];
@@ -38,11 +40,34 @@ FakeMachine& Machine() {
 void ResetMachine() {
     machine = FakeMachine();
     held = false;
+    lastError = 0;
+}
+bool StorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
+                  size_t replySize) {
+    const uint32_t property = querySize >= 4 ? query[0] : 0;
+    Log("query", handle, static_cast<int>(property));
+    const FakeDrive& drive = Drive(handle);
+    const bool refused = property == 50 && drive.nvmeDeviceQueryRefused;
+    if (refused || !drive.nvmeAnswers || replySize < 48 + NVME_LOG_PAGE_SIZE) {
+        lastError = 1;  // ERROR_INVALID_FUNCTION
+        return false;
+    }
+    reply[24] = 40;  // ProtocolDataOffset
+    std::memcpy(reply + 48, drive.nvmeLog.data(), NVME_LOG_PAGE_SIZE);
+    return true;
 }
 void HoldScan(bool hold) {
     held = hold;
 }
 }  // namespace test
+
+int32_t LastDeviceError() {
+    return lastError;
+}
+
+SystemErrorKind DeviceErrorKind() {
+    return machine.errorKind;
+}
 
 void BeginDriveScan() {
     machine.calls.emplace_back("begin");
@@ -61,8 +86,14 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     Log("open", driveNumber);
     test::FakeDrive& drive = machine.drives[static_cast<size_t>(driveNumber)];
     const int attempt = ++machine.opens[static_cast<size_t>(driveNumber)];
-    if (!drive.present || (attempt == 2 && drive.secondOpenFails)) {
+    if (!drive.present) {
+        errorCode = machine.errorKind == ERRORS_POSIX ? 19 : 2;  // ENODEV, ERROR_FILE_NOT_FOUND
+        lastError = static_cast<int32_t>(errorCode);
+        return false;
+    }
+    if (drive.openRefused || (attempt == 2 && drive.secondOpenFails)) {
         errorCode = drive.openError;
+        lastError = static_cast<int32_t>(errorCode);
         return false;
     }
     handle = driveNumber;
@@ -110,6 +141,7 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
         return true;
     }
     std::memset(page, 0xEE, SMART_PAGE_SIZE);  // a failed read leaves garbage behind
+    lastError = drive.requestError;
     return false;
 }
 
@@ -118,6 +150,7 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     const test::FakeDrive& drive = Drive(handle);
     if (!drive.nvmeAnswers) {
         std::memset(page, 0xEE, NVME_LOG_PAGE_SIZE);
+        lastError = drive.requestError;
         return false;
     }
     std::memcpy(page, drive.nvmeLog.data(), NVME_LOG_PAGE_SIZE);

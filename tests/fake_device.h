@@ -15,7 +15,9 @@ struct FakeDrive {
     bool present = false;
     std::u16string devicePath;  // empty: the Windows path
     bool secondOpenFails = false;
-    uint32_t openError = 5;  // ERROR_ACCESS_DENIED
+    bool openRefused = false;   // present, but no open succeeds
+    uint32_t openError = 5;     // ERROR_ACCESS_DENIED
+    int32_t requestError = 50;  // a failed SMART or NVMe request: ERROR_NOT_SUPPORTED
     bool identityAnswers = true;
     DriveIdentity identity;
     bool sizeAnswers = true;
@@ -26,6 +28,7 @@ struct FakeDrive {
     std::array<uint8_t, SMART_PAGE_SIZE> smartThresholds = {};
     bool nvmeAnswers = false;
     std::array<uint8_t, NVME_LOG_PAGE_SIZE> nvmeLog = {};
+    bool nvmeDeviceQueryRefused = false;  // StorageQuery: the device-level query is refused
 };
 
 struct FakeMachine {
@@ -34,6 +37,7 @@ struct FakeMachine {
     int openHandles = 0;
     int maxOpenHandles = 0;
     std::array<int, 16> opens = {};
+    int32_t errorKind = 0;  // ERRORS_WIN32
 };
 
 // The machine the fake answers from; reset by each test.
@@ -41,5 +45,10 @@ FakeMachine& Machine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
 void ResetMachine();
+
+// IOCTL_STORAGE_QUERY_PROPERTY for the NVMe health log as a Windows driver answers it (a
+// win32::StorageQuerySender): the log after a 48-byte descriptor, or refused with error 1.
+bool StorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
+                  size_t replySize);
 
 }  // namespace corvanite::test

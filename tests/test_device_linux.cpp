@@ -117,6 +117,11 @@ TEST_F(DeviceLinuxTest, ProbeReadsSysfsIdentityAndSkipsNodesThatCannotOpen) {
     EXPECT_EQ(drives[3].serial, u"VIRTIO-SERIAL");
     EXPECT_EQ(drives[3].busName, u"Bus0E");
 
+    // A regular file takes neither SG_IO nor the NVMe admin ioctl: ENOTTY, in words.
+    EXPECT_EQ(drives[0].errorText, u"NVMe health log refused by the driver (error 25)");
+    EXPECT_EQ(drives[1].errorText,
+              u"SMART read refused by the driver (error 25): behind a USB bridge or RAID "
+              u"controller");
     for (const DriveInfo& d : drives) {
         EXPECT_EQ(d.sizeBytes, 0u);  // a regular file answers no block-size query
         EXPECT_FALSE(d.smartAvailable);

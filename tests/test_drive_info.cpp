@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <string_view>
+
 #include "drives/drive_info.h"
+#include "report/text_report.h"
 
 namespace corvanite {
 namespace {
@@ -77,6 +82,33 @@ TEST(DriveRecord, FormatCapacityUnitsAndBoundaries) {
     EXPECT_EQ(FormatCapacity(16000900661248), u"16.00 TB");
     EXPECT_EQ(FormatCapacity(512000000), u"512 MB");
     EXPECT_EQ(FormatCapacity(UINT64_MAX), u"18446744.07 TB");
+}
+
+// GTK sets the locale from the environment; a German or French desktop writes "500,1" with
+// printf. Capacities and the report keep the decimal point there.
+TEST(DriveRecord, NumbersIgnoreADecimalCommaLocale) {
+    const char* chosen = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "German_Germany.1252"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            chosen = name;
+            break;
+        }
+    }
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 500.1);
+    if (chosen == nullptr || std::string_view(probe) != "500,1") {
+        std::setlocale(LC_ALL, "C");
+        GTEST_SKIP() << "no decimal-comma locale here (scripts/setup-deps generates de_DE.UTF-8)";
+    }
+    DriveInfo drive = StartDriveRecord(0);
+    drive.sizeBytes = 500107862016;
+    const std::u16string gb = FormatCapacity(drive.sizeBytes);
+    const std::u16string tb = FormatCapacity(2000398934016);
+    const std::u16string report = ReportText({drive});
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(gb, u"500.1 GB") << chosen;
+    EXPECT_EQ(tb, u"2.00 TB") << chosen;
+    EXPECT_NE(report.find(u"  Size   : 500.1 GB\r\n"), std::u16string::npos) << chosen;
 }
 
 TEST(DriveRecord, AttributeRawValueIs48BitLittleEndian) {

@@ -61,12 +61,19 @@ TEST(Identity, BusTable) {
         MediaType media;
     };
     const Case cases[] = {
-        {3, u"SATA", MEDIA_HDD},           {11, u"SATA", MEDIA_HDD},
-        {7, u"USB", MEDIA_UNKNOWN},        {10, u"SAS", MEDIA_HDD},
-        {15, u"PCIe", MEDIA_NVME},         {17, u"NVMe", MEDIA_NVME},
-        {0, u"Bus00", MEDIA_UNKNOWN},      {1, u"Bus01", MEDIA_UNKNOWN},
-        {0x12, u"Bus12", MEDIA_UNKNOWN},   {14, u"Bus0E", MEDIA_UNKNOWN},
-        {0x1FF, u"Bus1FF", MEDIA_UNKNOWN}, {0xFFFFFFFF, u"BusFFFFFFFF", MEDIA_UNKNOWN},
+        {3, u"SATA", MEDIA_HDD},
+        {11, u"SATA", MEDIA_HDD},
+        {7, u"USB", MEDIA_UNKNOWN},
+        {10, u"SAS", MEDIA_HDD},
+        {15, u"Virtual", MEDIA_UNKNOWN},
+        {16, u"Spaces", MEDIA_UNKNOWN},
+        {17, u"NVMe", MEDIA_NVME},
+        {0, u"Bus00", MEDIA_UNKNOWN},
+        {1, u"Bus01", MEDIA_UNKNOWN},
+        {0x12, u"Bus12", MEDIA_UNKNOWN},
+        {14, u"Bus0E", MEDIA_UNKNOWN},
+        {0x1FF, u"Bus1FF", MEDIA_UNKNOWN},
+        {0xFFFFFFFF, u"BusFFFFFFFF", MEDIA_UNKNOWN},
     };
     for (const Case& c : cases) {
         const DriveInfo d = Apply(u"", u"Plain Disk", c.bus);

@@ -198,10 +198,11 @@ TEST_F(ProbeTest, SecondOpenFailureIsListedWithItsErrorAndGradedWithoutData) {
     test::FakeDrive& d = Sata(0, u"Busy");
     d.secondOpenFails = true;
     d.openError = 32;
-    Sata(1, u"Next");
+    Sata(1, u"Next").smartDataAnswers = true;
+    Machine().drives[1].smartData = test::DataPage({{9, 100, 100, 1}});
     const std::vector<DriveInfo> drives = ProbeAllDrives();
     ASSERT_EQ(drives.size(), 2u);
-    EXPECT_EQ(drives[0].errorText, u"Cannot open device (error 32)");
+    EXPECT_EQ(drives[0].errorText, u"cannot open the drive (error 32): in use by another program");
     EXPECT_EQ(drives[0].model, u"PhysicalDrive0");
     EXPECT_EQ(CountCalls("identity 0"), 0u);
     EXPECT_EQ(CountCalls("enable 0 00"), 0u);
@@ -210,6 +211,76 @@ TEST_F(ProbeTest, SecondOpenFailureIsListedWithItsErrorAndGradedWithoutData) {
     EXPECT_EQ(drives[0].healthDetails, u"SMART data unavailable");
     EXPECT_EQ(drives[1].model, u"Next");
     EXPECT_TRUE(drives[1].errorText.empty());
+}
+
+TEST_F(ProbeTest, DrivesWithoutDataSayWhichRequestFailedAndWhy) {
+    Sata(0, u"Behind a bridge");  // SMART refused with 50; the NVMe fallback too
+    Nvme(1).requestError = 1;     // NVMe log refused with 1, then the ATA fallback
+    Sata(2, u"Empty page").smartDataAnswers = true;  // read, but no attribute in it
+    test::FakeDrive& ok = Sata(3, u"Fine");
+    ok.smartDataAnswers = true;
+    ok.smartData = test::DataPage({{9, 100, 100, 1}});
+    Machine().drives[4].present = true;  // an attached VHD: no NVMe log asked for
+    Machine().drives[4].identity.busType = 15;
+    Sata(5, u"Locked").openRefused = true;  // cannot be opened at all: skipped
+    Sata(6, u"Locked too").openRefused = true;
+
+    ProbeSkipped skipped;
+    const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
+    ASSERT_EQ(drives.size(), 5u);
+    EXPECT_EQ(drives[0].errorText,
+              u"SMART read refused by the driver (error 50): behind a USB bridge or RAID "
+              u"controller");
+    EXPECT_EQ(drives[1].errorText, u"NVMe health log refused by the driver (error 1)");
+    EXPECT_EQ(drives[2].errorText, u"SMART read returned no attributes");
+    EXPECT_TRUE(drives[3].errorText.empty());
+    EXPECT_EQ(drives[4].busName, u"Virtual");
+    EXPECT_EQ(CountCalls("nvme 4"), 0u);
+    EXPECT_EQ(CountCalls("smart 4 D0"), 1u);
+    // Absent numbers (7 to 15) are not counted.
+    EXPECT_EQ(skipped.count, 2);
+    EXPECT_EQ(skipped.firstError, 5u);
+    EXPECT_EQ(SkippedDrivesText(skipped, ERRORS_WIN32),
+              u"2 disks could not be opened (access denied), run as administrator");
+}
+
+TEST(DeviceFailureText, RequestAndCodeInWords) {
+    struct Case {
+        DeviceRequest request;
+        int32_t error;
+        SystemErrorKind kind;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {REQUEST_OPEN, 5, ERRORS_WIN32, u"cannot open the drive (error 5): run as administrator"},
+        {REQUEST_SMART_READ, 1, ERRORS_WIN32,
+         u"SMART read refused by the driver (error 1): behind a USB bridge or RAID controller"},
+        {REQUEST_NVME_LOG, 87, ERRORS_WIN32, u"NVMe health log refused by the driver (error 87)"},
+        {REQUEST_SMART_READ, 1117, ERRORS_WIN32,
+         u"SMART read failed (error 1117): I/O error, check the cable and the drive"},
+        {REQUEST_SMART_READ, 21, ERRORS_WIN32, u"SMART read failed (error 21): drive not ready"},
+        {REQUEST_SMART_READ, 9999, ERRORS_WIN32, u"SMART read failed (error 9999)"},
+        {REQUEST_NVME_LOG, DEVICE_ERROR_STATUS, ERRORS_WIN32,
+         u"NVMe health log rejected by the drive (failed command status)"},
+        // errno: 1 and 5 mean other things than on Windows.
+        {REQUEST_OPEN, 13, ERRORS_POSIX, u"cannot open the drive (error 13): run as root"},
+        {REQUEST_SMART_READ, 1, ERRORS_POSIX, u"SMART read denied (error 1): run as root"},
+        {REQUEST_SMART_READ, 5, ERRORS_POSIX,
+         u"SMART read failed (error 5): I/O error, check the cable and the drive"},
+        {REQUEST_SMART_READ, 25, ERRORS_POSIX,
+         u"SMART read refused by the driver (error 25): behind a USB bridge or RAID controller"},
+        {REQUEST_NVME_LOG, 22, ERRORS_POSIX, u"NVMe health log refused by the driver (error 22)"},
+        {REQUEST_SMART_READ, 19, ERRORS_POSIX,
+         u"SMART read failed (error 19): no such device, the drive is gone"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DeviceFailureText(c.request, c.error, c.kind), c.text) << c.error;
+    }
+    EXPECT_EQ(SkippedDrivesText({1, 13}, ERRORS_POSIX),
+              u"1 disk could not be opened (permission denied), run as root");
+    EXPECT_EQ(SkippedDrivesText({3, 4242}, ERRORS_WIN32),
+              u"3 disks could not be opened (error 4242)");
+    EXPECT_EQ(SkippedDrivesText({}, ERRORS_WIN32), u"");
 }
 
 TEST_F(ProbeTest, AtaPageWithoutEntriesFallsBackToNvme) {

@@ -99,6 +99,7 @@ TEST(TextReport, OptionalAndEmptyParts) {
     none.health = HEALTH_UNKNOWN;
     none.healthDetails.Set(u"SMART data unavailable");
     none.temperatureC = 0;  // 0 or -1: no Temp line
+    none.errorText.Set(u"cannot open the drive (error 5): run as administrator");
     DriveInfo second = StartDriveRecord(2);
     second.temperatureC = -1;
     second.health = 77;
@@ -109,6 +110,7 @@ TEST(TextReport, OptionalAndEmptyParts) {
         "  Size   : 0 MB\r\n"
         "  Bus    : \r\n"
         "  Health : N/A  SMART data unavailable\r\n"
+        "  Reason : cannot open the drive (error 5): run as administrator\r\n"
         "\r\n"
         "  SMART ATTRIBUTES:\r\n"
         "  ID   Name                          CUR  WST  THR  RAW VALUE         STATUS\r\n"
@@ -118,6 +120,7 @@ TEST(TextReport, OptionalAndEmptyParts) {
     EXPECT_EQ(text.substr(38 + blockOne.size(), blockTwoStart.size()), blockTwoStart);
     EXPECT_NE(text.find("  Health : N/A  \r\n"), std::string::npos);
     EXPECT_EQ(text.find("Temp"), std::string::npos);
+    EXPECT_EQ(text.find("Reason", text.find("Drive 2")), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 

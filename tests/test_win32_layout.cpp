@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "drives/ata_smart.h"
 #include "drives/win32_layout.h"
+#include "fake_device.h"
 
 namespace corvanite::win32 {
 namespace {
@@ -147,19 +150,79 @@ TEST(Win32Layout, SmartReplyPageAndDriverError) {
     EXPECT_TRUE(SmartReplyPage(reply, page));
 }
 
-TEST(Win32Layout, NvmeHealthQueryBytes) {
-    const auto q = NvmeHealthQuery();
-    const uint8_t expected[52] = {
-        50,   0,    0,    0,     // PropertyId: StorageDeviceProtocolSpecificProperty
-        0,    0,    0,    0,     // QueryType: PropertyStandardQuery
-        3,    0,    0,    0,     // ProtocolType: NVMe
-        2,    0,    0,    0,     // DataType: log page
-        2,    0,    0,    0,     // ProtocolDataRequestValue: health log
-        0xFF, 0xFF, 0xFF, 0xFF,  // ProtocolDataRequestSubValue: all namespaces
-        40,   0,    0,    0,     // ProtocolDataOffset
-        0xF0, 0x01, 0,    0,     // ProtocolDataLength 496
+TEST(Win32Layout, NvmeProtocolQueryBytes) {
+    // PropertyId, QueryType 0, then STORAGE_PROTOCOL_SPECIFIC_DATA: ProtocolType NVMe (3),
+    // DataType, RequestValue, SubValue 0 (for a log page the low dword of its offset),
+    // ProtocolDataOffset 40 and ProtocolDataLength (Windows takes no less than 512).
+    struct Case {
+        std::array<uint8_t, NVME_QUERY_SIZE> query;
+        uint32_t property, dataType, requestValue, length;
     };
-    EXPECT_EQ(std::memcmp(q.data(), expected, sizeof expected), 0);
+    const Case cases[] = {
+        {NvmeHealthQuery(), 50, 2, 2, 512},
+        {NvmeHealthQuery(STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY), 49, 2, 2, 512},
+        {NvmeIdentifyControllerQuery(), 49, 1, 1, 4096},  // Identify, CNS 1: the controller
+    };
+    for (const Case& c : cases) {
+        uint8_t expected[NVME_QUERY_SIZE] = {};
+        Put32(expected, c.property);
+        Put32(expected + 8, 3);
+        Put32(expected + 12, c.dataType);
+        Put32(expected + 16, c.requestValue);
+        Put32(expected + 24, 40);
+        Put32(expected + 28, c.length);
+        EXPECT_EQ(std::memcmp(c.query.data(), expected, sizeof expected), 0) << c.property;
+    }
+}
+
+TEST(Win32Layout, NvmeHealthLogFallsBackToTheAdapterOnce) {
+    test::ResetMachine();
+    auto& drives = test::Machine().drives;
+    drives[0].nvmeAnswers = true;  // answers only at the adapter
+    drives[0].nvmeDeviceQueryRefused = true;
+    drives[0].nvmeLog[0] = 0x04;
+    drives[0].nvmeLog[167] = 0x99;
+    drives[1].nvmeAnswers = true;  // answers the device-level query
+    // drive 2 refuses both
+    uint8_t page[NVME_LOG_PAGE_SIZE];
+    ASSERT_TRUE(QueryNvmeHealthLog(test::StorageQuery, 0, page));
+    EXPECT_EQ(std::memcmp(page, drives[0].nvmeLog.data(), sizeof page), 0);
+    EXPECT_TRUE(QueryNvmeHealthLog(test::StorageQuery, 1, page));
+    EXPECT_FALSE(QueryNvmeHealthLog(test::StorageQuery, 2, page));
+    EXPECT_EQ(LastDeviceError(), 1);
+    // 0x32 = 50 (device), 0x31 = 49 (adapter)
+    EXPECT_EQ(test::Machine().calls,
+              (std::vector<std::string>{"query 0 32", "query 0 31", "query 1 32", "query 2 32",
+                                        "query 2 31"}));
+}
+
+TEST(Win32Layout, IdentifyControllerTextsReplaceTheDescriptors) {
+    // The start of QEMU 7.2's Identify Controller page for -device nvme,serial=CVT-NVME-0001
+    // (as nvme-cli's id-ctrl shows it): VID 1B36, SSVID 1AF4, SN, MN and FR blank-padded.
+    uint8_t reply[NVME_IDENTIFY_REPLY_SIZE] = {};
+    Put32(reply + 24, 40);
+    const char idCtrl[] =
+        "\x36\x1b\xf4\x1a"
+        "CVT-NVME-0001       "
+        "QEMU NVMe Ctrl                          "
+        "7.2.22  ";
+    std::memcpy(reply + 48, idCtrl, sizeof idCtrl - 1);
+    DescriptorTexts texts{"NVMe", "QEMU NVMe Ctrl", "0025_3885_9100_7D4F.", "7.2.22", 17};
+    ASSERT_TRUE(ApplyIdentifyControllerReply(reply, texts));
+    EXPECT_EQ(texts.vendor, "");
+    EXPECT_EQ(texts.serial, "CVT-NVME-0001       ");
+    EXPECT_EQ(texts.product, "QEMU NVMe Ctrl                          ");
+    EXPECT_EQ(texts.revision, "7.2.22  ");
+    EXPECT_EQ(texts.busType, 17u);
+
+    // Refused in effect: a blank page, or one placed past the reply, leaves the descriptor's.
+    const DescriptorTexts before = texts;
+    Put32(reply + 24, static_cast<uint32_t>(NVME_IDENTIFY_REPLY_SIZE - 8 - 71));
+    EXPECT_FALSE(ApplyIdentifyControllerReply(reply, texts));
+    std::memset(reply + 48, ' ', 72);
+    Put32(reply + 24, 40);
+    EXPECT_FALSE(ApplyIdentifyControllerReply(reply, texts));
+    EXPECT_EQ(texts.serial, before.serial);
 }
 
 TEST(Win32Layout, NvmeLogPageLocationAndBounds) {

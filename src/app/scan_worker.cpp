@@ -15,6 +15,7 @@ namespace {
 // The finished list, between the worker and the UI thread.
 std::mutex handOverLock;
 std::optional<std::vector<DriveInfo>> handOver;
+ProbeSkipped handOverSkipped;
 
 }  // namespace
 
@@ -32,10 +33,12 @@ void StartDriveScan() {
 }
 
 void DriveScanWorker(void* /*parameter*/) {
-    std::vector<DriveInfo> drives = ProbeAllDrives();
+    ProbeSkipped skipped;
+    std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
     {
         std::lock_guard<std::mutex> guard(handOverLock);
         handOver = std::move(drives);
+        handOverSkipped = skipped;
     }
     appState.scanning = false;
     PostWindowMessage(MSG_SCAN_DONE, 0);
@@ -48,8 +51,10 @@ void HandleScanDone() {
         if (handOver) {
             appState.drives.swap(*handOver);
             released.swap(handOver);  // the old list is freed outside the lock
+            appState.skippedDrivesText = SkippedDrivesText(handOverSkipped, DeviceErrorKind());
         }
     }
+    const std::u16string& skipped = appState.skippedDrivesText;
     const auto count = static_cast<int32_t>(appState.drives.size());
     if (appState.selectedDrive >= count) {
         appState.selectedDrive = 0;
@@ -57,7 +62,7 @@ void HandleScanDone() {
     // The worker cleared the scanning flag before it posted; clearing it here again could let a
     // scan started since then run beside another.
     if (appState.drives.empty()) {
-        SetStatusText(u"No drives found");
+        SetStatusText(skipped.empty() ? u"No drives found" : u"No drives found: " + skipped);
     } else {
         const DriveInfo& drive =
             appState.drives[static_cast<size_t>(appState.selectedDrive.load())];
@@ -65,6 +70,9 @@ void HandleScanDone() {
         text.append(drive.devicePath.view()).append(u"  //  ");
         AppendUnsigned(text, drive.attributes.size());
         text.append(u" attrs");
+        if (!skipped.empty()) {
+            text.append(u"  //  ").append(skipped);
+        }
         SetStatusText(text);
     }
     RequestRepaint();

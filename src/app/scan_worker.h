@@ -12,7 +12,8 @@ void StartDriveScan();
 void DriveScanWorker(void* parameter);
 
 // UI thread, on MSG_SCAN_DONE: swaps the new list into appState.drives, brings selectedDrive
-// into range, sets the ready text (or "No drives found") and repaints.
+// into range, sets the ready text (or "No drives found"), followed by what the scan could not
+// open, and repaints.
 void HandleScanDone();
 
 }  // namespace corvanite

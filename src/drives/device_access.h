@@ -61,4 +61,10 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
 // not return are zero. True when the query succeeded and the page lay inside the reply.
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 
+// The system's error code of the last failed device request on this thread (GetLastError
+// on Windows, errno on Linux; DEVICE_ERROR_STATUS when the request came back but the
+// drive or bridge reported a failed command status). 0 when none.
+int32_t LastDeviceError();
+constexpr int32_t DEVICE_ERROR_STATUS = -1;
+
 }  // namespace corvanite

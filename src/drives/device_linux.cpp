@@ -20,6 +20,7 @@
 
 #include "drives/identity.h"
 #include "drives/device_access.h"
+#include "drives/device_error.h"
 #include "drives/device_linux.h"
 #include "drives/drive_info.h"
 #include "drives/linux_layout.h"
@@ -29,6 +30,9 @@ namespace corvanite {
 namespace {
 
 constexpr unsigned PASS_THROUGH_TIMEOUT_MS = 60000;
+
+// The error of the last failed request on this thread (the scan runs on one worker thread).
+thread_local int32_t lastDeviceError = 0;
 constexpr size_t SYSFS_READ_LIMIT = 4096;
 
 struct LinuxDrives {
@@ -129,8 +133,13 @@ linux_layout::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t 
 
 bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size_t dataSize) {
     uint8_t sense[linux_layout::SENSE_BUFFER_SIZE];
-    return linux_layout::PassThroughSucceeded(
-        SendCommand(fd, cdb.data(), cdb.size(), data, dataSize, sense));
+    const linux_layout::PassThroughOutcome outcome =
+        SendCommand(fd, cdb.data(), cdb.size(), data, dataSize, sense);
+    if (linux_layout::PassThroughSucceeded(outcome)) {
+        return true;
+    }
+    lastDeviceError = outcome.ioctlSucceeded ? DEVICE_ERROR_STATUS : static_cast<int32_t>(errno);
+    return false;
 }
 
 // The unit serial number: the kernel's copy of VPD page 80h when it keeps one, otherwise asked
@@ -174,6 +183,14 @@ std::u16string ResolvedDevicePath(const std::string& name) {
 }
 
 }  // namespace
+
+SystemErrorKind DeviceErrorKind() {
+    return ERRORS_POSIX;
+}
+
+int32_t LastDeviceError() {
+    return lastDeviceError;
+}
 
 void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {
     LinuxDrives& s = State();
@@ -240,6 +257,7 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     // Read and write access as for the Windows drives; no waiting for removable media.
     const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        lastDeviceError = errno;
         errorCode = static_cast<uint32_t>(errno);
         return false;
     }
@@ -327,7 +345,12 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
                                                         NVME_LOG_PAGE_SIZE);
     // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
-    return ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command) == 0;
+    const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
+    if (result != 0) {
+        lastDeviceError = result > 0 ? DEVICE_ERROR_STATUS : errno;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace corvanite

@@ -5,11 +5,18 @@
 #include <string>
 
 #include "drives/device_access.h"
+#include "drives/device_error.h"
 #include "drives/drive_info.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite {
 namespace {
+
+// The error of the last failed request on this thread (the scan runs on one worker thread).
+thread_local int32_t lastDeviceError = 0;
+
+// A reply that came back but cannot be read as the request's answer.
+constexpr int32_t ERROR_INVALID_DATA_CODE = ERROR_INVALID_DATA;
 
 HANDLE AsHandle(DriveHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
@@ -18,9 +25,29 @@ HANDLE AsHandle(DriveHandle handle) {
 bool Control(DriveHandle handle, uint32_t code, const void* in, size_t inSize, void* out,
              size_t outSize, DWORD& bytesReturned) {
     bytesReturned = 0;
-    return DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in),
-                           static_cast<DWORD>(inSize), out, static_cast<DWORD>(outSize),
-                           &bytesReturned, nullptr) != 0;
+    if (DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in), static_cast<DWORD>(inSize),
+                        out, static_cast<DWORD>(outSize), &bytesReturned, nullptr) != 0) {
+        return true;
+    }
+    lastDeviceError = static_cast<int32_t>(GetLastError());
+    return false;
+}
+
+bool SendStorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
+                      size_t replySize) {
+    DWORD returned = 0;
+    return Control(handle, win32::IOCTL_STORAGE_QUERY_PROPERTY_CODE, query, querySize, reply,
+                   replySize, returned);
+}
+
+// An NVMe drive's own model, serial and firmware: the descriptor's serial is often the EUI-64 or
+// NGUID ("0025_3885_9100_7D4F."), not the serial on the label. Left as they are when refused.
+void ReadNvmeControllerIdentity(DriveHandle handle, win32::DescriptorTexts& texts,
+                                uint8_t (&reply)[win32::NVME_IDENTIFY_REPLY_SIZE]) {
+    const auto query = win32::NvmeIdentifyControllerQuery();
+    if (SendStorageQuery(handle, query.data(), query.size(), reply, sizeof reply)) {
+        win32::ApplyIdentifyControllerReply(reply, texts);
+    }
 }
 
 // ANSI code page text to UTF-16.
@@ -40,6 +67,14 @@ std::u16string FromAnsi(std::string_view text) {
 
 }  // namespace
 
+SystemErrorKind DeviceErrorKind() {
+    return ERRORS_WIN32;
+}
+
+int32_t LastDeviceError() {
+    return lastDeviceError;
+}
+
 void BeginDriveScan() {}
 
 std::u16string DriveDevicePath(int driveNumber) {
@@ -53,6 +88,7 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errorCode = GetLastError();
+        lastDeviceError = static_cast<int32_t>(errorCode);
         return false;
     }
     handle = reinterpret_cast<DriveHandle>(h);
@@ -71,7 +107,12 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
                  reply, sizeof reply, returned)) {
         return false;
     }
-    const win32::DescriptorTexts texts = win32::ParseDescriptorReply(reply, sizeof reply, returned);
+    win32::DescriptorTexts texts = win32::ParseDescriptorReply(reply, sizeof reply, returned);
+    // The texts may point into either reply buffer; both live to the end of the conversion.
+    uint8_t identifyReply[win32::NVME_IDENTIFY_REPLY_SIZE] = {};
+    if (texts.busType == win32::BUS_TYPE_NVME) {
+        ReadNvmeControllerIdentity(handle, texts, identifyReply);
+    }
     identity.vendor = FromAnsi(texts.vendor);
     identity.product = FromAnsi(texts.product);
     identity.serial = FromAnsi(texts.serial);
@@ -108,18 +149,24 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                  sizeof reply, returned)) {
         return false;
     }
-    return win32::SmartReplyPage(reply, page);
+    if (!win32::SmartReplyPage(reply, page)) {
+        lastDeviceError = DEVICE_ERROR_STATUS;  // the driver reported the command failed
+        return false;
+    }
+    return true;
 }
 
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
-    const auto query = win32::NvmeHealthQuery();
-    uint8_t reply[win32::NVME_REPLY_SIZE] = {};
-    DWORD returned = 0;
-    if (!Control(handle, win32::IOCTL_STORAGE_QUERY_PROPERTY_CODE, query.data(), query.size(),
-                 reply, sizeof reply, returned)) {
-        return false;
+    const int32_t before = lastDeviceError;
+    lastDeviceError = 0;
+    if (win32::QueryNvmeHealthLog(SendStorageQuery, handle, page)) {
+        lastDeviceError = before;
+        return true;
     }
-    return win32::LocateNvmeLogPage(reply, page);
+    if (lastDeviceError == 0) {
+        lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside the reply
+    }
+    return false;
 }
 
 }  // namespace corvanite

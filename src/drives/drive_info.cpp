@@ -1,6 +1,7 @@
 #include "drives/drive_info.h"
 
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 #include "drives/byte_order.h"
 #include "text/text_format.h"
@@ -24,16 +25,27 @@ DriveInfo StartDriveRecord(int driveNumber) {
 }
 
 std::u16string FormatCapacity(uint64_t sizeBytes) {
+    // The digits of printf's "%.*f" (correctly rounded), but always with a decimal point:
+    // std::to_chars never follows the process locale, which GTK sets from the environment.
     const double size = static_cast<double>(sizeBytes);
-    char text[64];
+    double value = size / 1e9;
+    int decimals = 1;
+    std::string_view unit = " GB";
     if (sizeBytes >= 1000000000000ull) {
-        std::snprintf(text, sizeof text, "%.2f TB", size / 1e12);
+        value = size / 1e12;
+        decimals = 2;
+        unit = " TB";
     } else if (sizeBytes < 1000000000ull) {
-        std::snprintf(text, sizeof text, "%.0f MB", size / 1e6);
-    } else {
-        std::snprintf(text, sizeof text, "%.1f GB", size / 1e9);
+        value = size / 1e6;
+        decimals = 0;
+        unit = " MB";
     }
-    return AsciiText(text);
+    char text[64];
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    std::u16string out = AsciiText(std::string_view(text, static_cast<size_t>(end.ptr - text)));
+    AppendAscii(out, unit);
+    return out;
 }
 
 uint64_t AttributeRawValue(const SmartAttribute& attribute) {

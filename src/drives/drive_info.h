@@ -75,7 +75,8 @@ DriveInfo StartDriveRecord(int driveNumber);
 // The device path of drive N on Windows ("\\.\PhysicalDrive<N>").
 std::u16string PhysicalDrivePath(int driveNumber);
 
-// Decimal capacity text: "%.2f TB" from 1e12 bytes, "%.0f MB" below 1e9 bytes, else "%.1f GB".
+// Decimal capacity text: "%.2f TB" from 1e12 bytes, "%.0f MB" below 1e9 bytes, else "%.1f GB",
+// always with a decimal point whatever the process locale.
 std::u16string FormatCapacity(uint64_t sizeBytes);
 
 // The six raw bytes as an unsigned 48-bit little-endian number.

@@ -49,8 +49,10 @@ std::u16string BusWord(uint32_t busType) {
             return u"USB";
         case BUS_SAS:
             return u"SAS";
-        case BUS_PCIE:
-            return u"PCIe";
+        case BUS_FILE_BACKED_VIRTUAL:
+            return u"Virtual";
+        case BUS_SPACES:
+            return u"Spaces";
         case BUS_NVME:
             return u"NVMe";
         default: {
@@ -68,7 +70,6 @@ MediaType MediaClass(uint32_t busType, std::u16string_view model) {
             return LooksSolidState(model) ? MEDIA_SSD : MEDIA_HDD;
         case BUS_SAS:
             return MEDIA_HDD;
-        case BUS_PCIE:
         case BUS_NVME:
             return MEDIA_NVME;
         default:
@@ -99,11 +100,21 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     drive.mediaType = MediaClass(identity.busType, drive.model);
 }
 
+bool AsksForNvmeLog(uint32_t busType) {
+    return busType != BUS_FILE_BACKED_VIRTUAL;
+}
+
 bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {
+    uint32_t busType = 0;
+    return QueryStorageDescriptor(handle, drive, busType);
+}
+
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive, uint32_t& busType) {
     DriveIdentity identity;
     if (!QueryDriveIdentity(handle, identity)) {
         return false;
     }
+    busType = identity.busType;
     ApplyDriveIdentity(identity, drive);
     uint64_t size = 0;
     if (QueryDriveSize(handle, size)) {

@@ -2,34 +2,64 @@
 
 #include "drives/ata_smart.h"
 #include "drives/device_access.h"
+#include "drives/device_error.h"
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
-#include "text/text_format.h"
 
 namespace corvanite {
 namespace {
 
-void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
-    if (drive.mediaType == MEDIA_NVME) {
-        if (!ReadNvmeHealth(handle, drive)) {
-            ReadAtaSmart(handle, drive.driveNumber, drive);
+// Reads the attributes in the order the media class suggests, the other reader as fallback.
+// When neither gives data, the reason names the first reader's failed request.
+void ReadAttributes(DriveHandle handle, DriveInfo& drive, uint32_t busType) {
+    const bool nvmeFirst = drive.mediaType == MEDIA_NVME;
+    const bool nvmeAllowed = AsksForNvmeLog(busType);
+    DeviceRequest failed = REQUEST_SMART_READ;
+    int32_t error = 0;
+    if (nvmeFirst) {
+        if (ReadNvmeHealth(handle, drive)) {
+            return;
         }
-    } else if (!ReadAtaSmart(handle, drive.driveNumber, drive)) {
-        ReadNvmeHealth(handle, drive);
+        failed = REQUEST_NVME_LOG;
+        error = LastDeviceError();
+        if (ReadAtaSmart(handle, drive.driveNumber, drive)) {
+            return;
+        }
+    } else {
+        if (ReadAtaSmart(handle, drive.driveNumber, drive)) {
+            return;
+        }
+        // A page that was read but held no attribute is not a failed request.
+        error = drive.smartSource == SOURCE_ATA ? 0 : LastDeviceError();
+        if (nvmeAllowed && ReadNvmeHealth(handle, drive)) {
+            return;
+        }
     }
+    drive.errorText.Set(DeviceFailureText(failed, error, DeviceErrorKind()));
 }
 
 }  // namespace
 
 std::vector<DriveInfo> ProbeAllDrives() {
+    ProbeSkipped skipped;
+    return ProbeAllDrives(skipped);
+}
+
+std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
     std::vector<DriveInfo> drives;
+    skipped = ProbeSkipped();
     BeginDriveScan();
     for (int number = 0; number < MAX_DRIVES; ++number) {
         DriveHandle handle = 0;
         uint32_t error = 0;
         // The existence test: a number that cannot be opened has no drive for us.
         if (!OpenDrive(number, handle, error)) {
+            if (!IsAbsentDriveError(error, DeviceErrorKind())) {
+                if (skipped.count++ == 0) {
+                    skipped.firstError = error;
+                }
+            }
             continue;
         }
         CloseDrive(handle);
@@ -37,14 +67,13 @@ std::vector<DriveInfo> ProbeAllDrives() {
         DriveInfo drive = StartDriveRecord(number);
         drive.devicePath.Set(DriveDevicePath(number));
         if (OpenDrive(number, handle, error)) {
-            QueryStorageDescriptor(handle, drive);
-            ReadAttributes(handle, drive);
+            uint32_t busType = 0;
+            QueryStorageDescriptor(handle, drive, busType);
+            ReadAttributes(handle, drive, busType);
             CloseDrive(handle);
         } else {
-            std::u16string text = u"Cannot open device (error ";
-            AppendUnsigned(text, error);
-            text.push_back(u')');
-            drive.errorText.Set(text);
+            drive.errorText.Set(
+                DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error), DeviceErrorKind()));
         }
         // Without data (including a drive we could not open a second time) this grades N/A.
         AssessHealth(drive);

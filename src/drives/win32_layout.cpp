@@ -34,12 +34,40 @@ std::string_view TextAt(const uint8_t* reply, size_t limit, size_t offsetField) 
 
 // STORAGE_PROPERTY_QUERY.PropertyId values.
 constexpr uint32_t STORAGE_DEVICE_PROPERTY = 0;
-constexpr uint32_t STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY = 50;
 // STORAGE_PROTOCOL_SPECIFIC_DATA values.
 constexpr uint32_t PROTOCOL_TYPE_NVME = 3;
+constexpr uint32_t NVME_DATA_TYPE_IDENTIFY = 1;
 constexpr uint32_t NVME_DATA_TYPE_LOG_PAGE = 2;
 constexpr uint32_t NVME_LOG_PAGE_HEALTH_INFO = 2;
-constexpr uint32_t NVME_ALL_NAMESPACES = 0xFFFFFFFF;
+constexpr uint32_t NVME_IDENTIFY_CNS_CONTROLLER = 1;
+
+// STORAGE_PROPERTY_QUERY (PropertyStandardQuery) carrying a STORAGE_PROTOCOL_SPECIFIC_DATA whose
+// data is asked for right after it. The sub-value is 0: for a log page Windows passes it to the
+// drive as the low dword of the log offset.
+std::array<uint8_t, NVME_QUERY_SIZE> ProtocolQuery(uint32_t propertyId, uint32_t dataType,
+                                                   uint32_t requestValue, uint32_t dataLength) {
+    std::array<uint8_t, NVME_QUERY_SIZE> query = {};
+    Write32(query.data(), propertyId);
+    uint8_t* data = query.data() + 8;
+    Write32(data + 0, PROTOCOL_TYPE_NVME);
+    Write32(data + 4, dataType);
+    Write32(data + 8, requestValue);
+    Write32(data + 16, NVME_REQUEST_DATA_OFFSET);
+    Write32(data + 20, dataLength);
+    return query;
+}
+
+// An ASCII field of the Identify page, up to its first NUL.
+std::string_view IdentifyText(const uint8_t* page, size_t at, size_t length) {
+    const char* start = reinterpret_cast<const char*>(page + at);
+    const void* nul = std::memchr(start, 0, length);
+    return {start,
+            nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : length};
+}
+
+bool AllBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
 
 }  // namespace
 
@@ -93,18 +121,9 @@ bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
     return true;
 }
 
-std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery() {
-    std::array<uint8_t, NVME_QUERY_SIZE> query = {};
-    Write32(query.data(), STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY);
-    // QueryType 0; STORAGE_PROTOCOL_SPECIFIC_DATA from byte 8.
-    uint8_t* data = query.data() + 8;
-    Write32(data + 0, PROTOCOL_TYPE_NVME);
-    Write32(data + 4, NVME_DATA_TYPE_LOG_PAGE);
-    Write32(data + 8, NVME_LOG_PAGE_HEALTH_INFO);
-    Write32(data + 12, NVME_ALL_NAMESPACES);
-    Write32(data + 16, NVME_REQUEST_DATA_OFFSET);
-    Write32(data + 20, NVME_REQUEST_DATA_LENGTH);
-    return query;
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery(uint32_t propertyId) {
+    return ProtocolQuery(propertyId, NVME_DATA_TYPE_LOG_PAGE, NVME_LOG_PAGE_HEALTH_INFO,
+                         NVME_REQUEST_DATA_LENGTH);
 }
 
 bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
@@ -118,6 +137,45 @@ bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
     const size_t copied = available < NVME_LOG_PAGE_SIZE ? available : NVME_LOG_PAGE_SIZE;
     std::memcpy(page, reply + start, copied);
     std::memset(page + copied, 0, NVME_LOG_PAGE_SIZE - copied);
+    return true;
+}
+
+bool QueryNvmeHealthLog(StorageQuerySender send, DriveHandle handle,
+                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    for (const uint32_t property :
+         {STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY, STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY}) {
+        const auto query = NvmeHealthQuery(property);
+        uint8_t reply[NVME_REPLY_SIZE] = {};
+        if (send(handle, query.data(), query.size(), reply, sizeof reply)) {
+            return LocateNvmeLogPage(reply, page);
+        }
+    }
+    return false;
+}
+
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery() {
+    return ProtocolQuery(STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY, NVME_DATA_TYPE_IDENTIFY,
+                         NVME_IDENTIFY_CNS_CONTROLLER,
+                         static_cast<uint32_t>(NVME_IDENTIFY_PAGE_SIZE));
+}
+
+bool ApplyIdentifyControllerReply(const uint8_t (&reply)[NVME_IDENTIFY_REPLY_SIZE],
+                                  DescriptorTexts& texts) {
+    const uint64_t start =
+        uint64_t{NVME_REPLY_PROTOCOL_DATA_AT} + Read32(reply + NVME_REPLY_DATA_OFFSET_AT);
+    if (start + NVME_IDENTIFY_FIRMWARE_AT + 8 > NVME_IDENTIFY_REPLY_SIZE) {
+        return false;
+    }
+    const uint8_t* page = reply + start;
+    const std::string_view serial = IdentifyText(page, NVME_IDENTIFY_SERIAL_AT, 20);
+    const std::string_view model = IdentifyText(page, NVME_IDENTIFY_MODEL_AT, 40);
+    if (AllBlank(serial) && AllBlank(model)) {
+        return false;
+    }
+    texts.vendor = {};
+    texts.product = model;
+    texts.serial = serial;
+    texts.revision = IdentifyText(page, NVME_IDENTIFY_FIRMWARE_AT, 8);
     return true;
 }
 

@@ -45,7 +45,23 @@ constexpr size_t NVME_REPLY_SIZE = 584;
 constexpr size_t NVME_REPLY_PROTOCOL_DATA_AT = 8;
 constexpr size_t NVME_REPLY_DATA_OFFSET_AT = 24;
 constexpr uint32_t NVME_REQUEST_DATA_OFFSET = 40;
-constexpr uint32_t NVME_REQUEST_DATA_LENGTH = 496;
+// Windows takes no protocol data shorter than 512 bytes.
+constexpr uint32_t NVME_REQUEST_DATA_LENGTH = 512;
+
+// STORAGE_PROPERTY_QUERY.PropertyId of the protocol-specific queries: to the controller
+// (adapter) or to the device (namespace).
+constexpr uint32_t STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY = 49;
+constexpr uint32_t STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY = 50;
+
+// NVMe Identify Controller (CNS 1) through the adapter-level query: the 4096-byte page after the
+// 48-byte STORAGE_PROTOCOL_DATA_DESCRIPTOR.
+constexpr size_t NVME_IDENTIFY_PAGE_SIZE = 4096;
+constexpr size_t NVME_IDENTIFY_REPLY_SIZE = 48 + NVME_IDENTIFY_PAGE_SIZE;
+constexpr size_t NVME_IDENTIFY_SERIAL_AT = 4;     // 20 bytes
+constexpr size_t NVME_IDENTIFY_MODEL_AT = 24;     // 40 bytes
+constexpr size_t NVME_IDENTIFY_FIRMWARE_AT = 64;  // 8 bytes
+
+constexpr uint32_t BUS_TYPE_NVME = 17;
 
 // The texts and bus code of a storage descriptor reply. A text is the bytes from a usable
 // offset (non-zero and below the returned count) up to its NUL, or up to the returned count
@@ -75,11 +91,32 @@ std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t fe
 bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
                     uint8_t (&page)[SMART_PAGE_SIZE]);
 
-std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery();
+// The health log query, sub-value 0 (log offset 0), to the device or to the adapter.
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery(
+    uint32_t propertyId = STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY);
 
 // Finds the log page at 8 + ProtocolDataOffset and copies it out (bytes past the reply are
 // zero). False when the bytes the health log is read from do not lie inside the reply.
 bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
+
+// Sends one IOCTL_STORAGE_QUERY_PROPERTY with a zero-filled reply buffer; false when the driver
+// refused it (the sender records the system's error for LastDeviceError).
+using StorageQuerySender = bool (*)(DriveHandle handle, const uint8_t* query, size_t querySize,
+                                    uint8_t* reply, size_t replySize);
+
+// The health log through the device-level query; when the driver refuses that, once more
+// through the adapter-level one. False when both are refused or the page is not in the reply.
+bool QueryNvmeHealthLog(StorageQuerySender send, DriveHandle handle,
+                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
+
+// Identify Controller (CNS 1) through the adapter-level query.
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery();
+
+// Replaces the descriptor's texts by the controller's model, serial and firmware (ASCII, blank
+// padded, each ending at a NUL if one comes first; the vendor becomes empty). False, leaving the
+// texts alone, when the page does not lie inside the reply or holds neither model nor serial.
+bool ApplyIdentifyControllerReply(const uint8_t (&reply)[NVME_IDENTIFY_REPLY_SIZE],
+                                  DescriptorTexts& texts);
 
 }  // namespace corvanite::win32

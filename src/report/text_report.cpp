@@ -44,6 +44,9 @@ void AppendDriveBlock(std::u16string& out, const DriveInfo& drive) {
     AppendLabelled(out, u"  Bus    : ", drive.busName);
     out.append(u"  Health : ").append(HealthWord(drive.health)).append(u"  ");
     out.append(drive.healthDetails.view()).append(LINE_END);
+    if (!drive.smartAvailable && !drive.errorText.empty()) {
+        AppendLabelled(out, u"  Reason : ", drive.errorText.view());
+    }
     if (drive.temperatureC > 0) {
         out.append(u"  Temp   : ");
         AppendSigned(out, drive.temperatureC);

@@ -19,6 +19,7 @@ void ResetAppState() {
     s.chkdskRunning = false;
     s.buttons.clear();
     s.drives.clear();
+    s.skippedDrivesText.clear();
     s.chkdskLines.clear();
     s.chkdskScrollMax = 0;
     s.smartScrollMax = 0;

@@ -45,6 +45,8 @@ struct AppState {
     ButtonRegistry buttons;
     // The last completed scan, in probe order; replaced as a whole on the UI thread.
     std::vector<DriveInfo> drives;
+    // What that scan could not open ("2 disks could not be opened (...)"); empty when nothing.
+    std::u16string skippedDrivesText;
     // Output lines of the current or last volume check: guarded by chkdskLinesLock.
     std::vector<std::u16string> chkdskLines;
     int32_t chkdskScrollMax = 0;

@@ -95,6 +95,9 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
     const Color health = HealthColor(d.health);
     sheet.Row(u"Status", HealthWord(d.health), health);
     sheet.Row(u"Details", OrDash(d.healthDetails.view()), health);
+    if (!d.smartAvailable && !d.errorText.empty()) {
+        sheet.Row(u"Reason", d.errorText.view(), COLOR_TEXT_DIM);
+    }
     if (d.temperatureC > 0) {
         scratch.clear();
         AppendSigned(scratch, d.temperatureC);

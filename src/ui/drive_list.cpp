@@ -30,6 +30,34 @@ std::u16string_view DriveCardHealthWord(HealthStatus health) {
 
 namespace {
 
+// Breaks a text into lines of at most width characters at its blanks (a longer word stands
+// alone on its line); the panel's text is not wrapped by the renderer.
+std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
+    std::u16string out;
+    size_t lineLength = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(u' ', start);
+        if (end == std::u16string_view::npos) {
+            end = text.size();
+        }
+        const std::u16string_view word = text.substr(start, end - start);
+        if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+            out.push_back(u'\n');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            out.push_back(u' ');
+            ++lineLength;
+        }
+        out.append(word);
+        lineLength += word.size();
+        start = end + 1;
+    }
+    return out;
+}
+
+constexpr size_t EMPTY_NOTICE_LINE = 22;  // characters that fit the panel's width
+
 void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& drive, bool selected,
                    bool hovered, std::u16string& scratch) {
     const int32_t left = panel.left;
@@ -82,9 +110,14 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
                    COLOR_ACCENT_ALT, FONT_MAIN, ALIGN_LEFT);
 
     const std::vector<DriveInfo>& drives = appState.drives;
-    if (drives.empty()) {
+    if (drives.empty() && appState.skippedDrivesText.empty()) {
         DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 88}, u"No drives found",
                        COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
+    } else if (drives.empty()) {
+        const std::u16string notice =
+            WrapAtBlanks(u"No drives found: " + appState.skippedDrivesText, EMPTY_NOTICE_LINE);
+        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 188}, notice, COLOR_TEXT_DIM,
+                       FONT_MAIN, ALIGN_TOP_CENTER);
     }
 
     // The list neither scrolls nor clips: cards below the button or the panel are painted

@@ -99,6 +99,27 @@ TEST_F(ScanWorkerTest, NoDriveFound) {
     EXPECT_EQ(appState.statusText, u"No drives found");
 }
 
+TEST_F(ScanWorkerTest, DrivesThatCannotBeOpenedAreToldAfterTheUsualText) {
+    Present(3, 2);
+    test::Machine().drives[0].openRefused = true;
+    test::Machine().drives[2].openRefused = true;
+    Scan();
+    EXPECT_EQ(appState.statusText,
+              u"READY  //  \\\\.\\PhysicalDrive1  //  2 attrs  //  2 disks "
+              u"could not be opened (access denied), run as administrator");
+    test::Machine().drives[1].openRefused = true;
+    test::ResetHost();
+    Scan();
+    EXPECT_EQ(appState.statusText,
+              u"No drives found: 3 disks could not be opened (access "
+              u"denied), run as administrator");
+    test::ResetMachine();
+    test::ResetHost();
+    Scan();
+    EXPECT_EQ(appState.statusText, u"No drives found");
+    EXPECT_TRUE(appState.skippedDrivesText.empty());
+}
+
 TEST_F(ScanWorkerTest, AThreadThatCannotStartIsTold) {
     test::Host().refuseThreads = true;
     StartDriveScan();

@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "drives/device_access.h"
+#include "drives/device_error.h"
 #include "drives/linux_layout.h"
 #include "sample_drives.h"
 
@@ -133,6 +134,16 @@ bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
         sizeBytes = drive->kind == Kind::Nvme ? sample::NVME_SIZE_BYTES : sample::USB_SIZE_BYTES;
     }
     return true;
+}
+
+// A request the scripted drive does not answer fails as through a USB bridge without ATA
+// pass-through: the command came back with a failed status.
+int32_t LastDeviceError() {
+    return DEVICE_ERROR_STATUS;
+}
+
+SystemErrorKind DeviceErrorKind() {
+    return ERRORS_POSIX;
 }
 
 void SendSmartEnable(DriveHandle, int) {}

@@ -102,6 +102,7 @@ TEST_F(DiskInfoViewTest, MissingTextsAndHiddenRows) {
     DriveInfo drive = StartDriveRecord(0);
     drive.model.Clear();
     drive.health = HEALTH_UNKNOWN;
+    drive.errorText.Set(u"SMART read refused by the driver (error 1)");
     appState.drives.push_back(drive);
     DrawDiskInfoView(list, CONTENT_1200x750);
     const std::vector<std::u16string> expected = {u">> DEVICE IDENTITY",
@@ -127,7 +128,9 @@ TEST_F(DiskInfoViewTest, MissingTextsAndHiddenRows) {
                                                   u"Status",
                                                   u"N/A",
                                                   u"Details",
-                                                  u"-"};
+                                                  u"-",
+                                                  u"Reason",
+                                                  u"SMART read refused by the driver (error 1)"};
     EXPECT_EQ(Texts(list), expected);
     EXPECT_EQ(FindText(list, u"N/A")->color, COLOR_TEXT_DIM);
     EXPECT_EQ((FindText(list, u"Details") + 1)->color, COLOR_TEXT_DIM);

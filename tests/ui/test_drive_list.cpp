@@ -38,6 +38,16 @@ TEST_F(DriveListTest, EmptyListShowsHeaderNoticeAndRefreshButton) {
 
     ASSERT_EQ(RegisteredIds(out), (std::vector<int32_t>{BTN_REFRESH}));
     EXPECT_EQ(RegisteredRect(out, BTN_REFRESH), (Rect{11, 681, 211, 711}));
+
+    // Drives the scan could not open: said after the notice, broken into lines that fit.
+    appState.skippedDrivesText =
+        u"2 disks could not be opened (access denied), run as administrator";
+    list.Clear();
+    DrawDriveList(list, out, PANEL_750);
+    appState.skippedDrivesText.clear();
+    EXPECT_EQ(Texts(list)[1],
+              u"No drives found: 2\ndisks could not be\nopened (access\ndenied), "
+              u"run as\nadministrator");
     const DrawOp* caption = FindText(list, u"[REFRESH]");
     EXPECT_EQ(caption->color, COLOR_ACCENT);
     EXPECT_EQ(PixelAt(list, 11, 690), COLOR_ACCENT);  // enabled border

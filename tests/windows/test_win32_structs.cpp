@@ -3,6 +3,8 @@
 // out through the SDK structures and read back by the portable parsers.
 #include <windows.h>
 #include <winioctl.h>
+// After winioctl.h: nvme.h uses its types.
+#include <nvme.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "drives/device_access.h"
+#include "drives/identity.h"
 #include "drives/nvme_health.h"
 #include "drives/win32_layout.h"
 
@@ -96,8 +99,22 @@ static_assert(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData) +
 static_assert(NVME_REQUEST_DATA_OFFSET == sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
 static_assert(NVME_REPLY_SIZE >=
               NVME_REPLY_PROTOCOL_DATA_AT + NVME_REQUEST_DATA_OFFSET + NVME_REQUEST_DATA_LENGTH);
-static_assert(ProtocolTypeNvme == 3 && NVMeDataTypeLogPage == 2);
-static_assert(StorageDeviceProtocolSpecificProperty == 50);
+static_assert(ProtocolTypeNvme == 3 && NVMeDataTypeLogPage == 2 && NVMeDataTypeIdentify == 1);
+static_assert(StorageDeviceProtocolSpecificProperty == STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY);
+static_assert(StorageAdapterProtocolSpecificProperty == STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY);
+
+// Identify Controller: the page and where its texts stand.
+static_assert(sizeof(NVME_IDENTIFY_CONTROLLER_DATA) == NVME_IDENTIFY_PAGE_SIZE);
+static_assert(offsetof(NVME_IDENTIFY_CONTROLLER_DATA, SN) == NVME_IDENTIFY_SERIAL_AT);
+static_assert(offsetof(NVME_IDENTIFY_CONTROLLER_DATA, MN) == NVME_IDENTIFY_MODEL_AT);
+static_assert(offsetof(NVME_IDENTIFY_CONTROLLER_DATA, FR) == NVME_IDENTIFY_FIRMWARE_AT);
+static_assert(NVME_IDENTIFY_REPLY_SIZE ==
+              sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR) + sizeof(NVME_IDENTIFY_CONTROLLER_DATA));
+static_assert(NVME_IDENTIFY_CNS_CONTROLLER == 1);
+
+// Bus codes named by the probe.
+static_assert(BusTypeNvme == BUS_TYPE_NVME);
+static_assert(BusTypeFileBackedVirtual == BUS_FILE_BACKED_VIRTUAL && BusTypeSpaces == BUS_SPACES);
 
 // The request as the SDK documents it, in a zero-filled buffer of the request's length.
 template <size_t Size>
@@ -149,28 +166,46 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
         }
     }
 
-    // NVMe health log query: STORAGE_PROPERTY_QUERY with the protocol data in its
-    // AdditionalParameters, the log placed right after that data.
-    {
+    // NVMe queries: STORAGE_PROPERTY_QUERY with the protocol data in its AdditionalParameters,
+    // the data asked for right after it. The health log at offset 0 (the sub-value is the low
+    // dword of the log offset) with the 512 bytes Windows asks for at least, to the device and
+    // to the adapter; Identify Controller to the adapter.
+    struct NvmeCase {
+        std::array<uint8_t, NVME_QUERY_SIZE> ours;
+        STORAGE_PROPERTY_ID property;
+        DWORD dataType;
+        DWORD requestValue;
+        DWORD length;
+    };
+    const NvmeCase nvmeCases[] = {
+        {NvmeHealthQuery(), StorageDeviceProtocolSpecificProperty, NVMeDataTypeLogPage,
+         NVME_LOG_PAGE_HEALTH_INFO, 512},
+        {NvmeHealthQuery(STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY),
+         StorageAdapterProtocolSpecificProperty, NVMeDataTypeLogPage, NVME_LOG_PAGE_HEALTH_INFO,
+         512},
+        {NvmeIdentifyControllerQuery(), StorageAdapterProtocolSpecificProperty,
+         NVMeDataTypeIdentify, NVME_IDENTIFY_CNS_CONTROLLER, sizeof(NVME_IDENTIFY_CONTROLLER_DATA)},
+    };
+    for (const NvmeCase& c : nvmeCases) {
         uint8_t sdk[sizeof(STORAGE_PROPERTY_QUERY) + sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA)] = {};
         STORAGE_PROPERTY_QUERY query;
         std::memset(&query, 0, sizeof query);
-        query.PropertyId = StorageDeviceProtocolSpecificProperty;
+        query.PropertyId = c.property;
         query.QueryType = PropertyStandardQuery;
         std::memcpy(sdk, &query, sizeof query);
         STORAGE_PROTOCOL_SPECIFIC_DATA data;
         std::memset(&data, 0, sizeof data);
         data.ProtocolType = ProtocolTypeNvme;
-        data.DataType = NVMeDataTypeLogPage;
-        data.ProtocolDataRequestValue = 2;  // SMART / Health Information
-        data.ProtocolDataRequestSubValue = 0xFFFFFFFF;
+        data.DataType = c.dataType;
+        data.ProtocolDataRequestValue = c.requestValue;
+        data.ProtocolDataRequestSubValue = 0;
         data.ProtocolDataOffset = sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA);
-        data.ProtocolDataLength = 496;
+        data.ProtocolDataLength = c.length;
         std::memcpy(sdk + offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters), &data,
                     sizeof data);
-        const auto ours = NvmeHealthQuery();
-        ASSERT_EQ(ours.size(), sizeof sdk);
-        EXPECT_EQ(std::memcmp(ours.data(), sdk, sizeof sdk), 0);
+        ASSERT_EQ(c.ours.size(), sizeof sdk);
+        EXPECT_EQ(std::memcmp(c.ours.data(), sdk, sizeof sdk), 0)
+            << c.property << " " << c.dataType;
     }
 }
 
@@ -258,7 +293,7 @@ TEST(Win32Structs, RepliesLaidOutBySdkStructuresParse) {
         header.ProtocolSpecificData.DataType = NVMeDataTypeLogPage;
         header.ProtocolSpecificData.ProtocolDataRequestValue = 2;
         header.ProtocolSpecificData.ProtocolDataOffset = sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA);
-        header.ProtocolSpecificData.ProtocolDataLength = 496;
+        header.ProtocolSpecificData.ProtocolDataLength = 512;
         uint8_t reply[NVME_REPLY_SIZE] = {};
         std::memcpy(reply, &header, sizeof header);
         const size_t logAt = offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData) +

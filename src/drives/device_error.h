@@ -1,0 +1,44 @@
+// Why a drive has no health data, in words a technician can act on: which request failed and
+// the system's error code, with what that code usually means for a drive.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvanite {
+
+// Whose error codes the device layer reports: Windows system error codes (GetLastError) or
+// POSIX errno values.
+using SystemErrorKind = int32_t;
+constexpr SystemErrorKind ERRORS_WIN32 = 0;
+constexpr SystemErrorKind ERRORS_POSIX = 1;
+
+// Defined by each platform's device layer.
+SystemErrorKind DeviceErrorKind();
+
+// The requests a reason names.
+using DeviceRequest = int32_t;
+constexpr DeviceRequest REQUEST_OPEN = 0;
+constexpr DeviceRequest REQUEST_SMART_READ = 1;
+constexpr DeviceRequest REQUEST_NVME_LOG = 2;
+
+// One line: "SMART read refused by the driver (error 50): behind a USB bridge or RAID
+// controller", "cannot open the drive (error 5): run as administrator", "NVMe health log
+// rejected by the drive (failed command status)", ... error is a system code, 0 when the request
+// succeeded without giving data, or DEVICE_ERROR_STATUS.
+std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind);
+
+// True when an open failed because there is no drive with that number (nothing to report).
+bool IsAbsentDriveError(uint32_t error, SystemErrorKind kind);
+
+// The drives a scan could not open at all (absent numbers not counted), and the first one's
+// error code.
+struct ProbeSkipped {
+    int32_t count = 0;
+    uint32_t firstError = 0;
+};
+
+// "2 disks could not be opened (access denied), run as administrator"; empty when none.
+std::u16string SkippedDrivesText(const ProbeSkipped& skipped, SystemErrorKind kind);
+
+}  // namespace corvanite
