@@ -31,4 +31,12 @@ bool ReadNvmeLogPage(DriveHandle, uint8_t (&)[NVME_LOG_PAGE_SIZE]) {
     return false;
 }
 
+bool SendAtaPassThrough(DriveHandle, const uint8_t*, size_t, uint8_t*, size_t) {
+    return false;
+}
+
+int32_t LastDeviceError() {
+    return 0;
+}
+
 }  // namespace corvanite

@@ -26,6 +26,13 @@ struct FakeDrive {
     std::array<uint8_t, SMART_PAGE_SIZE> smartThresholds = {};
     bool nvmeAnswers = false;
     std::array<uint8_t, NVME_LOG_PAGE_SIZE> nvmeLog = {};
+    // A bridge behind the SCSI pass-through: the ATA PASS-THROUGH forms it takes (it answers
+    // IDENTIFY DEVICE with `identify`, SMART READ DATA and THRESHOLDS with the pages above), and
+    // the system's error for a block it refuses.
+    bool takes16 = false;
+    bool takes12 = false;
+    std::array<uint8_t, SMART_PAGE_SIZE> identify = {};
+    int32_t refusalError = 1;  // ERROR_INVALID_FUNCTION
 };
 
 struct FakeMachine {

@@ -23,8 +23,8 @@
 #include <string>
 #include <thread>
 
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
-#include "drives/linux_layout.h"
 #include "sample_drives.h"
 
 namespace corvanite {
@@ -110,7 +110,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
         if (!ReadPage(drive->capture, "identify", page)) {
             return false;
         }
-        linux_layout::IdentityFromIdentifyPage(page, identity);
+        ata::IdentityFromIdentifyPage(page, identity);
     } else {
         identity = drive->kind == Kind::Nvme ? sample::NvmeIdentity() : sample::UsbIdentity();
     }
@@ -153,6 +153,15 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     }
     sample::NvmeHealthLog(page);
     return true;
+}
+
+// The USB enclosure passes no ATA command through either.
+bool SendAtaPassThrough(DriveHandle, const uint8_t*, size_t, uint8_t*, size_t) {
+    return false;
+}
+
+int32_t LastDeviceError() {
+    return 1;  // ERROR_INVALID_FUNCTION
 }
 
 }  // namespace corvanite
