@@ -1,8 +1,6 @@
-// The JSON report of a fixed scan, compared whole with the committed golden file, so that no key
-// changes unnoticed. After a deliberate change of the format, regenerate the file with
+// The JSON report of a fixed scan (fake devices, real drives' pages, some behind USB bridges)
+// compared whole with the golden file, so that no key changes unnoticed. Regenerate it with
 //   CORVANITE_UPDATE_GOLDEN=1 build/linux/tests/corvanite_tests --gtest_filter='ReportJson.*'
-// The scan runs on the fake device layer with real drives' pages, some of them behind USB
-// bridges that answer only through ATA PASS-THROUGH.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,7 +22,6 @@ std::array<uint8_t, SMART_PAGE_SIZE> Capture(const std::string& name, const char
     const std::vector<uint8_t> bytes =
         test::ReadTestFile("ata-smart/" + name + "." + what + ".bin");
     std::array<uint8_t, SMART_PAGE_SIZE> page = {};
-    EXPECT_EQ(bytes.size(), page.size()) << name << " " << what;
     std::copy_n(bytes.begin(), std::min(bytes.size(), page.size()), page.begin());
     return page;
 }
@@ -75,13 +72,11 @@ TEST(ReportJson, FixedScanMatchesTheGoldenFile) {
     }
     EXPECT_EQ(json, test::ReadTestText("report-golden.json"));
 
-    // Behind the bridge, the drive's rows are those it gives when asked directly.
+    // Behind the bridge, the drive gives the rows it gives when asked directly.
     ASSERT_EQ(drives.size(), 7u);
-    const auto rows = [](const DriveInfo& d) {
-        const std::string one = ReportJson({d}, "");
-        return one.substr(one.find("\"attributes\""));
-    };
-    EXPECT_EQ(rows(drives[2]), rows(drives[0]));
+    const std::string direct = ReportJson({drives[0]}, ""), bridged = ReportJson({drives[2]}, "");
+    EXPECT_EQ(bridged.substr(bridged.find("\"attributes")),
+              direct.substr(direct.find("\"attributes")));
     // The 12-byte form only after the 16-byte one was refused, then for every command.
     const std::vector<std::string>& calls = Machine().calls;
     const std::vector<std::string> order = {"ata16 3 EC", "ata12 3 EC", "ata12 3 D0", "ata12 3 D1"};

@@ -14,9 +14,8 @@ import jsonschema
 
 
 def unique_keys(pairs):
-    keys = [k for k, _ in pairs]
-    if len(keys) != len(set(keys)):
-        raise ValueError(f"a key appears twice: {sorted(k for k in keys if keys.count(k) > 1)}")
+    if len(pairs) != len(dict(pairs)):
+        raise ValueError(f"a key appears twice in {[k for k, _ in pairs]}")
     return dict(pairs)
 
 
@@ -39,9 +38,7 @@ def main(argv):
         except (OSError, ValueError) as e:
             errors = [str(e)]
         failed += bool(errors)
-        print(("FAIL " if errors else "ok   ") + str(path))
-        for error in errors[:20]:
-            print("     " + error)
+        print("\n     ".join([("FAIL " if errors else "ok   ") + str(path)] + errors[:20]))
     print(f"{len(files) - failed if files else 0} valid, {failed} failed")
     return 1 if failed else 0
 

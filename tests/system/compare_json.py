@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Compares `corvanite-report --json` with smartctl --json and nvme-cli's JSON, field by field.
 
-Usage: compare_json.py DATA_LOG CMAKELISTS
+Usage: compare_json.py DATA_LOG CMAKELISTS [DRIVES_CONF]
 
 DATA_LOG is what tests/system/guest_init.sh wrote between its markers; CMAKELISTS is the project's
-top CMakeLists.txt (the version the report must name). Values are compared with what the peers
+top CMakeLists.txt (the version the report must name); DRIVES_CONF the drives the host gave the
+guest ("CLASS serial=... size=... [critical_warning=...]"), each of which must be reported. Values are compared with what the peers
 print, not re-derived: identity and size (smartctl, blockdev, sysfs), every ATA attribute
 (smartctl's table, its "failed now" for FAIL), the NVMe log (nvme smart-log, smartctl's named
 warning bits), and for a drive no peer reads either: nulls, no rows and a reason. Prints "ok" /
@@ -27,8 +28,7 @@ def check(disk, what, ours, expected, source):
           f" {'==' if good else '!='} {source} {json.dumps(expected)}")
 
 
-def read_sections(path):
-    """{name: (text, rc)} from the marked sections of the guest's log."""
+def read_sections(path):  # {name: (text, rc)} from the marked sections of the guest's log
     text = open(path, "rb").read().decode("utf-8", "replace").replace("\r", "")
     return {m.group(1): (m.group(2), int(m.group(3))) for m in re.finditer(
         r"^@@BEGIN (.+?)@@\n(.*?)\n?@@END \1 rc=(-?\d+) ms=\d+@@$", text, re.M | re.S)}
@@ -46,8 +46,7 @@ def b64(sections, name):
     return base64.b64decode("".join(text.split())) if rc == 0 else None
 
 
-def or_null(value):
-    """The report's rule for values the drive did not give: 0 is null."""
+def or_null(value):  # the report's rule for values the drive did not give: 0 is null
     return value or None
 
 
@@ -111,11 +110,9 @@ def compare_nvme(disk, drive, peer, log):
 
 
 def compare_no_data(disk, drive, cls):
-    for key in ("temperature_c", "life_remaining_percent", "nvme"):
-        check(disk, key, drive[key], None, "no peer reads the drive:")
-    check(disk, "data source and rows", (drive["data_source"], drive["attributes"]), ("none", []),
-          "no peer reads the drive:")
-    check(disk, "health", (drive["health"], drive["health_exit_status"]), ("N/A", 3), "no data:")
+    want = {"temperature_c": None, "life_remaining_percent": None, "nvme": None,
+            "data_source": "none", "attributes": [], "health": "N/A", "health_exit_status": 3}
+    check(disk, "values without data", {k: drive[k] for k in want}, want, "no peer reads it:")
     reason = drive["error_text"]
     if cls == "usb":
         check(disk, "reason names the refusing bridge",
@@ -129,8 +126,8 @@ def compare_no_data(disk, drive, cls):
 
 
 def main(argv):
-    if len(argv) != 3:
-        print("usage: compare_json.py DATA_LOG CMAKELISTS", file=sys.stderr)
+    if len(argv) not in (3, 4):
+        print("usage: compare_json.py DATA_LOG CMAKELISTS [DRIVES_CONF]", file=sys.stderr)
         return 64
     sections = read_sections(argv[1])
     version = re.search(r"project\(\w+ VERSION ([\d.]+)", open(argv[2]).read()).group(1)
@@ -170,15 +167,23 @@ def main(argv):
         check(disk, "bus", drive["bus"],
               {"nvme": "NVMe", "usb": "USB", "virtio": "Bus0E", "ata": "SATA"}.get(cls, "Bus01"),
               f"sysfs path ({cls})")
-        media = {"nvme": "NVMe", "usb": "UNK", "virtio": "UNK"}.get(cls)
-        if media:
-            check(disk, "media", drive["media"], media, f"bus table ({cls})")
+        if cls in ("nvme", "usb", "virtio"):
+            check(disk, "media", drive["media"], "NVMe" if cls == "nvme" else "UNK", "bus table")
         if cls == "nvme" and log:
             compare_nvme(disk, drive, peer, log)
         elif "ata_smart_attributes" in peer:
             compare_ata(disk, drive, peer)
         else:
             compare_no_data(disk, drive, cls)
+
+    for line in open(argv[3]) if len(argv) > 3 else []:
+        props = dict(p.split("=", 1) for p in line.split()[1:])
+        found = [d for d in report["drives"] if d["serial"] == props.get("serial")] + [{}]
+        check("guest", f"configured disk {line.strip()}", found[0].get("size_bytes"),
+              int(props.get("size", 0)), "drives.conf")
+        if "critical_warning" in props:
+            check("guest", f"{props['serial']} critical_warning", (found[0].get("nvme") or {})
+                  .get("critical_warning"), int(props["critical_warning"]), "drives.conf")
 
     order = {0: 0, 3: 1, 1: 2, 2: 3}  # N/A counts above GOOD, below WARN
     grades = [d["health_exit_status"] for d in report["drives"]]

@@ -321,7 +321,8 @@ fi
 # The text report, then the JSON report; the last line counts both.
 python3 "$here/compare_drives.py" "$run/data.log" "$run/drives.conf" >"$run/compare.log"
 text_status=$?
-python3 "$here/compare_json.py" "$run/data.log" "$root/CMakeLists.txt" >"$run/compare-json.log"
+python3 "$here/compare_json.py" "$run/data.log" "$root/CMakeLists.txt" "$run/drives.conf" \
+    >"$run/compare-json.log"
 json_status=$?
 grep -hv '^system: \|^json: ' "$run/compare.log" "$run/compare-json.log"
 grep -h '^system: \|^json: ' "$run/compare.log" "$run/compare-json.log" |
