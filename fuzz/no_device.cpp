@@ -40,4 +40,8 @@ bool ReadNvmeLogPage(DriveHandle, uint8_t (&)[NVME_LOG_PAGE_SIZE]) {
     return false;
 }
 
+bool SendAtaPassThrough(DriveHandle, const uint8_t*, size_t, uint8_t*, size_t) {
+    return false;
+}
+
 }  // namespace corvanite

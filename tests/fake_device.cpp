@@ -14,8 +14,8 @@ namespace corvanite {
 namespace {
 
 test::FakeMachine machine;
-std::atomic<bool> held{false};
 int32_t lastError = 0;
+std::atomic<bool> held{false};
 
 test::FakeDrive& Drive(DriveHandle handle) {
     return machine.drives[static_cast<size_t>(handle)];
@@ -154,6 +154,35 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
         return false;
     }
     std::memcpy(page, drive.nvmeLog.data(), NVME_LOG_PAGE_SIZE);
+    return true;
+}
+
+// Reads the registers where SAT puts them in each form, as a bridge would; logged as
+// "ata16 N EC" / "ata12 N D0" (IDENTIFY, or the SMART feature).
+bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t* data,
+                        size_t dataSize) {
+    const bool is16 = length == 16 && cdb[0] == 0x85;
+    const uint8_t command = cdb[is16 ? 14 : 9];
+    const uint8_t feature = cdb[is16 ? 4 : 3];
+    Log(is16                             ? "ata16"
+        : length == 12 && cdb[0] == 0xA1 ? "ata12"
+                                         : "ata-bad",
+        handle, command == 0xB0 ? feature : command);
+    const test::FakeDrive& drive = Drive(handle);
+    const bool smartSignature = cdb[is16 ? 10 : 6] == 0x4F && cdb[is16 ? 12 : 7] == 0xC2;
+    const std::array<uint8_t, SMART_PAGE_SIZE>* page =
+        command == 0xEC                            ? &drive.identify
+        : command != 0xB0 || !smartSignature       ? nullptr
+        : feature == SMART_FEATURE_READ_DATA       ? &drive.smartData
+        : feature == SMART_FEATURE_READ_THRESHOLDS ? &drive.smartThresholds
+                                                   : nullptr;
+    const bool pioIn = cdb[1] == 0x08 && cdb[2] == 0x0E;
+    if (!(is16 ? drive.takes16 : drive.takes12) || page == nullptr || !pioIn || data == nullptr ||
+        dataSize != SMART_PAGE_SIZE) {
+        lastError = drive.refusalError;
+        return false;
+    }
+    std::memcpy(data, page->data(), SMART_PAGE_SIZE);
     return true;
 }
 

@@ -29,6 +29,13 @@ struct FakeDrive {
     bool nvmeAnswers = false;
     std::array<uint8_t, NVME_LOG_PAGE_SIZE> nvmeLog = {};
     bool nvmeDeviceQueryRefused = false;  // StorageQuery: the device-level query is refused
+    // A bridge behind the SCSI pass-through: the ATA PASS-THROUGH forms it takes (it answers
+    // IDENTIFY DEVICE with `identify`, SMART READ DATA and THRESHOLDS with the pages above), and
+    // the system's error for a block it refuses.
+    bool takes16 = false;
+    bool takes12 = false;
+    std::array<uint8_t, SMART_PAGE_SIZE> identify = {};
+    int32_t refusalError = 1;  // ERROR_INVALID_FUNCTION
 };
 
 struct FakeMachine {

@@ -10,6 +10,8 @@
 namespace corvanite::linux_layout {
 namespace {
 
+using namespace ata;  // the ATA PASS-THROUGH rules the Linux layer sends its commands by
+
 TEST(LinuxLayout, WhichBlockDevicesAreProbed) {
     for (const char* name : {"sda", "sdaa", "nvme0n1", "vda", "hda", "mmcblk0", "xvda", "mdisk"}) {
         EXPECT_EQ(IsProbedDiskName(name), std::string_view(name) != "mdisk") << name;
@@ -58,18 +60,25 @@ TEST(LinuxLayout, BusCodeFromTheDevicePath) {
     }
 }
 
-TEST(LinuxLayout, SmartCommandBlocksCarryTheSmartRegisters) {
+TEST(LinuxLayout, AtaPassThroughBlocksCarryTheRegisters) {
     using Cdb = std::array<uint8_t, 16>;
-    // PIO data-in of one sector: READ DATA, drive 0.
-    EXPECT_EQ(SmartCdb(0, 0xD0),
+    const auto cdb = [](const AtaRegisters& r, bool dataIn, size_t length) {
+        return AtaPassThroughCdb(r, dataIn, length).bytes;
+    };
+    // (16), PIO data-in of one sector: READ DATA, drive 0.
+    EXPECT_EQ(cdb(SmartRegisters(0, 0xD0), true, 16),
               (Cdb{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
     // READ THRESHOLDS on an odd drive number: drive/head 0xB0.
-    EXPECT_EQ(SmartCdb(1, 0xD1),
+    EXPECT_EQ(cdb(SmartRegisters(1, 0xD1), true, 16),
               (Cdb{0x85, 0x08, 0x0E, 0, 0xD1, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xB0, 0xB0, 0}));
     // ENABLE OPERATIONS: non-data, count and sector number 0.
-    EXPECT_EQ(SmartCdb(2, 0xD8),
+    EXPECT_EQ(cdb(SmartRegisters(2, 0xD8), false, 16),
               (Cdb{0x85, 0x06, 0x00, 0, 0xD8, 0, 0, 0, 0, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
-    EXPECT_EQ(IdentifyCdb(3), (Cdb{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xB0, 0xEC, 0}));
+    EXPECT_EQ(cdb(IdentifyRegisters(3), true, 16),
+              (Cdb{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xB0, 0xEC, 0}));
+    // (12): the same registers one after another from byte 3 (SAT's A1h layout).
+    EXPECT_EQ(cdb(SmartRegisters(1, 0xD1), true, 12),
+              (Cdb{0xA1, 0x08, 0x0E, 0xD1, 1, 1, 0x4F, 0xC2, 0xB0, 0xB0, 0, 0}));
 }
 
 TEST(LinuxLayout, PlainScsiCommands) {

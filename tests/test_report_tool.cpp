@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "report_tool.h"
 
 namespace corvanite {
@@ -115,9 +117,25 @@ TEST_F(ReportToolTest, WriteFailuresAreTold) {
     EXPECT_NE(captured.err.find("standard output"), std::string::npos);
 }
 
+TEST_F(ReportToolTest, JsonGoesToStandardOutputOrTheFileWithTheSameBytes) {
+    captured.drives = {Graded(HEALTH_WARN), Graded(HEALTH_UNKNOWN)};
+    EXPECT_EQ(RunReportTool({u"--json"}, Host("\r\n")), 1);
+    const std::string json = captured.out;
+    EXPECT_EQ(json.rfind("{\n  \"format_version\": 1,\n", 0), 0u);
+    EXPECT_EQ(json.find('\r'), std::string::npos);
+    EXPECT_EQ(RunReportTool({u"r.json", u"--json"}, Host()), 1);
+    EXPECT_EQ(captured.fileBytes, json);
+    EXPECT_EQ(captured.out, json + "Report written to r.json: 2 drives\n");
+    captured.fileFails = true;
+    EXPECT_EQ(RunReportTool({u"--json", u"/ro/r.json"}, Host()), 73);
+    EXPECT_EQ(captured.err, "corvanite-report: cannot write /ro/r.json: Permission denied\n");
+    // For the schema test (report_json_schema), which reads every document of this folder.
+    std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary) << json;
+}
+
 TEST_F(ReportToolTest, HelpAndUsageErrors) {
     EXPECT_EQ(RunReportTool({u"--help"}, Host()), 0);
-    EXPECT_NE(captured.out.find("Usage: corvanite-report [FILE]"), std::string::npos);
+    EXPECT_NE(captured.out.find("Usage: corvanite-report [--json] [FILE]"), std::string::npos);
     EXPECT_NE(captured.out.find("  73  the report file cannot be written"), std::string::npos);
     EXPECT_EQ(captured.probes, 0);
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "state/app_state.h"
+#include "drives/ata_passthrough.h"
 #include "drives/ata_smart.h"
 #include "drives/health.h"
 #include "drives/identity.h"
-#include "drives/linux_layout.h"
 #include "drives/nvme_health.h"
 #include "sample_drives.h"
 #include "text/text_format.h"
@@ -53,7 +53,7 @@ bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32
     const char letter = static_cast<char>('a' + number);
     drive.devicePath.Set(DevicePath(std::string("sd") + letter));
     DriveIdentity identity;
-    linux_layout::IdentityFromIdentifyPage(identify, identity);
+    ata::IdentityFromIdentifyPage(identify, identity);
     identity.busType = busType;
     ApplyDriveIdentity(identity, drive);
     drive.sizeBytes = sample::IdentifySectors(identify) * 512;

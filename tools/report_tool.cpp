@@ -1,5 +1,6 @@
 #include "report_tool.h"
 
+#include "report/json_report.h"
 #include "report/text_report.h"
 #include "text/utf.h"
 
@@ -7,7 +8,7 @@ namespace corvanite {
 namespace {
 
 constexpr std::string_view HELP_TEXT =
-    "Usage: corvanite-report [FILE]\n"
+    "Usage: corvanite-report [--json] [FILE]\n"
     "\n"
     "Scans every physical drive (drive numbers 0 to 15), grades its SMART or NVMe health data\n"
     "and writes the text report of all drives.\n"
@@ -15,6 +16,9 @@ constexpr std::string_view HELP_TEXT =
     "  FILE       write the report file there (UTF-8 with byte-order mark, CR LF line ends),\n"
     "             replacing any file of that name\n"
     "  (no FILE)  write the report lines to standard output (UTF-8, no byte-order mark)\n"
+    "  --json     write the report as one JSON document instead (UTF-8, no byte-order mark,\n"
+    "             LF line ends), to FILE or standard output; its format is described in\n"
+    "             docs/report-json.md\n"
     "  --help     show this text\n"
     "  --         end of options: the next argument is the file, even if it begins with -\n"
     "\n"
@@ -49,6 +53,32 @@ int UsageError(const ReportToolHost& host, std::string_view problem) {
     return REPORT_EXIT_USAGE;
 }
 
+int WriteToStandardOutput(const ReportToolHost& host, std::string_view bytes, int status) {
+    if (!host.writeOut(bytes)) {
+        host.writeErr(
+            WithLineEnds("corvanite-report: cannot write to standard output\n", host.lineEnd));
+        return REPORT_EXIT_CANNOT_WRITE;
+    }
+    return status;
+}
+
+// The file replaced whole by bytes, then one line on standard output that names it.
+int WriteToFile(const ReportToolHost& host, const std::u16string& file, std::string_view bytes,
+                size_t driveCount, int status) {
+    std::u16string reason;
+    if (!host.writeFile(file, bytes, reason)) {
+        host.writeErr(WithLineEnds("corvanite-report: cannot write " + Utf16ToUtf8(file) + ": " +
+                                       Utf16ToUtf8(reason) + "\n",
+                                   host.lineEnd));
+        return REPORT_EXIT_CANNOT_WRITE;
+    }
+    const std::string done = "Report written to " + Utf16ToUtf8(file) + ": " +
+                             std::to_string(driveCount) +
+                             (driveCount == 1 ? " drive\n" : " drives\n");
+    host.writeOut(WithLineEnds(done, host.lineEnd));
+    return status;
+}
+
 }  // namespace
 
 int ReportExitStatus(const std::vector<DriveInfo>& drives) {
@@ -76,10 +106,15 @@ int ReportExitStatus(const std::vector<DriveInfo>& drives) {
 int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost& host) {
     const std::u16string* file = nullptr;
     bool optionsEnded = false;
+    bool json = false;
     for (const std::u16string& arg : args) {
         if (!optionsEnded && (arg == u"--help" || arg == u"-h" || arg == u"/?")) {
             host.writeOut(WithLineEnds(HELP_TEXT, host.lineEnd));
             return REPORT_EXIT_ALL_GOOD;
+        }
+        if (!optionsEnded && arg == u"--json") {
+            json = true;
+            continue;
         }
         if (!optionsEnded && arg == u"--") {
             optionsEnded = true;
@@ -99,6 +134,11 @@ int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost&
 
     const std::vector<DriveInfo> drives = host.probe();
     const int status = ReportExitStatus(drives);
+    if (json) {
+        const std::string document = ReportJson(drives, CORVANITE_VERSION);
+        return file == nullptr ? WriteToStandardOutput(host, document, status)
+                               : WriteToFile(host, *file, document, drives.size(), status);
+    }
     if (file == nullptr) {
         const std::string lines = Utf16ToUtf8(ReportText(drives));
         std::string out;
@@ -113,26 +153,9 @@ int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost&
                 out.push_back(lines[i]);
             }
         }
-        if (!host.writeOut(out)) {
-            host.writeErr(
-                WithLineEnds("corvanite-report: cannot write to standard output\n", host.lineEnd));
-            return REPORT_EXIT_CANNOT_WRITE;
-        }
-        return status;
+        return WriteToStandardOutput(host, out, status);
     }
-
-    std::u16string reason;
-    if (!host.writeFile(*file, ReportFileBytes(drives), reason)) {
-        host.writeErr(WithLineEnds("corvanite-report: cannot write " + Utf16ToUtf8(*file) + ": " +
-                                       Utf16ToUtf8(reason) + "\n",
-                                   host.lineEnd));
-        return REPORT_EXIT_CANNOT_WRITE;
-    }
-    std::string done = "Report written to " + Utf16ToUtf8(*file) + ": " +
-                       std::to_string(drives.size()) +
-                       (drives.size() == 1 ? " drive\n" : " drives\n");
-    host.writeOut(WithLineEnds(done, host.lineEnd));
-    return status;
+    return WriteToFile(host, *file, ReportFileBytes(drives), drives.size(), status);
 }
 
 }  // namespace corvanite

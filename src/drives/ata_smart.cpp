@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "drives/ata_passthrough.h"
 #include "drives/byte_order.h"
 
 namespace corvanite {
@@ -139,7 +140,9 @@ bool ReadAtaSmart(DriveHandle handle, int driveNumber, DriveInfo& drive) {
     SendSmartEnable(handle, driveNumber);
     uint8_t dataPage[SMART_PAGE_SIZE];
     if (!ReadSmartPage(handle, driveNumber, SMART_FEATURE_READ_DATA, dataPage)) {
-        return false;
+        // A bridge that takes no SMART request of its own may still pass ATA commands through.
+        return ata::MayBeBehindBridge(drive) &&
+               ata::ReadAtaBehindBridge(handle, driveNumber, drive);
     }
     uint8_t thresholdPage[SMART_PAGE_SIZE];
     const bool haveThresholds =

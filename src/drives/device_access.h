@@ -57,6 +57,13 @@ void SendSmartEnable(DriveHandle handle, int driveNumber);
 bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                    uint8_t (&page)[SMART_PAGE_SIZE]);
 
+// One ATA command in a SCSI command block (ATA PASS-THROUGH (16) or (12), ata_passthrough.h)
+// through the system's SCSI pass-through; when data is not null, dataSize bytes are read from the
+// device into it. Sends exactly the block given, once. True only when the command completed
+// (ata::PassThroughSucceeded); otherwise LastDeviceError tells why.
+bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+                        size_t dataSize);
+
 // The NVMe SMART / Health Information log (log page 02h, all namespaces). Bytes the device did
 // not return are zero. True when the query succeeded and the page lay inside the reply.
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]);

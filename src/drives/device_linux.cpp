@@ -1,6 +1,7 @@
 // Drive access on Linux: whole disks from /sys/block, identity from IDENTIFY DEVICE or sysfs,
 // the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH (16) and the NVMe health log
-// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h.
+// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h and
+// ata_passthrough.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "drives/identity.h"
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/device_linux.h"
@@ -106,9 +108,8 @@ std::string SysfsDir(const std::string& name) {
 }
 
 // Sends one SCSI command block through SG_IO; data, when given, is read from the device.
-linux_layout::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t cdbLength,
-                                             uint8_t* data, size_t dataSize,
-                                             uint8_t (&sense)[linux_layout::SENSE_BUFFER_SIZE]) {
+ata::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+                                    size_t dataSize, uint8_t (&sense)[ata::SENSE_BUFFER_SIZE]) {
     std::memset(sense, 0, sizeof sense);
     sg_io_hdr_t io{};
     io.interface_id = 'S';
@@ -120,8 +121,11 @@ linux_layout::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t 
     io.sbp = sense;
     io.mx_sb_len = sizeof sense;
     io.timeout = PASS_THROUGH_TIMEOUT_MS;
-    linux_layout::PassThroughOutcome outcome;
+    ata::PassThroughOutcome outcome;
     outcome.ioctlSucceeded = ioctl(fd, SG_IO, &io) == 0;
+    if (!outcome.ioctlSucceeded) {
+        lastDeviceError = errno;
+    }
     outcome.scsiStatus = io.status;
     outcome.hostStatus = io.host_status;
     outcome.driverStatus = io.driver_status;
@@ -131,15 +135,11 @@ linux_layout::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t 
     return outcome;
 }
 
-bool PassThrough(int fd, const std::array<uint8_t, 16>& cdb, uint8_t* data, size_t dataSize) {
-    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE];
-    const linux_layout::PassThroughOutcome outcome =
-        SendCommand(fd, cdb.data(), cdb.size(), data, dataSize, sense);
-    if (linux_layout::PassThroughSucceeded(outcome)) {
-        return true;
-    }
-    lastDeviceError = outcome.ioctlSucceeded ? DEVICE_ERROR_STATUS : static_cast<int32_t>(errno);
-    return false;
+// An ATA command as ATA PASS-THROUGH (16); data-in when data is given.
+bool PassThrough(DriveHandle handle, const ata::AtaRegisters& registers, uint8_t* data,
+                 size_t dataSize) {
+    const ata::CommandBlock cdb = ata::AtaPassThroughCdb(registers, data != nullptr, ata::CDB16);
+    return SendAtaPassThrough(handle, cdb.bytes.data(), cdb.length, data, dataSize);
 }
 
 // The unit serial number: the kernel's copy of VPD page 80h when it keeps one, otherwise asked
@@ -151,9 +151,9 @@ std::u16string UnitSerial(int fd, const std::string& dir) {
             reinterpret_cast<const uint8_t*>(vpd.data()), vpd.size()));
     }
     uint8_t page[255] = {};
-    uint8_t sense[linux_layout::SENSE_BUFFER_SIZE];
+    uint8_t sense[ata::SENSE_BUFFER_SIZE];
     const auto cdb = linux_layout::InquiryVpdCdb(linux_layout::VPD_UNIT_SERIAL_NUMBER, sizeof page);
-    const linux_layout::PassThroughOutcome outcome =
+    const ata::PassThroughOutcome outcome =
         SendCommand(fd, cdb.data(), cdb.size(), page, sizeof page, sense);
     if (!linux_layout::ScsiCommandSucceeded(outcome) ||
         static_cast<size_t>(outcome.residual) >= sizeof page) {
@@ -295,11 +295,10 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     }
     // ATA disks, and bridges that pass ATA commands through, tell their full identity.
     if (identity.busType != 14) {
-        uint8_t page[512] = {};
-        if (PassThrough(Fd(handle), linux_layout::IdentifyCdb(DriveNumberOf(name)), page,
-                        sizeof page) &&
-            linux_layout::IdentifyPageIntact(page)) {
-            linux_layout::IdentityFromIdentifyPage(page, identity);
+        uint8_t page[ata::IDENTIFY_PAGE_SIZE] = {};
+        if (PassThrough(handle, ata::IdentifyRegisters(DriveNumberOf(name)), page, sizeof page) &&
+            ata::IdentifyPageIntact(page)) {
+            ata::IdentityFromIdentifyPage(page, identity);
             return true;
         }
     }
@@ -324,15 +323,28 @@ bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
 }
 
 void SendSmartEnable(DriveHandle handle, int driveNumber) {
-    PassThrough(Fd(handle), linux_layout::SmartCdb(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS),
-                nullptr, 0);
+    PassThrough(handle, ata::SmartRegisters(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS), nullptr,
+                0);
 }
 
 bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                    uint8_t (&page)[SMART_PAGE_SIZE]) {
     std::memset(page, 0, SMART_PAGE_SIZE);
-    return PassThrough(Fd(handle), linux_layout::SmartCdb(driveNumber, feature), page,
-                       SMART_PAGE_SIZE);
+    return PassThrough(handle, ata::SmartRegisters(driveNumber, feature), page, SMART_PAGE_SIZE);
+}
+
+bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+                        size_t dataSize) {
+    uint8_t sense[ata::SENSE_BUFFER_SIZE];
+    const ata::PassThroughOutcome outcome =
+        SendCommand(Fd(handle), cdb, cdbLength, data, dataSize, sense);
+    if (ata::PassThroughSucceeded(outcome)) {
+        return true;
+    }
+    if (outcome.ioctlSucceeded) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+    }
+    return false;
 }
 
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
@@ -352,5 +364,6 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     }
     return true;
 }
+
 
 }  // namespace corvanite

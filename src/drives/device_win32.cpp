@@ -2,8 +2,10 @@
 // layouts come from win32_layout.h; this file only calls the system and converts texts.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
@@ -156,6 +158,31 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
     return true;
 }
 
+bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+                        size_t dataSize) {
+    if (cdbLength > 16 || (data != nullptr && dataSize > win32::SPT_DATA_SIZE)) {
+        lastDeviceError = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    const size_t reads = data != nullptr ? dataSize : 0;
+    win32::ScsiPassThroughBuffer buffer = win32::ScsiPassThroughRequest(cdb, cdbLength, reads);
+    DWORD returned = 0;
+    const bool sent = Control(handle, win32::IOCTL_SCSI_PASS_THROUGH_CODE, buffer.data(),
+                              buffer.size(), buffer.data(), buffer.size(), returned);
+    if (!sent) {
+        lastDeviceError = static_cast<int32_t>(GetLastError());
+        return false;
+    }
+    if (!ata::PassThroughSucceeded(win32::ScsiPassThroughOutcome(buffer, sent, reads))) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+        return false;
+    }
+    if (reads != 0) {
+        std::memcpy(data, buffer.data() + win32::SPT_DATA_AT, reads);
+    }
+    return true;
+}
+
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     const int32_t before = lastDeviceError;
     lastDeviceError = 0;
@@ -167,6 +194,10 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
         lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside the reply
     }
     return false;
+}
+
+int32_t LastDeviceError() {
+    return lastDeviceError;
 }
 
 }  // namespace corvanite

@@ -1,6 +1,5 @@
 #include "drives/linux_layout.h"
 
-#include "drives/ata_smart.h"
 #include "drives/identity.h"
 
 namespace corvanite::linux_layout {
@@ -140,103 +139,7 @@ uint32_t BusCodeFromSysfsPath(std::string_view path) {
     return sas ? BUS_SAS : BUS_SCSI;
 }
 
-std::array<uint8_t, 16> AtaPassThroughCdb(const AtaRegisters& r, bool dataIn) {
-    std::array<uint8_t, 16> cdb = {};
-    cdb[0] = 0x85;  // ATA PASS-THROUGH (16)
-    // Protocol: PIO data-in (4) or non-data (3); 28-bit command (EXTEND 0).
-    cdb[1] = static_cast<uint8_t>((dataIn ? 4 : 3) << 1);
-    // Data-in: T_DIR from the device, BYT_BLOK in blocks, T_LENGTH in the count field.
-    cdb[2] = dataIn ? 0x0E : 0x00;
-    cdb[4] = r.feature;
-    cdb[6] = r.count;
-    cdb[8] = r.sectorNumber;
-    cdb[10] = r.cylinderLow;
-    cdb[12] = r.cylinderHigh;
-    cdb[13] = r.driveHead;
-    cdb[14] = r.command;
-    return cdb;
-}
-
-std::array<uint8_t, 16> SmartCdb(int driveNumber, uint8_t feature) {
-    const bool readsPage = feature != SMART_FEATURE_ENABLE_OPERATIONS;
-    AtaRegisters r;
-    r.command = ATA_COMMAND_SMART;
-    r.feature = feature;
-    r.count = readsPage ? 1 : 0;
-    r.sectorNumber = readsPage ? 1 : 0;
-    r.cylinderLow = 0x4F;
-    r.cylinderHigh = 0xC2;
-    r.driveHead = AtaDriveHead(driveNumber);
-    return AtaPassThroughCdb(r, readsPage);
-}
-
-std::array<uint8_t, 16> IdentifyCdb(int driveNumber) {
-    AtaRegisters r;
-    r.command = ATA_COMMAND_IDENTIFY_DEVICE;
-    r.count = 1;
-    r.driveHead = AtaDriveHead(driveNumber);
-    return AtaPassThroughCdb(r, true);
-}
-
-int AtaStatusFromSense(const uint8_t* sense, size_t length) {
-    if (sense == nullptr || length < 8) {
-        return -1;
-    }
-    const uint8_t responseCode = sense[0] & 0x7F;
-    if (responseCode == 0x72 || responseCode == 0x73) {
-        // Descriptor format: look for the ATA Status Return descriptor (09h).
-        size_t end = 8 + static_cast<size_t>(sense[7]);
-        if (end > length) {
-            end = length;
-        }
-        size_t at = 8;
-        while (at + 2 <= end) {
-            const size_t descriptorLength = 2 + static_cast<size_t>(sense[at + 1]);
-            if (sense[at] == 0x09 && at + 14 <= end) {
-                return sense[at + 13];
-            }
-            at += descriptorLength;
-        }
-        return -1;
-    }
-    if ((responseCode == 0x70 || responseCode == 0x71) && length >= 14 && sense[12] == 0x00 &&
-        sense[13] == 0x1D) {
-        // Fixed format with ATA PASS-THROUGH information: status in the INFORMATION field.
-        return sense[4];
-    }
-    return -1;
-}
-
-bool PassThroughSucceeded(const PassThroughOutcome& outcome) {
-    constexpr uint16_t DRIVER_SENSE = 0x08;  // sense data is present: not an error by itself
-    if (!outcome.ioctlSucceeded || outcome.hostStatus != 0 ||
-        (outcome.driverStatus & ~DRIVER_SENSE) != 0 || outcome.residual != 0) {
-        return false;
-    }
-    const size_t length = outcome.sense != nullptr ? outcome.senseLength : 0;
-    if (outcome.scsiStatus == 0x02) {  // CHECK CONDITION
-        if (length < 3) {
-            return false;
-        }
-        const uint8_t responseCode = outcome.sense[0] & 0x7F;
-        const uint8_t senseKey =
-            (responseCode >= 0x72) ? (outcome.sense[1] & 0x0F) : (outcome.sense[2] & 0x0F);
-        // Only NO SENSE or RECOVERED ERROR with ATA return information is a completed command.
-        if ((senseKey != 0x00 && senseKey != 0x01) ||
-            AtaStatusFromSense(outcome.sense, length) < 0) {
-            return false;
-        }
-    } else if (outcome.scsiStatus != 0x00) {
-        return false;
-    }
-    const int ataStatus = AtaStatusFromSense(outcome.sense, length);
-    constexpr int ATA_ERR = 0x01;
-    constexpr int ATA_DF = 0x20;
-    constexpr int ATA_BSY = 0x80;
-    return ataStatus < 0 || (ataStatus & (ATA_ERR | ATA_DF | ATA_BSY)) == 0;
-}
-
-bool ScsiCommandSucceeded(const PassThroughOutcome& outcome) {
+bool ScsiCommandSucceeded(const ata::PassThroughOutcome& outcome) {
     constexpr uint16_t DRIVER_SENSE = 0x08;
     return outcome.ioctlSucceeded && outcome.hostStatus == 0 &&
            (outcome.driverStatus & ~DRIVER_SENSE) == 0 && outcome.scsiStatus == 0x00 &&
@@ -245,38 +148,6 @@ bool ScsiCommandSucceeded(const PassThroughOutcome& outcome) {
 
 std::array<uint8_t, 6> InquiryVpdCdb(uint8_t page, uint8_t allocationLength) {
     return {0x12, 0x01, page, 0x00, allocationLength, 0x00};
-}
-
-bool IdentifyPageIntact(const uint8_t (&page)[512]) {
-    if (page[510] != 0xA5) {
-        return true;
-    }
-    uint8_t sum = 0;
-    for (uint8_t b : page) {
-        sum = static_cast<uint8_t>(sum + b);
-    }
-    return sum == 0;
-}
-
-std::u16string AtaString(const uint8_t (&page)[512], int firstWord, int lastWord) {
-    std::u16string text;
-    for (int word = firstWord; word <= lastWord; ++word) {
-        const size_t at = static_cast<size_t>(word) * 2;
-        for (const uint8_t b : {page[at + 1], page[at]}) {
-            if (b == 0) {
-                return text;
-            }
-            text.push_back(b);
-        }
-    }
-    return text;
-}
-
-void IdentityFromIdentifyPage(const uint8_t (&page)[512], DriveIdentity& identity) {
-    identity.vendor.clear();
-    identity.product = AtaString(page, 27, 46);
-    identity.serial = AtaString(page, 10, 19);
-    identity.revision = AtaString(page, 23, 26);
 }
 
 std::string_view UnitSerialFromVpd(const uint8_t* page, size_t length) {

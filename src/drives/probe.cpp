@@ -36,7 +36,10 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive, uint32_t busType) {
             return;
         }
     }
-    drive.errorText.Set(DeviceFailureText(failed, error, DeviceErrorKind()));
+    // A reader that knows more (a bridge that refused every form) has said so already.
+    if (drive.errorText.empty()) {
+        drive.errorText.Set(DeviceFailureText(failed, error, DeviceErrorKind()));
+    }
 }
 
 }  // namespace

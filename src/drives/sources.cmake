@@ -4,6 +4,7 @@ set(CORVANITE_DRIVES_PORTABLE
     drives/drive_info.cpp
     drives/identity.cpp
     drives/ata_smart.cpp
+    drives/ata_passthrough.cpp
     drives/nvme_health.cpp
     drives/health.cpp
     drives/probe.cpp

@@ -179,4 +179,39 @@ bool ApplyIdentifyControllerReply(const uint8_t (&reply)[NVME_IDENTIFY_REPLY_SIZ
     return true;
 }
 
+ScsiPassThroughBuffer ScsiPassThroughRequest(const uint8_t* cdb, size_t cdbLength,
+                                             size_t dataSize) {
+    constexpr uint8_t SCSI_IOCTL_DATA_IN = 1;
+    constexpr uint8_t SCSI_IOCTL_DATA_UNSPECIFIED = 2;
+    ScsiPassThroughBuffer buffer = {};
+    cdbLength = cdbLength < 16 ? cdbLength : 16;
+    dataSize = dataSize < SPT_DATA_SIZE ? dataSize : SPT_DATA_SIZE;
+    buffer[0] = static_cast<uint8_t>(SPT_HEADER_SIZE);  // Length
+    buffer[SPT_CDB_LENGTH_AT] = static_cast<uint8_t>(cdbLength);
+    buffer[SPT_SENSE_LENGTH_AT] = static_cast<uint8_t>(ata::SENSE_BUFFER_SIZE);
+    buffer[SPT_DATA_IN_AT] = dataSize != 0 ? SCSI_IOCTL_DATA_IN : SCSI_IOCTL_DATA_UNSPECIFIED;
+    Write32(buffer.data() + SPT_DATA_LENGTH_AT, static_cast<uint32_t>(dataSize));
+    Write32(buffer.data() + SPT_TIMEOUT_AT, SPT_TIMEOUT_SECONDS);
+    Write32(buffer.data() + SPT_DATA_OFFSET_AT, static_cast<uint32_t>(SPT_DATA_AT));  // ULONG_PTR
+    Write32(buffer.data() + SPT_SENSE_OFFSET_AT, static_cast<uint32_t>(SPT_SENSE_AT));
+    if (cdbLength != 0) {
+        std::memcpy(buffer.data() + SPT_CDB_AT, cdb, cdbLength);
+    }
+    return buffer;
+}
+
+ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buffer,
+                                               bool ioctlSucceeded, size_t dataSize) {
+    ata::PassThroughOutcome outcome;
+    outcome.ioctlSucceeded = ioctlSucceeded;
+    outcome.scsiStatus = buffer[SPT_SCSI_STATUS_AT];
+    const uint32_t done = Read32(buffer.data() + SPT_DATA_LENGTH_AT);
+    outcome.residual = done < dataSize ? static_cast<int32_t>(dataSize - done) : 0;
+    const size_t senseLength = buffer[SPT_SENSE_LENGTH_AT];
+    outcome.sense = buffer.data() + SPT_SENSE_AT;
+    outcome.senseLength =
+        senseLength < ata::SENSE_BUFFER_SIZE ? senseLength : ata::SENSE_BUFFER_SIZE;
+    return outcome;
+}
+
 }  // namespace corvanite::win32

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 
 namespace corvanite::win32 {
@@ -62,6 +63,36 @@ constexpr size_t NVME_IDENTIFY_MODEL_AT = 24;     // 40 bytes
 constexpr size_t NVME_IDENTIFY_FIRMWARE_AT = 64;  // 8 bytes
 
 constexpr uint32_t BUS_TYPE_NVME = 17;
+
+// IOCTL_SCSI_PASS_THROUGH with a buffered SCSI_PASS_THROUGH (its 64-bit layout), the data-in
+// buffer right after the structure and the sense bytes after the data; the one buffer carries
+// the request in and the reply out.
+constexpr uint32_t IOCTL_SCSI_PASS_THROUGH_CODE = 0x0004D004;
+constexpr size_t SPT_HEADER_SIZE = 56;
+constexpr size_t SPT_SCSI_STATUS_AT = 2;
+constexpr size_t SPT_CDB_LENGTH_AT = 6;
+constexpr size_t SPT_SENSE_LENGTH_AT = 7;
+constexpr size_t SPT_DATA_IN_AT = 8;
+constexpr size_t SPT_DATA_LENGTH_AT = 12;
+constexpr size_t SPT_TIMEOUT_AT = 16;
+constexpr size_t SPT_DATA_OFFSET_AT = 24;
+constexpr size_t SPT_SENSE_OFFSET_AT = 32;
+constexpr size_t SPT_CDB_AT = 36;
+constexpr size_t SPT_DATA_AT = SPT_HEADER_SIZE;
+constexpr size_t SPT_DATA_SIZE = 512;
+constexpr size_t SPT_SENSE_AT = SPT_DATA_AT + SPT_DATA_SIZE;
+constexpr size_t SPT_BUFFER_SIZE = SPT_SENSE_AT + ata::SENSE_BUFFER_SIZE;
+constexpr uint32_t SPT_TIMEOUT_SECONDS = 60;
+using ScsiPassThroughBuffer = std::array<uint8_t, SPT_BUFFER_SIZE>;
+
+// The request for a command block of at most 16 bytes, reading dataSize bytes (at most
+// SPT_DATA_SIZE; 0: no data).
+ScsiPassThroughBuffer ScsiPassThroughRequest(const uint8_t* cdb, size_t cdbLength, size_t dataSize);
+
+// What the buffer says after the request (dataSize as asked): status, sense bytes (pointing into
+// the buffer) and the part of the transfer not done.
+ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buffer,
+                                               bool ioctlSucceeded, size_t dataSize);
 
 // The texts and bus code of a storage descriptor reply. A text is the bytes from a usable
 // offset (non-zero and below the returned count) up to its NUL, or up to the returned count

@@ -23,6 +23,7 @@
 #include <string>
 #include <thread>
 
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/linux_layout.h"
@@ -111,7 +112,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
         if (!ReadPage(drive->capture, "identify", page)) {
             return false;
         }
-        linux_layout::IdentityFromIdentifyPage(page, identity);
+        ata::IdentityFromIdentifyPage(page, identity);
     } else {
         identity = drive->kind == Kind::Nvme ? sample::NvmeIdentity() : sample::UsbIdentity();
     }
@@ -164,6 +165,11 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     }
     sample::NvmeHealthLog(page);
     return true;
+}
+
+// The USB enclosure passes no ATA command through either.
+bool SendAtaPassThrough(DriveHandle, const uint8_t*, size_t, uint8_t*, size_t) {
+    return false;
 }
 
 }  // namespace corvanite

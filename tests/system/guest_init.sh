@@ -101,10 +101,23 @@ section report.stdout.b64 base64 /tmp/report.out
 section report.stderr cat /tmp/report.err
 section report.file sh -c 'rm -f /tmp/r.txt; corvanite-report /tmp/r.txt; rc=$?; ls -l /tmp/r.txt; exit $rc'
 section report.file.b64 base64 /tmp/r.txt
+# The JSON report, to standard output and to a file (compared on the host by compare_json.py).
+section report.json sh -c 'corvanite-report --json >/tmp/report.json 2>/tmp/report.json.err; rc=$?; cat /tmp/report.json.err; exit $rc'
+section report.json.b64 base64 /tmp/report.json
+section report.json.file sh -c 'rm -f /tmp/r.json; corvanite-report --json /tmp/r.json; rc=$?; ls -l /tmp/r.json; exit $rc'
+section report.json.file.b64 base64 /tmp/r.json
 
 for d in $disks; do
     path=$(readlink -f /sys/block/$d/device)
     section "blockdev $d" blockdev --getsize64 "/dev/$d"
+    # smartctl's own JSON, as it picks the device type; through SAT for the USB disk.
+    section "smartctl-json $d" smartctl -j -i -A -H "/dev/$d"
+    case $path in
+        */usb*)
+            section "smartctl-json-sat $d" smartctl -j -d sat -i -A -H "/dev/$d"
+            section "smartctl-json-scsi $d" smartctl -j -d scsi -i "/dev/$d"
+            ;;
+    esac
     case $path in
         */nvme*)
             section "nvme-id-ctrl $d" nvme id-ctrl "/dev/$d" -o json

@@ -4,8 +4,9 @@
 # Boots a small Linux guest under QEMU (software emulation, no KVM needed) with five emulated
 # drives: a SATA disk on an AHCI controller, two NVMe controllers (the second one reporting a
 # critical warning), a virtio disk and a USB stick. In the guest it runs corvanite-report (to
-# standard output and to a file) and, beside it, smartctl and nvme-cli on the same drives; the
-# host then compares them drive by drive with tests/system/compare_drives.py.
+# standard output and to a file, as text and as JSON) and, beside it, smartctl and nvme-cli on the
+# same drives; the host then compares them drive by drive with tests/system/compare_drives.py
+# (the text report) and tests/system/compare_json.py (the JSON report against the peers' JSON).
 #
 # Usage: tests/system/qemu_drives.sh [--require] [--no-build] [--binary PATH] [--keep]
 #   --require      fail instead of skipping when QEMU or a guest ingredient is missing
@@ -18,7 +19,8 @@
 # Everything the run leaves is under build/system/: the cached initramfs (initramfs-HASH.cpio,
 # rebuilt only when one of its inputs changes), the cached uncompressed kernel (vmlinux-VERSION)
 # and last-run/ (console.log: the guest kernel's console; data.log: what the guest reported
-# between markers; drives.conf: the drives it was given; compare.log: the comparison).
+# between markers; drives.conf: the drives it was given; compare.log and compare-json.log: the
+# comparisons).
 # The last line is "system: N passed, M failed" or "system: skipped (REASON)".
 set -uo pipefail
 
@@ -316,5 +318,13 @@ if ! grep -q '^@@DONE@@' "$run/data.log" 2>/dev/null; then
     fail "the guest did not finish its run ($why); logs in $run"
 fi
 
-python3 "$here/compare_drives.py" "$run/data.log" "$run/drives.conf" | tee "$run/compare.log"
-exit "${PIPESTATUS[0]}"
+# The text report, then the JSON report; the last line counts both.
+python3 "$here/compare_drives.py" "$run/data.log" "$run/drives.conf" >"$run/compare.log"
+text_status=$?
+python3 "$here/compare_json.py" "$run/data.log" "$root/CMakeLists.txt" "$run/drives.conf" \
+    >"$run/compare-json.log"
+json_status=$?
+grep -hv '^system: \|^json: ' "$run/compare.log" "$run/compare-json.log"
+grep -h '^system: \|^json: ' "$run/compare.log" "$run/compare-json.log" |
+    awk '{ p += $2; f += $4 } END { printf "system: %d passed, %d failed\n", p, f }'
+[ "$text_status" -eq 0 ] && [ "$json_status" -eq 0 ]

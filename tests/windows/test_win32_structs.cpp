@@ -6,6 +6,8 @@
 // After winioctl.h: nvme.h uses its types.
 #include <nvme.h>
 
+#include <ntddscsi.h>  // after windows.h, whose types it uses
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
@@ -116,6 +119,19 @@ static_assert(NVME_IDENTIFY_CNS_CONTROLLER == 1);
 static_assert(BusTypeNvme == BUS_TYPE_NVME);
 static_assert(BusTypeFileBackedVirtual == BUS_FILE_BACKED_VIRTUAL && BusTypeSpaces == BUS_SPACES);
 
+// SCSI pass-through: SCSI_PASS_THROUGH (64-bit), its data and sense buffers placed after it.
+static_assert(IOCTL_SCSI_PASS_THROUGH_CODE == static_cast<uint32_t>(IOCTL_SCSI_PASS_THROUGH));
+static_assert(sizeof(SCSI_PASS_THROUGH) == SPT_HEADER_SIZE);
+static_assert(offsetof(SCSI_PASS_THROUGH, ScsiStatus) == SPT_SCSI_STATUS_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, CdbLength) == SPT_CDB_LENGTH_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoLength) == SPT_SENSE_LENGTH_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataIn) == SPT_DATA_IN_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == SPT_DATA_LENGTH_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, TimeOutValue) == SPT_TIMEOUT_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == SPT_DATA_OFFSET_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == SPT_SENSE_OFFSET_AT);
+static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == SPT_CDB_AT);
+
 // The request as the SDK documents it, in a zero-filled buffer of the request's length.
 template <size_t Size>
 std::array<uint8_t, Size> SdkSmartCommand(int driveNumber, uint8_t feature) {
@@ -206,6 +222,45 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
         ASSERT_EQ(c.ours.size(), sizeof sdk);
         EXPECT_EQ(std::memcmp(c.ours.data(), sdk, sizeof sdk), 0)
             << c.property << " " << c.dataType;
+    }
+}
+
+TEST(Win32Structs, ScsiPassThroughBuiltBothWaysAndItsReply) {
+    for (const size_t length : {ata::CDB16, ata::CDB12}) {
+        const ata::CommandBlock cdb =
+            ata::AtaPassThroughCdb(ata::SmartRegisters(1, READ_ATTRIBUTES), true, length);
+        SCSI_PASS_THROUGH sdk;
+        std::memset(&sdk, 0, sizeof sdk);
+        sdk.Length = sizeof sdk;
+        sdk.CdbLength = static_cast<UCHAR>(length);
+        sdk.SenseInfoLength = ata::SENSE_BUFFER_SIZE;
+        sdk.DataIn = SCSI_IOCTL_DATA_IN;
+        sdk.DataTransferLength = READ_ATTRIBUTE_BUFFER_SIZE;
+        sdk.TimeOutValue = 60;
+        sdk.DataBufferOffset = sizeof sdk;
+        sdk.SenseInfoOffset = sizeof sdk + READ_ATTRIBUTE_BUFFER_SIZE;
+        std::memcpy(sdk.Cdb, cdb.bytes.data(), length);
+        ScsiPassThroughBuffer ours = ScsiPassThroughRequest(cdb.bytes.data(), cdb.length, 512);
+        EXPECT_EQ(std::memcmp(ours.data(), &sdk, sizeof sdk), 0) << length;
+        EXPECT_EQ(ours.size(), sdk.SenseInfoOffset + ata::SENSE_BUFFER_SIZE);
+
+        // The reply in the same buffer: all 512 bytes and GOOD status complete the command; a
+        // short transfer or ILLEGAL REQUEST (the bridge does not know the block) does not.
+        sdk.DataTransferLength = 512;
+        std::memcpy(ours.data(), &sdk, sizeof sdk);
+        EXPECT_TRUE(ata::PassThroughSucceeded(ScsiPassThroughOutcome(ours, true, 512)));
+        sdk.DataTransferLength = 0;
+        std::memcpy(ours.data(), &sdk, sizeof sdk);
+        EXPECT_FALSE(ata::PassThroughSucceeded(ScsiPassThroughOutcome(ours, true, 512)));
+        sdk.DataTransferLength = 512;
+        sdk.ScsiStatus = 0x02;  // CHECK CONDITION, fixed sense: ILLEGAL REQUEST, 20h/00h
+        sdk.SenseInfoLength = 18;
+        const uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20};
+        std::memcpy(ours.data(), &sdk, sizeof sdk);
+        std::memcpy(ours.data() + sdk.SenseInfoOffset, sense, sizeof sense);
+        const ata::PassThroughOutcome refused = ScsiPassThroughOutcome(ours, true, 512);
+        EXPECT_EQ(refused.sense[12] + refused.senseLength, 0x20 + 18u);
+        EXPECT_FALSE(ata::PassThroughSucceeded(refused));
     }
 }
 
