@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "drives/identity.h"
 #include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/device_linux.h"
 #include "drives/drive_info.h"
+#include "drives/identity.h"
 #include "drives/linux_layout.h"
 #include "text/utf.h"
 
@@ -364,6 +364,5 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     }
     return true;
 }
-
 
 }  // namespace corvanite

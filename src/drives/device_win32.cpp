@@ -196,8 +196,4 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     return false;
 }
 
-int32_t LastDeviceError() {
-    return lastDeviceError;
-}
-
 }  // namespace corvanite
