@@ -9,7 +9,7 @@ guest ("CLASS serial=... size=... [critical_warning=...]"), each of which must b
 print, not re-derived: identity and size (smartctl, blockdev, sysfs), every ATA attribute
 (smartctl's table, its "failed now" for FAIL), the NVMe log (nvme smart-log, smartctl's named
 warning bits), and for a drive no peer reads either: nulls, no rows and a reason. Prints "ok" /
-"FAIL" / "skip" lines, last "json: N passed, M failed"; exits 1 when anything failed.
+"FAIL" lines, last "system: N passed, M failed"; exits 1 when anything failed.
 """
 
 import base64
@@ -134,6 +134,13 @@ def main(argv):
           [1, version], "format 1 and CMakeLists.txt's version")
     check("report", "file holds standard output's bytes", file_bytes == stdout and bool(stdout),
           True, "the same document:")
+    text, text_file = b64(sections, "report.stdout.b64"), b64(sections, "report.file.b64")
+    check("report", "text file is standard output with a BOM and CR LF", bool(text) and
+          text_file == b"\xef\xbb\xbf" + text.replace(b"\n", b"\r\n"), True, "the same report:")
+    for drive in report["drives"]:  # each drive's block names it as the JSON does
+        check("report", f"text block of {drive['device_path']}",
+              f"Drive {drive['number']}: {drive['model'] or ''}".rstrip() in (text or b"").decode(),
+              True, "the JSON's number and model:")
     disks = [line.split() for line in sections.get("disks", ("", 0))[0].splitlines()]
     disks = sorted((d for d in disks if len(d) >= 3), key=lambda d: [
         (0, int(p)) if p.isdigit() else (1, p) for p in re.findall(r"\d+|\D+", d[0])])
@@ -185,10 +192,10 @@ def main(argv):
     order = {0: 0, 3: 1, 1: 2, 2: 3}  # N/A counts above GOOD, below WARN
     grades = [d["health_exit_status"] for d in report["drives"]]
     want = max(grades, key=order.get) if grades else 4
-    for name in ("report.json", "report.json.file", "report.stdout"):
+    for name in ("report.json", "report.json.file", "report.stdout", "report.file"):
         check("report", f"exit status of {name}", sections.get(name, ("", -1))[1], want,
               "worst health_exit_status")
-    print(f"json: {passed} passed, {failed} failed")
+    print(f"system: {passed} passed, {failed} failed")
     return 1 if failed else 0
 
 
