@@ -3,15 +3,18 @@
 // renderer, and the workers' messages arrive through the GTK main loop.
 #include <gtk/gtk.h>
 
+#include <cmath>
 #include <string>
 
-#include "state/app_state.h"
-#include "app/window_host.h"
-#include "state/host_queue.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
+#include "app/window_frame.h"
+#include "app/window_host.h"
+#include "state/app_state.h"
+#include "state/host_queue.h"
 #include "text/utf.h"
 #include "ui/display_list.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/render_cairo.h"
 
@@ -22,15 +25,18 @@ GtkWindow* window = nullptr;
 GtkWidget* canvas = nullptr;
 int screenDpi = DEFAULT_SCREEN_DPI;
 
+// A pointer position (GTK's logical pixels) in the units the frame was drawn in. GTK's own
+// window scale (GDK_SCALE) is below this: Cairo's device scale does it.
 Point PointOf(double x, double y) {
-    return Point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+    return UnitPointAt(
+        Point{static_cast<int32_t>(std::floor(x)), static_cast<int32_t>(std::floor(y))}, screenDpi);
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     static DisplayList list;  // their storage is kept from frame to frame
     static FrameOutput out;
-    BuildFrame(list, out, gtk_widget_get_allocated_width(widget),
-               gtk_widget_get_allocated_height(widget));
+    BuildFrame(list, out, UnitsCovering(gtk_widget_get_allocated_width(widget), screenDpi),
+               UnitsCovering(gtk_widget_get_allocated_height(widget), screenDpi));
     CommitFrame(out);
     RenderDisplayList(cr, list, screenDpi);
     return TRUE;
@@ -138,9 +144,31 @@ Rect RectOf(const GdkRectangle& r) {
     return Rect{r.x, r.y, r.x + r.width, r.y + r.height};
 }
 
+// The text resolution the desktop asks for (Xft.dpi, GDK_DPI_SCALE): the whole frame follows it.
 int ScreenDpi() {
     const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
-    return resolution > 0 ? static_cast<int>(resolution + 0.5) : DEFAULT_SCREEN_DPI;
+    return ClampDpi(resolution > 0 ? static_cast<int>(resolution + 0.5) : DEFAULT_SCREEN_DPI);
+}
+
+// The window's first place: centred on the work area of the monitor under the pointer.
+Rect FirstPlace() {
+    GdkDisplay* display = gdk_display_get_default();
+    int x = 0;
+    int y = 0;
+    if (GdkSeat* seat = gdk_display_get_default_seat(display)) {
+        if (GdkDevice* pointer = gdk_seat_get_pointer(seat)) {
+            gdk_device_get_position(pointer, nullptr, &x, &y);
+        }
+    }
+    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, x, y);
+    GdkRectangle area{0, 0, 0, 0};
+    if (monitor != nullptr) {
+        gdk_monitor_get_workarea(monitor, &area);
+    }
+    const int32_t minWidth = ScaleEdge(MIN_WINDOW_WIDTH, screenDpi);
+    const int32_t minHeight = ScaleEdge(MIN_WINDOW_HEIGHT, screenDpi);
+    return PlaceWindow(RectOf(area), ScaleEdge(INITIAL_WINDOW_WIDTH, screenDpi),
+                       ScaleEdge(INITIAL_WINDOW_HEIGHT, screenDpi), minWidth, minHeight);
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -181,9 +209,8 @@ Point ClientToScreen(Point client) {
     if (gdkWindow != nullptr) {
         gdk_window_get_origin(gdkWindow, &x, &y);
     }
-    return Point{client.x + x, client.y + y};
+    return Point{ScaleEdge(client.x, screenDpi) + x, ScaleEdge(client.y, screenDpi) + y};
 }
-
 
 Rect MonitorWorkArea() {
     GdkRectangle area{};
@@ -269,10 +296,12 @@ int main(int argc, char** argv) {
     window = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     gtk_window_set_title(window, "Corvanite");
     gtk_window_set_decorated(window, FALSE);
-    gtk_window_set_default_size(window, INITIAL_WINDOW_WIDTH, INITIAL_WINDOW_HEIGHT);
+    const Rect place = FirstPlace();
+    gtk_window_set_default_size(window, place.Width(), place.Height());
+    gtk_window_move(window, place.left, place.top);
     GdkGeometry hints{};
-    hints.min_width = MIN_WINDOW_WIDTH;
-    hints.min_height = MIN_WINDOW_HEIGHT;
+    hints.min_width = ScaleEdge(MIN_WINDOW_WIDTH, screenDpi);
+    hints.min_height = ScaleEdge(MIN_WINDOW_HEIGHT, screenDpi);
     gtk_window_set_geometry_hints(window, nullptr, &hints, GDK_HINT_MIN_SIZE);
 
     canvas = gtk_drawing_area_new();

@@ -7,11 +7,13 @@
 
 #include <string>
 
-#include "state/app_state.h"
-#include "app/window_host.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
+#include "app/window_frame.h"
+#include "app/window_host.h"
+#include "state/app_state.h"
 #include "ui/display_list.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/render_gdi.h"
 
@@ -22,10 +24,20 @@ constexpr wchar_t WINDOW_CLASS[] = L"CorvaniteWnd";
 constexpr wchar_t WINDOW_TITLE[] = L"Corvanite";
 constexpr UINT_PTR TIMER_TICK = 1;
 
-// The window program's own handles: the main window and the two fonts it paints with.
+// The window program's own handles: the main window and the two fonts it paints with, made for
+// the window's resolution.
 HWND mainWindow = nullptr;
 HFONT fontMain = nullptr;
 HFONT fontLarge = nullptr;
+int windowDpi = UNIT_DPI;
+// Whether the system has the window maximised (as against the program's own maximise, which
+// only places the window on the work area).
+bool systemMaximized = false;
+
+static_assert(HIT_CLIENT == HTCLIENT && HIT_LEFT == HTLEFT && HIT_RIGHT == HTRIGHT &&
+              HIT_TOP == HTTOP && HIT_TOP_LEFT == HTTOPLEFT && HIT_TOP_RIGHT == HTTOPRIGHT &&
+              HIT_BOTTOM == HTBOTTOM && HIT_BOTTOM_LEFT == HTBOTTOMLEFT &&
+              HIT_BOTTOM_RIGHT == HTBOTTOMRIGHT);
 
 HWND Window() {
     return mainWindow;
@@ -36,14 +48,60 @@ const wchar_t* Wide(std::u16string_view text, std::wstring& storage) {
     return storage.c_str();
 }
 
-// Client coordinates in lParam: the low and high words, each sign-extended.
-Point PointOf(LPARAM lParam) {
+// Coordinates in lParam: the low and high words, each sign-extended, in device pixels.
+Point PixelsOf(LPARAM lParam) {
     return Point{static_cast<int16_t>(LOWORD(static_cast<DWORD>(lParam))),
                  static_cast<int16_t>(HIWORD(static_cast<DWORD>(lParam)))};
 }
 
+// A client point of a mouse message in the units the frame was drawn in.
+Point PointOf(LPARAM lParam) {
+    return UnitPointAt(PixelsOf(lParam), windowDpi);
+}
+
 Rect RectOf(const RECT& r) {
     return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+// The window's own resolution: GetDpiForWindow where the system has it (Windows 10 1607 on),
+// looked up at run time since older systems and WinPE images may lack it; else the screen's.
+int WindowDpi(HWND window) {
+    using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow =
+        reinterpret_cast<GetDpiForWindowProc>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const int dpi = getDpiForWindow != nullptr ? static_cast<int>(getDpiForWindow(window)) : 0;
+    return ClampDpi(dpi > 0 ? dpi : ScreenDpi());
+}
+
+// The two fonts at the window's resolution, replacing any made before.
+void MakeFonts() {
+    HFONT large = CreateUiFont(FONT_LARGE_POINTS, windowDpi);
+    HFONT main = CreateUiFont(FONT_MAIN_POINTS, windowDpi);
+    DeleteObject(fontLarge);
+    DeleteObject(fontMain);
+    fontLarge = large;
+    fontMain = main;
+}
+
+MONITORINFO MonitorOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info;
+}
+
+// Where the window goes back to from the system's maximise, in screen coordinates (the
+// placement's workspace coordinates are relative to the work area).
+Rect NormalBounds(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    const MONITORINFO monitor = MonitorOf(window);
+    const LONG dx = monitor.rcWork.left - monitor.rcMonitor.left;
+    const LONG dy = monitor.rcWork.top - monitor.rcMonitor.top;
+    const RECT& r = placement.rcNormalPosition;
+    return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
 void PaintFrame(HWND window) {
@@ -58,9 +116,9 @@ void PaintFrame(HWND window) {
     const HGDIOBJ previous = SelectObject(memory, bitmap);
     static DisplayList list;  // their storage is kept from frame to frame
     static FrameOutput out;
-    BuildFrame(list, out, width, height);
+    BuildFrame(list, out, UnitsCovering(width, windowDpi), UnitsCovering(height, windowDpi));
     CommitFrame(out);
-    RenderDisplayList(memory, list, fontMain, fontLarge);
+    RenderDisplayList(memory, list, fontMain, fontLarge, windowDpi);
     BitBlt(screen, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -80,8 +138,40 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             PostQuitMessage(0);
             return 0;
         case WM_SIZE:
+            if (wParam == SIZE_MAXIMIZED) {
+                systemMaximized = true;
+                NoteWindowMaximized(true, NormalBounds(window));
+            } else if (wParam == SIZE_RESTORED && systemMaximized) {
+                systemMaximized = false;
+                NoteWindowMaximized(false, Rect{});
+            }
             RequestRepaint();
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another resolution, or the user changed the scale: the
+            // suggested rectangle keeps the window's size in units.
+            windowDpi = ClampDpi(LOWORD(static_cast<DWORD>(wParam)));
+            MakeFonts();
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            RequestRepaint();
+            return 0;
+        }
+        case WM_NCCALCSIZE:
+            // The client area covers the whole window: no frame strip is drawn by the system
+            // (Windows 10 and 11 draw a white one along the top of a captionless sizing frame).
+            return 0;
+        case WM_NCHITTEST: {
+            RECT bounds{};
+            GetWindowRect(window, &bounds);
+            const Point screen = PixelsOf(lParam);
+            return FrameHitAt(Point{screen.x - bounds.left, screen.y - bounds.top},
+                              bounds.right - bounds.left, bounds.bottom - bounds.top,
+                              ScaleEdge(RESIZE_BORDER_UNITS, windowDpi),
+                              appState.maximized || IsZoomed(window) != 0);
+        }
         case WM_PAINT:
             PaintFrame(window);
             return 0;
@@ -89,8 +179,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 1;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize.x = MIN_WINDOW_WIDTH;
-            info->ptMinTrackSize.y = MIN_WINDOW_HEIGHT;
+            info->ptMinTrackSize.x = ScaleEdge(MIN_WINDOW_WIDTH, windowDpi);
+            info->ptMinTrackSize.y = ScaleEdge(MIN_WINDOW_HEIGHT, windowDpi);
+            // The system's maximise fills the work area, not the whole monitor: the taskbar stays
+            // visible. The position is relative to the monitor's own origin.
+            const MONITORINFO monitor = MonitorOf(window);
+            info->ptMaxPosition.x = monitor.rcWork.left - monitor.rcMonitor.left;
+            info->ptMaxPosition.y = monitor.rcWork.top - monitor.rcMonitor.top;
+            info->ptMaxSize.x = monitor.rcWork.right - monitor.rcWork.left;
+            info->ptMaxSize.y = monitor.rcWork.bottom - monitor.rcWork.top;
             return 0;
         }
         case WM_KEYDOWN:
@@ -138,6 +235,9 @@ void MoveMainWindow(int32_t x, int32_t y) {
 }
 
 void PlaceMainWindow(Rect bounds) {
+    if (IsZoomed(Window())) {
+        ShowWindow(Window(), SW_RESTORE);  // out of the system's maximise first
+    }
     SetWindowPos(Window(), nullptr, bounds.left, bounds.top, bounds.Width(), bounds.Height(),
                  SWP_NOZORDER);
     // The cursor may now be outside the window without having moved: ask for the leave notice
@@ -146,17 +246,13 @@ void PlaceMainWindow(Rect bounds) {
 }
 
 Point ClientToScreen(Point client) {
-    POINT p{client.x, client.y};
+    POINT p{ScaleEdge(client.x, windowDpi), ScaleEdge(client.y, windowDpi)};
     ::ClientToScreen(Window(), &p);
     return Point{p.x, p.y};
 }
 
-
 Rect MonitorWorkArea() {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromWindow(Window(), MONITOR_DEFAULTTONEAREST), &info);
-    return RectOf(info.rcWork);
+    return RectOf(MonitorOf(Window()).rcWork);
 }
 
 void MinimizeMainWindow() {
@@ -223,9 +319,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-    fontLarge = CreateUiFont(FONT_LARGE_POINTS);
-    fontMain = CreateUiFont(FONT_MAIN_POINTS);
-
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -236,13 +329,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     windowClass.lpszClassName = WINDOW_CLASS;
     RegisterClassExW(&windowClass);
 
-    const HWND window = CreateWindowExW(WS_EX_APPWINDOW, WINDOW_CLASS, WINDOW_TITLE,
-                                        WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, INITIAL_WINDOW_WIDTH,
-                                        INITIAL_WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
+    // A pop-up window is not placed by the system (CW_USEDEFAULT puts it at 0, 0): it is made
+    // hidden on the monitor under the cursor, where it learns that monitor's resolution, and is
+    // then sized and centred on that monitor's work area.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const HWND window =
+        CreateWindowExW(WS_EX_APPWINDOW, WINDOW_CLASS, WINDOW_TITLE,
+                        WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                        monitor.rcWork.left, monitor.rcWork.top, INITIAL_WINDOW_WIDTH,
+                        INITIAL_WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }
+    windowDpi = WindowDpi(window);
+    MakeFonts();
+    const Rect placed = PlaceWindow(
+        RectOf(monitor.rcWork), ScaleEdge(INITIAL_WINDOW_WIDTH, windowDpi),
+        ScaleEdge(INITIAL_WINDOW_HEIGHT, windowDpi), ScaleEdge(MIN_WINDOW_WIDTH, windowDpi),
+        ScaleEdge(MIN_WINDOW_HEIGHT, windowDpi));
+    SetWindowPos(window, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, show);
     UpdateWindow(window);
     StartDriveScan();

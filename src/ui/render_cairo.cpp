@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "text/utf.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 
 namespace corvanite {
@@ -414,7 +415,10 @@ int FontPixelHeight(int points, int dpi) {
     return static_cast<int>(rounded);
 }
 
-void RenderDisplayList(cairo_t* cr, const DisplayList& list, int dpi) {
+void RenderDisplayList(cairo_t* cr, const DisplayList& units, int dpi) {
+    dpi = ClampDpi(dpi);
+    thread_local DisplayList scaled;  // its storage is kept from frame to frame
+    const DisplayList& list = ScaleToDevice(units, dpi, scaled);
     TextRenderer& text = ThreadTextRenderer();
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -480,8 +484,9 @@ cairo_surface_t* RenderDisplayListToSurface(const DisplayList& list, int width, 
     return surface;
 }
 
-bool RenderDisplayListToPng(const DisplayList& list, int width, int height, const char* path) {
-    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height);
+bool RenderDisplayListToPng(const DisplayList& list, int width, int height, const char* path,
+                            int dpi) {
+    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height, dpi);
     if (surface == nullptr) {
         return false;
     }
@@ -490,12 +495,13 @@ bool RenderDisplayListToPng(const DisplayList& list, int width, int height, cons
     return written;
 }
 
-bool RenderFrameToPng(int width, int height, const char* path) {
+bool RenderFrameToPng(int width, int height, const char* path, int dpi) {
     DisplayList list;
     FrameOutput out;
-    BuildFrame(list, out, width, height);
+    dpi = ClampDpi(dpi);
+    BuildFrame(list, out, UnitsCovering(width, dpi), UnitsCovering(height, dpi));
     CommitFrame(out);
-    return RenderDisplayListToPng(list, width, height, path);
+    return RenderDisplayListToPng(list, width, height, path, dpi);
 }
 
 }  // namespace corvanite

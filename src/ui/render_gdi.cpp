@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/display_scale.h"
 
 namespace corvanite {
 namespace {
@@ -115,8 +116,8 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-HFONT CreateUiFont(int points) {
-    LOGFONTW request = UiFontRequest(points, ScreenDpi());
+HFONT CreateUiFont(int points, int dpi) {
+    LOGFONTW request = UiFontRequest(points, dpi > 0 ? dpi : ScreenDpi());
     HFONT font = CreateFontIndirectW(&request);
     if (font == nullptr) {
         constexpr wchar_t FALLBACK[] = L"Courier New";
@@ -127,7 +128,9 @@ HFONT CreateUiFont(int points) {
     return font;
 }
 
-void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fontLarge) {
+void RenderDisplayList(HDC dc, const DisplayList& units, HFONT fontMain, HFONT fontLarge, int dpi) {
+    static DisplayList scaled;  // UI thread; its storage is kept from frame to frame
+    const DisplayList& list = ScaleToDevice(units, ClampDpi(dpi), scaled);
     std::wstring buffer;
     int clipDepth = 0;
     for (const DrawOp& op : list.ops) {
@@ -165,9 +168,8 @@ void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fo
     }
 }
 
-
 bool RenderDisplayListToPixels(const DisplayList& list, int width, int height, HFONT fontMain,
-                               HFONT fontLarge, std::vector<uint32_t>& pixels) {
+                               HFONT fontLarge, std::vector<uint32_t>& pixels, int dpi) {
     if (width <= 0 || height <= 0) {
         return false;
     }
@@ -192,7 +194,7 @@ bool RenderDisplayListToPixels(const DisplayList& list, int width, int height, H
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     std::memset(bits, 0, count * sizeof(uint32_t));
     HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
-    RenderDisplayList(dc, list, fontMain, fontLarge);
+    RenderDisplayList(dc, list, fontMain, fontLarge, dpi);
     GdiFlush();
     // Blue, green, red, unused in memory: 0x00RRGGBB read as one little-endian word.
     pixels.resize(count);

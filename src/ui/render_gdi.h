@@ -19,18 +19,21 @@ LOGFONTW UiFontRequest(int points, int dpi);
 // The vertical resolution of the screen (96 when the screen cannot be asked).
 int ScreenDpi();
 
-// One of the program's two fonts at the screen's resolution; falls back to "Courier New" when
-// "Lucida Console" cannot be made. Null when neither can.
-HFONT CreateUiFont(int points);
+// One of the program's two fonts at dpi (the window's resolution; 0: the screen's); falls back
+// to "Courier New" when "Lucida Console" cannot be made. Null when neither can.
+HFONT CreateUiFont(int points, int dpi = 0);
 
-// Replays the list into dc (a memory context holding the frame's bitmap) with the two fonts; a
-// null font leaves whatever font dc holds. Objects selected into dc are restored.
-void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fontLarge);
+// Replays the list, drawn in units of 1/96 inch, into dc (a memory context holding the frame's
+// bitmap) at dpi: scaled to device pixels by the shared rule of ui/display_scale.h, with the two
+// fonts (made for the same dpi); a null font leaves whatever font dc holds. Objects selected
+// into dc are restored. UI thread only.
+void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fontLarge,
+                       int dpi = 96);
 
-// Renders the list into a width x height 32-bit DIB section (black before the list is replayed)
-// and hands back its pixels row by row from the top, each 0x00RRGGBB. False when the bitmap or
-// context cannot be made.
+// Renders the list at dpi into a width x height 32-bit DIB section (black before the list is
+// replayed) and hands back its pixels row by row from the top, each 0x00RRGGBB. False when the
+// bitmap or context cannot be made.
 bool RenderDisplayListToPixels(const DisplayList& list, int width, int height, HFONT fontMain,
-                               HFONT fontLarge, std::vector<uint32_t>& pixels);
+                               HFONT fontLarge, std::vector<uint32_t>& pixels, int dpi = 96);
 
 }  // namespace corvanite

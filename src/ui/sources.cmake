@@ -3,6 +3,7 @@
 set(CORVANITE_UI_PORTABLE
     ui/palette.cpp
     ui/primitives.cpp
+    ui/display_scale.cpp
     ui/buttons.cpp
     ui/title_bar.cpp
     ui/status_bar.cpp

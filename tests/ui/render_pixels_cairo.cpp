@@ -15,9 +15,9 @@
 
 namespace corvanite::test {
 
-RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height) {
+RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height, int dpi) {
     RenderedImage image;
-    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height);
+    cairo_surface_t* surface = RenderDisplayListToSurface(list, width, height, dpi);
     if (surface == nullptr) {
         ADD_FAILURE() << "no surface";
         return image;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <map>
 #include <vector>
 
 #include "render_pixels.h"
@@ -16,21 +17,27 @@ namespace corvanite::test {
 namespace {
 
 struct Fonts {
-    HFONT main = CreateUiFont(FONT_MAIN_POINTS);
-    HFONT large = CreateUiFont(FONT_LARGE_POINTS);
+    HFONT main = nullptr;
+    HFONT large = nullptr;
 };
 
-const Fonts& TestFonts() {
-    static const Fonts fonts;
-    return fonts;
+// The two fonts at each resolution a test asks for, kept for the test program's run.
+const Fonts& TestFonts(int dpi = 96) {
+    static std::map<int, Fonts> fonts;
+    Fonts& made = fonts[dpi];
+    if (made.main == nullptr) {
+        made.main = CreateUiFont(FONT_MAIN_POINTS, dpi);
+        made.large = CreateUiFont(FONT_LARGE_POINTS, dpi);
+    }
+    return made;
 }
 
 }  // namespace
 
-RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height) {
+RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height, int dpi) {
     RenderedImage image;
-    if (!RenderDisplayListToPixels(list, width, height, TestFonts().main, TestFonts().large,
-                                   image.pixels)) {
+    if (!RenderDisplayListToPixels(list, width, height, TestFonts(dpi).main, TestFonts(dpi).large,
+                                   image.pixels, dpi)) {
         ADD_FAILURE() << "no bitmap";
         return image;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "render_pixels.h"
+#include "ui/display_scale.h"
 #include "ui/palette.h"
 #include "ui/primitives.h"
 
@@ -383,6 +384,49 @@ TEST(RenderPixels, TextAtAPointStartsThereAndShowsAmpersandsAsTheyAre) {
     const Box ampersand = InkBox(image, Rect{0, 80, 240, 100});
     const Box threeH = InkBox(image, Rect{0, 100, 240, 120});
     EXPECT_NEAR(ampersand.Width(), threeH.Width(), 2);
+}
+
+// At 125, 150 and 200 %: every device pixel of fills, lines and outlines shows what its unit
+// cell shows at 96 dpi, so neighbouring fills meet with no gap or overlap and an outline stays
+// closed and one scaled unit wide; a text stays inside its scaled rectangle at its scaled size.
+TEST(RenderPixels, ScaledListCoversTheUnitCellsAndKeepsTextInItsBox) {
+    DisplayList shapes;
+    FillSolidRect(shapes, Rect{2, 2, 13, 9}, COLOR_WARN);
+    FillSolidRect(shapes, Rect{13, 2, 21, 9}, COLOR_GOOD);  // meets the first at x = 13
+    FillSolidRect(shapes, Rect{2, 9, 21, 12}, COLOR_CRIT);  // and both from below
+    DrawOutlineRect(shapes, Rect{24, 2, 37, 15}, COLOR_ACCENT);
+    DrawBorderedRect(shapes, Rect{41, 3, 50, 12}, COLOR_PANEL_BG, COLOR_BORDER);
+    DrawLine(shapes, Point{2, 14}, Point{21, 14}, COLOR_TEXT);
+    DrawLine(shapes, Point{22, 19}, Point{22, 2}, COLOR_ACCENT_ALT);
+    const RenderedImage units = RenderForTest(shapes, 53, 20);
+    const Rect box{5, 5, 85, 25};
+    DisplayList text;
+    DrawTextInRect(text, box, u"HHHHHHHH", COLOR_TEXT, FONT_MAIN, ALIGN_CENTER);
+    DrawTextAt(text, 5, 30, u"HHHHHHHH", COLOR_TEXT, FONT_LARGE);
+    const RenderedImage text96 = RenderForTest(text, 90, 55);
+    const Box inBox96 = InkBox(text96, Rect{0, 0, 90, 28});
+    const Box atPoint96 = InkBox(text96, Rect{0, 28, 90, 55});
+    for (int dpi : {120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        const RenderedImage image =
+            RenderForTest(shapes, ScaleEdge(53, dpi), ScaleEdge(20, dpi), dpi);
+        ExpectPixels(image, [&](int32_t x, int32_t y) {
+            return units.At(UnitAtPixel(x, dpi), UnitAtPixel(y, dpi));
+        });
+        const double scale = dpi / 96.0;
+        const RenderedImage scaled =
+            RenderForTest(text, ScaleEdge(90, dpi), ScaleEdge(55, dpi), dpi);
+        const Box inBox = InkBox(scaled, Rect{0, 0, scaled.width, ScaleEdge(28, dpi)});
+        EXPECT_EQ(inBox.count, InkBox(scaled, ScaleRect(box, dpi)).count);
+        EXPECT_NEAR(inBox.Width(), inBox96.Width() * scale, 2 + 0.06 * inBox96.Width() * scale);
+        EXPECT_NEAR(inBox.Height(), inBox96.Height() * scale, 2);
+        const Box atPoint =
+            InkBox(scaled, Rect{0, ScaleEdge(28, dpi), scaled.width, scaled.height});
+        EXPECT_NEAR(atPoint.minX, atPoint96.minX * scale, 2);
+        EXPECT_NEAR(atPoint.minY, atPoint96.minY * scale, 2);
+        EXPECT_NEAR(atPoint.Width(), atPoint96.Width() * scale,
+                    2 + 0.06 * atPoint96.Width() * scale);
+    }
 }
 
 }  // namespace
