@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
+#include "app/window_host.h"
 #include "state/app_state.h"
 #include "state/host.h"
-#include "app/window_host.h"
 
 namespace corvanite {
 namespace {
@@ -53,13 +54,18 @@ void AttachMessageWindow(PlatformHandle window) {
     attached = window != 0;
 }
 
-void PostWindowMessage(uint32_t message, uintptr_t wParam) {
+bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
     std::lock_guard<std::mutex> guard(lock);
     if (!attached) {
-        return;
+        return false;
+    }
+    if (host.refusePosts > 0) {  // a full queue
+        --host.refusePosts;
+        return false;
     }
     messages.push_back(PostedMessage{message, wParam});
     posted.notify_all();
+    return true;
 }
 
 std::vector<PostedMessage> TakePostedMessages() {
@@ -84,6 +90,14 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     }
     std::thread(procedure, parameter).detach();
     return true;
+}
+
+bool DetachedThreadsRunning() {
+    return false;
+}
+
+void EndProcessNow(int exitCode) {
+    std::_Exit(exitCode);
 }
 
 Rect MainWindowBounds() {
@@ -118,6 +132,9 @@ void CaptureMouse() {
 }
 void ReleaseMouse() {
     host.captured = false;
+    if (host.onRelease != nullptr) {
+        host.onRelease();  // as Windows reports the capture's end from within ReleaseCapture
+    }
 }
 void TrackMouseLeave() {
     ++host.leaveRequests;
@@ -128,8 +145,9 @@ bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     return host.answerYes;
 }
 
-bool AskReportPath(std::u16string& path) {
+bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     ++host.saveDialogs;
+    dialogError = host.saveDialogError;
     if (!host.saveChosen) {
         return false;
     }

@@ -14,6 +14,8 @@ namespace corvanite::test {
 
 struct FakeHostState {
     bool refuseThreads = false;
+    int refusePosts = 0;            // posts refused before the next is taken, as by a full queue
+    void (*onRelease)() = nullptr;  // called from ReleaseMouse
     int repaints = 0;
     int threadsStarted = 0;
     // The window as the fake system keeps it.
@@ -30,6 +32,7 @@ struct FakeHostState {
     bool answerYes = false;
     std::vector<std::u16string> questions;
     bool saveChosen = false;
+    uint32_t saveDialogError = 0;
     std::u16string savePath;
     int saveDialogs = 0;
 };

@@ -13,11 +13,13 @@ FakeReportFile& ReportFile() {
 }
 }  // namespace test
 
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                     uint32_t& errorCode) {
     ++file.writes;
     file.path = path;
     if (file.fail) {
         reason = u"Access is denied";
+        errorCode = 5;
         return false;
     }
     file.bytes = bytes;

@@ -1,20 +1,35 @@
 #include "app/export.h"
 
-#include "state/app_state.h"
 #include "app/window_host.h"
 #include "report/report_file.h"
 #include "report/text_report.h"
+#include "state/app_state.h"
+#include "text/text_format.h"
 
 namespace corvanite {
 
 void ExportReport() {
     std::u16string path;
-    if (!AskReportPath(path)) {
+    uint32_t dialogError = 0;
+    if (!AskReportPath(path, dialogError)) {
+        if (dialogError != 0) {
+            std::u16string text = u"Report export failed: the save dialog reported error 0x";
+            AppendHex(text, dialogError, 4);
+            SetStatusText(text);
+            RequestRepaint();
+        }
         return;
     }
     std::u16string reason;
-    const bool written = WriteReportFile(path, ReportFileBytes(appState.drives), reason);
-    SetStatusText((written ? u"Report exported: " : u"Report export failed: ") + path);
+    uint32_t errorCode = 0;
+    if (WriteReportFile(path, ReportFileBytes(appState.drives), reason, errorCode)) {
+        SetStatusText(u"Report exported: " + path);
+    } else {
+        std::u16string text = u"Report export failed: " + path + u" (" + reason + u", error ";
+        AppendUnsigned(text, errorCode);
+        text += u')';
+        SetStatusText(text);
+    }
     RequestRepaint();
 }
 

@@ -4,10 +4,10 @@
 #include <mutex>
 #include <string>
 
-#include "state/app_state.h"
-#include "app/window_host.h"
-#include "app/scan_worker.h"
 #include "app/export.h"
+#include "app/scan_worker.h"
+#include "app/window_host.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "volume_check/chkdsk_worker.h"
@@ -28,7 +28,25 @@ void SelectDrive(int32_t row) {
     RequestRepaint();
 }
 
+// Moves the drive list so that the card of `row` is shown whole.
+void ScrollDriveIntoView(int32_t row) {
+    const int32_t page = std::max(1, appState.drivePageRows);
+    int32_t scroll = appState.driveScroll;
+    if (row < scroll) {
+        scroll = row;
+    } else if (row >= scroll + page) {
+        scroll = row - page + 1;
+    }
+    appState.driveScroll = std::max(0, std::min(scroll, appState.driveScrollMax));
+}
+
 void StartVolumeCheck(bool readOnly) {
+    if (appState.chkdskCheckerAlive) {
+        SetStatusText(
+            u"chkdsk: the last check's chkdsk.exe is still running; a new check can "
+            u"start once it has ended");
+        return;
+    }
     std::u16string text = u"Running chkdsk ";
     text.append(appState.targetVolume.view());
     text.append(readOnly ? u" (read-only)..." : u" (fix mode)...");
@@ -37,7 +55,52 @@ void StartVolumeCheck(bool readOnly) {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskLines.clear();
     }
-    StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly);
+    if (!StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
+        SetStatusText(appState.chkdskCheckerAlive
+                          ? u"chkdsk: the last check's chkdsk.exe is still running; a new check "
+                            u"can start once it has ended"
+                          : u"chkdsk: the volume check could not be started (no thread)");
+    }
+}
+
+void CancelVolumeCheck() {
+    if (appState.chkdskRunning) {
+        appState.chkdskCancel = true;
+        SetStatusText(u"Cancelling...");
+    }
+}
+
+// Moves a scroll position by `step` rows, or to an end, within 0 to `most`.
+void ScrollBy(int32_t& scroll, int32_t most, int32_t step) {
+    scroll = std::max(0, std::min(scroll + step, most));
+}
+
+void PageKey(uint32_t key) {
+    int32_t* scroll = nullptr;
+    int32_t most = 0;
+    int32_t page = 0;
+    if (appState.activeTab == TAB_SMART) {
+        scroll = &appState.smartScroll;
+        most = appState.smartScrollMax;
+        page = appState.smartPageRows;
+    } else if (appState.activeTab == TAB_SCAN_REPAIR) {
+        scroll = &appState.chkdskScroll;
+        most = appState.chkdskScrollMax;
+        page = appState.chkdskPageLines;
+    } else {
+        return;
+    }
+    page = std::max(1, page);
+    if (key == KEY_PAGE_UP) {
+        ScrollBy(*scroll, most, -page);
+    } else if (key == KEY_PAGE_DOWN) {
+        ScrollBy(*scroll, most, page);
+    } else if (key == KEY_HOME) {
+        *scroll = 0;
+    } else {
+        *scroll = most;
+    }
+    RequestRepaint();
 }
 
 void ToggleMaximized() {
@@ -68,10 +131,7 @@ void ButtonAction(int32_t id) {
             }
             break;
         case BTN_CANCEL:
-            if (appState.chkdskRunning) {
-                appState.chkdskCancel = true;
-                SetStatusText(u"Cancelling...");
-            }
+            CancelVolumeCheck();
             break;
         case BTN_EXPORT:
             ExportReport();
@@ -93,18 +153,43 @@ void ButtonAction(int32_t id) {
 }  // namespace
 
 int32_t DriveRowAt(Point client) {
-    const size_t rows = std::min(appState.driveRows.size(), appState.drives.size());
-    for (size_t row = 0; row < rows; ++row) {
-        if (appState.driveRows[row].Contains(client)) {
-            return static_cast<int32_t>(row);
+    for (const DriveRowEntry& row : appState.driveRows) {
+        if (row.rect.Contains(client) && row.drive >= 0 &&
+            static_cast<size_t>(row.drive) < appState.drives.size()) {
+            return row.drive;
         }
     }
     return -1;
 }
 
-void OnKeyDown(uint32_t virtualKey) {
+void OnKeyDown(uint32_t virtualKey, bool control) {
     if (virtualKey == KEY_F5) {
         StartDriveScan();
+        return;
+    }
+    if (virtualKey == KEY_UP || virtualKey == KEY_DOWN) {
+        const auto count = static_cast<int32_t>(appState.drives.size());
+        const int32_t row = appState.selectedDrive + (virtualKey == KEY_UP ? -1 : 1);
+        if (row >= 0 && row < count) {
+            ScrollDriveIntoView(row);
+            SelectDrive(row);
+        }
+        return;
+    }
+    if (virtualKey == KEY_PAGE_UP || virtualKey == KEY_PAGE_DOWN || virtualKey == KEY_HOME ||
+        virtualKey == KEY_END) {
+        PageKey(virtualKey);
+        return;
+    }
+    if (virtualKey == KEY_ESCAPE) {
+        CancelVolumeCheck();
+        RequestRepaint();
+        return;
+    }
+    if (control) {
+        if (virtualKey == 'E') {
+            ExportReport();
+        }
         return;
     }
     if (appState.activeTab == TAB_SCAN_REPAIR && virtualKey >= 'A' && virtualKey <= 'Z') {
@@ -171,23 +256,37 @@ void OnLeftButtonDown(Point client) {
 }
 
 void OnLeftButtonUp(Point client) {
+    // Taken before the capture goes: releasing it reports the capture's end (OnCaptureLost),
+    // which must find this press already over.
+    const bool dragging = appState.dragging;
+    const int32_t pressed = appState.pressedButton;
+    appState.dragging = false;
+    appState.pressedButton = BTN_NONE;
     ReleaseMouse();
-    if (appState.dragging) {
-        appState.dragging = false;
+    if (dragging) {
         return;
     }
     const int32_t button = HitTestButtons(client);
-    const int32_t pressed = appState.pressedButton;
-    appState.pressedButton = BTN_NONE;
     if (button != BTN_NONE && button == pressed) {
         ButtonAction(button);
     }
     RequestRepaint();
 }
 
-void OnMouseWheel(int32_t delta) {
+void OnCaptureLost() {
+    if (!appState.dragging && appState.pressedButton == BTN_NONE) {
+        return;
+    }
+    appState.dragging = false;
+    appState.pressedButton = BTN_NONE;
+    RequestRepaint();
+}
+
+void OnMouseWheel(Point client, int32_t delta) {
     const int32_t steps = delta / WHEEL_STEP;
-    if (appState.activeTab == TAB_SMART) {
+    if (appState.driveListArea.Contains(client)) {
+        ScrollBy(appState.driveScroll, appState.driveScrollMax, -steps);
+    } else if (appState.activeTab == TAB_SMART) {
         appState.smartScroll =
             std::max(0, std::min(appState.smartScroll - steps, appState.smartScrollMax));
     } else if (appState.activeTab == TAB_SCAN_REPAIR) {
@@ -205,6 +304,10 @@ void OnTimerTick() {
 }
 
 void OnChkdskEvent(uintptr_t code) {
+    if (code == CHKDSK_EVENT_LINE) {
+        // The paint shows every line there is; the worker may post the next event.
+        appState.chkdskLineEventPending = false;
+    }
     if (code == CHKDSK_EVENT_DONE || code == CHKDSK_EVENT_FAILED) {
         // A check that could not start is told as plainly as one that ended.
         std::u16string text = u"chkdsk: ";

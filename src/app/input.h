@@ -8,7 +8,15 @@
 
 namespace corvanite {
 
+// Key codes, as Windows' virtual keys.
 constexpr uint32_t KEY_F5 = 116;
+constexpr uint32_t KEY_ESCAPE = 0x1B;
+constexpr uint32_t KEY_PAGE_UP = 0x21;
+constexpr uint32_t KEY_PAGE_DOWN = 0x22;
+constexpr uint32_t KEY_END = 0x23;
+constexpr uint32_t KEY_HOME = 0x24;
+constexpr uint32_t KEY_UP = 0x26;
+constexpr uint32_t KEY_DOWN = 0x28;
 constexpr int32_t WHEEL_STEP = 120;
 constexpr int32_t MIN_WINDOW_WIDTH = 800;
 constexpr int32_t MIN_WINDOW_HEIGHT = 580;
@@ -19,14 +27,21 @@ constexpr uint32_t TICK_MILLISECONDS = 50;
 // The drive row under a client point, or -1.
 int32_t DriveRowAt(Point client);
 
-// A key press with its virtual-key code (letters report their capitals).
-void OnKeyDown(uint32_t virtualKey);
+// A key press with its virtual-key code (letters report their capitals) and whether Ctrl is held.
+// F5 rescans; Up and Down select the previous or next drive; Page Up, Page Down, Home and End
+// move the SMART table or the volume-check output; Ctrl+E exports the report; Escape cancels a
+// running check; on SCAN/REPAIR a letter (without Ctrl) picks the volume.
+void OnKeyDown(uint32_t virtualKey, bool control = false);
 void OnMouseMove(Point client, bool leftButtonDown);
 void OnMouseLeave();
 void OnLeftButtonDown(Point client);
 void OnLeftButtonUp(Point client);
-// delta: the wheel's signed delta, 120 per notch, positive away from the user.
-void OnMouseWheel(int32_t delta);
+// The mouse capture ended without a release (another window or the system took it): the drag
+// and the press end.
+void OnCaptureLost();
+// delta: the wheel's signed delta, 120 per notch, positive away from the user; client: where the
+// pointer is. Over the drive list the list scrolls; elsewhere the active tab's table or output.
+void OnMouseWheel(Point client, int32_t delta);
 void OnTimerTick();
 // MSG_CHKDSK_EVENT with its event code.
 void OnChkdskEvent(uintptr_t code);

@@ -84,19 +84,56 @@ gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer) {
         smooth -= delta;
     }
     if (delta != 0 || event->direction == GDK_SCROLL_SMOOTH) {
-        OnMouseWheel(delta);
+        OnMouseWheel(PointOf(event->x, event->y), delta);
     }
     return TRUE;
 }
 
+// GDK's key values as the virtual-key codes the input handling takes.
+uint32_t KeyCodeOf(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_F5:
+            return KEY_F5;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+            return KEY_UP;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+            return KEY_DOWN;
+        case GDK_KEY_Page_Up:
+        case GDK_KEY_KP_Page_Up:
+            return KEY_PAGE_UP;
+        case GDK_KEY_Page_Down:
+        case GDK_KEY_KP_Page_Down:
+            return KEY_PAGE_DOWN;
+        case GDK_KEY_Home:
+        case GDK_KEY_KP_Home:
+            return KEY_HOME;
+        case GDK_KEY_End:
+        case GDK_KEY_KP_End:
+            return KEY_END;
+        case GDK_KEY_Escape:
+            return KEY_ESCAPE;
+        default:
+            break;
+    }
+    const guint key = gdk_keyval_to_upper(keyval);
+    return key >= GDK_KEY_A && key <= GDK_KEY_Z ? static_cast<uint32_t>('A' + (key - GDK_KEY_A))
+                                                : 0;
+}
+
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer) {
-    const guint key = gdk_keyval_to_upper(event->keyval);
-    if (event->keyval == GDK_KEY_F5) {
-        OnKeyDown(KEY_F5);
-    } else if (key >= GDK_KEY_A && key <= GDK_KEY_Z) {
-        OnKeyDown(static_cast<uint32_t>('A' + (key - GDK_KEY_A)));
+    const uint32_t key = KeyCodeOf(event->keyval);
+    if (key != 0) {
+        OnKeyDown(key, (event->state & GDK_CONTROL_MASK) != 0);
     }
     return TRUE;
+}
+
+// Another grab took the pointer while a button was held (a menu, the window manager).
+gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer) {
+    OnCaptureLost();
+    return FALSE;
 }
 
 gboolean OnTick(gpointer) {
@@ -242,7 +279,8 @@ bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     return answer == GTK_RESPONSE_YES;
 }
 
-bool AskReportPath(std::u16string& path) {
+bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
+    dialogError = 0;  // GTK's chooser reports no failure of its own
     GtkWidget* dialog =
         gtk_file_chooser_dialog_new("Save Report", window, GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
                                     GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
@@ -317,6 +355,7 @@ int main(int argc, char** argv) {
     g_signal_connect(canvas, "leave-notify-event", G_CALLBACK(OnLeave), nullptr);
     g_signal_connect(canvas, "scroll-event", G_CALLBACK(OnScroll), nullptr);
     g_signal_connect(canvas, "key-press-event", G_CALLBACK(OnKey), nullptr);
+    g_signal_connect(canvas, "grab-broken-event", G_CALLBACK(OnGrabBroken), nullptr);
     g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     gtk_container_add(GTK_CONTAINER(window), canvas);
 
@@ -332,5 +371,5 @@ int main(int argc, char** argv) {
 
     g_source_remove(tick);
     SetPostNotifier(nullptr);
-    return 0;
+    return FinishProgram(0);
 }

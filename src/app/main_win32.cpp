@@ -59,6 +59,14 @@ Point PointOf(LPARAM lParam) {
     return UnitPointAt(PixelsOf(lParam), windowDpi);
 }
 
+// The wheel's pointer position comes in screen pixels.
+Point WheelPoint(LPARAM lParam) {
+    const Point screen = PixelsOf(lParam);
+    POINT p{screen.x, screen.y};
+    ScreenToClient(Window(), &p);
+    return UnitPointAt(Point{p.x, p.y}, windowDpi);
+}
+
 Rect RectOf(const RECT& r) {
     return Rect{r.left, r.top, r.right, r.bottom};
 }
@@ -191,7 +199,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_KEYDOWN:
-            OnKeyDown(static_cast<uint32_t>(wParam));
+            OnKeyDown(static_cast<uint32_t>(wParam), (GetKeyState(VK_CONTROL) & 0x8000) != 0);
             return 0;
         case WM_TIMER:
             OnTimerTick();
@@ -206,7 +214,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnLeftButtonUp(PointOf(lParam));
             return 0;
         case WM_MOUSEWHEEL:
-            OnMouseWheel(static_cast<int16_t>(HIWORD(static_cast<DWORD>(wParam))));
+            OnMouseWheel(WheelPoint(lParam),
+                         static_cast<int16_t>(HIWORD(static_cast<DWORD>(wParam))));
+            return 0;
+        case WM_CAPTURECHANGED:
+            OnCaptureLost();
             return 0;
         case WM_MOUSELEAVE:
             OnMouseLeave();
@@ -289,23 +301,30 @@ bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     return yes;
 }
 
-bool AskReportPath(std::u16string& path) {
-    wchar_t file[MAX_PATH] = L"Corvanite_Report.txt";
+bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
+    // Room for a long path (\\?\ form, up to 32767 characters and the terminator).
+    constexpr DWORD FILE_CHARS = 32768;
+    std::wstring file(FILE_CHARS, L'\0');
+    const std::wstring_view defaultName = L"Corvanite_Report.txt";
+    file.replace(0, defaultName.size(), defaultName);
     static const wchar_t filter[] = L"Text Files\0*.txt\0All Files\0*.*\0";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = Window();
     dialog.lpstrFilter = filter;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = FILE_CHARS;
     dialog.lpstrDefExt = L"txt";
-    dialog.Flags = OFN_OVERWRITEPROMPT;
+    // The dialog would otherwise make the chosen folder the process's current directory: a USB
+    // stick saved to could not be removed safely, and a check of its volume could not lock it.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     const bool accepted = GetSaveFileNameW(&dialog) != 0;
+    dialogError = accepted ? 0 : static_cast<uint32_t>(CommDlgExtendedError());
     TrackMouseLeave();  // as after the confirmation box
     if (!accepted) {
         return false;
     }
-    const std::wstring_view chosen(file);
+    const std::wstring_view chosen(file.c_str());
     path.assign(chosen.begin(), chosen.end());
     return true;
 }
@@ -364,5 +383,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     }
     DeleteObject(fontLarge);
     DeleteObject(fontMain);
-    return static_cast<int>(message.wParam);
+    return FinishProgram(static_cast<int>(message.wParam));
 }

@@ -30,7 +30,8 @@ void TrackMouseLeave();
 // A modal Yes/No question with a warning icon; true for Yes.
 bool AskYesNo(std::u16string_view text, std::u16string_view caption);
 // The system's save dialog for the report ("Corvanite_Report.txt", text files first, asks
-// before replacing, adds .txt to a name typed without one). False when cancelled.
-bool AskReportPath(std::u16string& path);
+// before replacing, adds .txt to a name typed without one, keeps the process's current folder).
+// False when cancelled, with dialogError 0, or when the dialog failed, with its error code.
+bool AskReportPath(std::u16string& path, uint32_t& dialogError);
 
 }  // namespace corvanite

@@ -10,11 +10,13 @@
 
 namespace corvanite {
 
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                     uint32_t& errorCode) {
     const std::string nativePath = Utf16ToUtf8(path);
     const int fd = open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        reason = Utf8ToUtf16(std::strerror(errno));
+        errorCode = static_cast<uint32_t>(errno);
+        reason = Utf8ToUtf16(std::strerror(static_cast<int>(errorCode)));
         return false;
     }
     // Only a regular file is removed after a failed write, never a device or other special file.
@@ -38,6 +40,7 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
         error = errno;
     }
     if (error != 0) {
+        errorCode = static_cast<uint32_t>(error);
         reason = Utf8ToUtf16(std::strerror(error));
         if (regularFile) {
             unlink(nativePath.c_str());

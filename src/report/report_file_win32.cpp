@@ -32,12 +32,20 @@ std::u16string SystemReason(DWORD code) {
 
 }  // namespace
 
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason) {
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                     uint32_t& errorCode) {
     const std::wstring widePath(path.begin(), path.end());
     const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        reason = SystemReason(GetLastError());
+        errorCode = GetLastError();
+        reason = SystemReason(errorCode);
+        // CREATE_ALWAYS refuses to replace a hidden or system file with a normal one.
+        const DWORD existing = GetFileAttributesW(widePath.c_str());
+        if (errorCode == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES &&
+            (existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+            reason += u": the file there is hidden or a system file, which is not replaced";
+        }
         return false;
     }
     bool written = true;
@@ -58,6 +66,7 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
         written = false;
     }
     if (!written) {
+        errorCode = error;
         reason = SystemReason(error);
         DeleteFileW(widePath.c_str());
     }

@@ -17,6 +17,8 @@ void ResetAppState() {
     s.chkdskResultText.clear();
     s.chkdskCancel = false;
     s.chkdskRunning = false;
+    s.chkdskLineEventPending = false;
+    s.chkdskCheckerAlive = false;
     s.buttons.clear();
     s.drives.clear();
     s.skippedDrivesText.clear();
@@ -29,12 +31,18 @@ void ResetAppState() {
     s.scanning = false;
     s.smartScroll = 0;
     s.chkdskScroll = 0;
+    s.smartPageRows = 0;
+    s.chkdskPageLines = 0;
+    s.driveScroll = 0;
+    s.driveScrollMax = 0;
+    s.drivePageRows = 0;
     s.dragStartCursor = Point{};
     s.restoreRect = Rect{};
     for (Rect& tab : s.tabRects) {
         tab = Rect{};
     }
     s.driveRows.clear();
+    s.driveListArea = Rect{};
     s.dragZone = Rect{};
     s.selectedDrive = 0;
     s.tickCount = 0;

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "state/geometry.h"
 #include "drives/drive_info.h"
-#include "text/fixed_text.h"
 #include "state/button_entry.h"
+#include "state/geometry.h"
+#include "text/fixed_text.h"
 
 namespace corvanite {
 
@@ -41,6 +41,11 @@ struct AppState {
     std::u16string chkdskResultText;
     std::atomic<bool> chkdskCancel{false};
     std::atomic<bool> chkdskRunning{false};
+    // A line event is on its way to the window: the worker posts the next one only once the
+    // window has handled it (the window reads every line there is when it comes).
+    std::atomic<bool> chkdskLineEventPending{false};
+    // The last run's checker outlived the wait for its end; no new run starts until it is gone.
+    std::atomic<bool> chkdskCheckerAlive{false};
     std::mutex chkdskLinesLock;
     ButtonRegistry buttons;
     // The last completed scan, in probe order; replaced as a whole on the UI thread.
@@ -57,12 +62,20 @@ struct AppState {
     std::atomic<bool> scanning{false};
     int32_t smartScroll = 0;
     int32_t chkdskScroll = 0;
+    // Rows a page moves, as the last frame of each view could show them whole.
+    int32_t smartPageRows = 0;
+    int32_t chkdskPageLines = 0;
+    // The drive list: first shown card, its largest value and the cards shown whole.
+    int32_t driveScroll = 0;
+    int32_t driveScrollMax = 0;
+    int32_t drivePageRows = 0;
     Point dragStartCursor;
     Rect restoreRect;
     Rect tabRects[TAB_COUNT];
-    // The last frame's click rectangles of the drive cards (one per drive, in list order) and the
-    // part of the title bar that drags the window.
-    std::vector<Rect> driveRows;
+    // The last frame's click rectangles of the drive cards it showed, the drive list's panel (where
+    // the wheel scrolls the list) and the part of the title bar that drags the window.
+    std::vector<DriveRowEntry> driveRows;
+    Rect driveListArea;
     Rect dragZone;
     std::atomic<int32_t> selectedDrive{0};
     uint32_t tickCount = 0;

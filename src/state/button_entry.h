@@ -26,4 +26,11 @@ struct ButtonEntry {
 // In registration order; emptied at the start of every paint (keeping its storage).
 using ButtonRegistry = std::vector<ButtonEntry>;
 
+// The click rectangle of one drive card as the last frame showed it: the drive's index in the
+// list and the visible part of its card.
+struct DriveRowEntry {
+    int32_t drive = -1;
+    Rect rect;
+};
+
 }  // namespace corvanite

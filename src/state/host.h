@@ -14,8 +14,9 @@ using PlatformHandle = uintptr_t;
 void AttachMessageWindow(PlatformHandle window);
 
 // Posts a private message to the attached window with its wParam and an lParam of 0; never waits
-// for it. With no window attached nothing is posted.
-void PostWindowMessage(uint32_t message, uintptr_t wParam);
+// for it. False when it was not posted: no window attached, or the system refused it (a full
+// message queue).
+bool PostWindowMessage(uint32_t message, uintptr_t wParam);
 
 // Asks for a repaint of the whole client area, without erasing.
 void RequestRepaint();
@@ -23,5 +24,23 @@ void RequestRepaint();
 // Starts a thread that runs procedure(parameter) and ends by itself; it is never joined.
 // False when the thread cannot be created.
 bool StartDetachedThread(void (*procedure)(void*), void* parameter);
+
+// Whether a thread started by StartDetachedThread has not yet returned from its procedure. The
+// window program asks it after its message loop: a worker that still runs must not meet the
+// destruction of the state it works on, so the process then ends without running destructors.
+bool DetachedThreadsRunning();
+
+// Ends the process at once with this exit code, running no destructor and no exit handler.
+[[noreturn]] void EndProcessNow(int exitCode);
+
+// What the window program returns from its entry point after the message loop: while a worker
+// still runs (a check or a scan is never waited for), the process ends here instead, so that no
+// static destructor runs under it (appState, the scan's hand-over, the message queue).
+inline int FinishProgram(int exitCode) {
+    if (DetachedThreadsRunning()) {
+        EndProcessNow(exitCode);
+    }
+    return exitCode;
+}
 
 }  // namespace corvanite

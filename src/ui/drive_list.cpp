@@ -1,5 +1,7 @@
 #include "ui/drive_list.h"
 
+#include <algorithm>
+
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
@@ -28,7 +30,35 @@ std::u16string_view DriveCardHealthWord(HealthStatus health) {
     return HealthWord(health);
 }
 
+DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount) {
+    DriveListLayout layout;
+    layout.listTop = panel.top + DRIVE_LIST_HEADER_HEIGHT;
+    layout.listBottom = std::max(layout.listTop, panel.bottom - DRIVE_LIST_BOTTOM_GAP);
+    layout.pageRows = std::max(1, (layout.listBottom - layout.listTop) / DRIVE_CARD_HEIGHT);
+    const auto count = static_cast<int32_t>(std::min<size_t>(driveCount, 1024));
+    layout.scrollMax = std::max(0, count - layout.pageRows);
+    layout.track = Rect{panel.right - 8, layout.listTop, panel.right - 1, layout.listBottom};
+    return layout;
+}
+
 namespace {
+
+// The scroll bar at the list's right edge, drawn as the SMART table's: a track and a thumb whose
+// height is the shown share of the list.
+void DrawDriveListThumb(DisplayList& dc, const DriveListLayout& layout, int32_t scroll,
+                        int32_t count) {
+    const Rect track = layout.track;
+    FillSolidRect(dc, track, COLOR_PANEL_BG);
+    DrawOutlineRect(dc, track, COLOR_SEPARATOR);
+    const int32_t height = track.Height();
+    const int32_t thumb = std::max(DRIVE_LIST_THUMB_MIN, height * layout.pageRows / count);
+    const auto offset =
+        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(layout.scrollMax) *
+                             static_cast<float>(height - thumb));
+    FillSolidRect(
+        dc, Rect{track.left + 1, track.top + offset, track.right - 1, track.top + offset + thumb},
+        COLOR_BORDER);
+}
 
 // Breaks a text into lines of at most width characters at its blanks (a longer word stands
 // alone on its line); the panel's text is not wrapped by the renderer.
@@ -120,19 +150,35 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
                        FONT_MAIN, ALIGN_TOP_CENTER);
     }
 
-    // The list neither scrolls nor clips: cards below the button or the panel are painted
-    // over by the button here and by the status bar afterwards.
+    // The cards that fit above the refresh button; the rest are reached by scrolling, and a
+    // card cut by the list's bottom edge is clipped there.
+    const DriveListLayout layout = ComputeDriveListLayout(panel, drives.size());
+    const int32_t scroll = std::max(0, std::min(appState.driveScroll, layout.scrollMax));
+    out.driveListArea = panel;
+    out.driveScrollMax = layout.scrollMax;
+    out.driveScroll = scroll;
+    out.drivePageRows = layout.pageRows;
+    Rect cards = panel;
+    if (layout.scrollMax > 0) {
+        cards.right = layout.track.left - 1;
+        DrawDriveListThumb(dc, layout, scroll, static_cast<int32_t>(drives.size()));
+    }
+
     const int32_t selected = appState.selectedDrive.load();
     std::u16string scratch;
     scratch.reserve(64);
-    int32_t y = top + DRIVE_LIST_HEADER_HEIGHT;
-    for (size_t i = 0; i < drives.size(); ++i, y += DRIVE_CARD_HEIGHT) {
+    PushClip(dc, Rect{left, layout.listTop, right, layout.listBottom});
+    int32_t y = layout.listTop;
+    for (size_t i = static_cast<size_t>(scroll); i < drives.size() && y < layout.listBottom;
+         ++i, y += DRIVE_CARD_HEIGHT) {
         const auto row = static_cast<int32_t>(i);
-        DrawDriveCard(dc, panel, y, drives[i], row == selected, row == appState.hoverDriveRow,
+        DrawDriveCard(dc, cards, y, drives[i], row == selected, row == appState.hoverDriveRow,
                       scratch);
-        // A click anywhere in the card's slot, the panel's divider column included.
-        out.driveRows.push_back(Rect{left, y, right + 1, y + DRIVE_CARD_HEIGHT});
+        // A click anywhere in the card's visible part, the panel's divider column included.
+        out.driveRows.push_back(DriveRowEntry{
+            row, Rect{left, y, right + 1, std::min(y + DRIVE_CARD_HEIGHT, layout.listBottom)}});
     }
+    PopClip(dc);
 
     const bool scanning = appState.scanning.load();
     const Rect button{left + 10, panel.bottom - 40, right - 10, panel.bottom - 10};

@@ -15,8 +15,24 @@ constexpr int32_t DRIVE_CARD_HEIGHT = 68;
 constexpr size_t DRIVE_CARD_MODEL_MAX = 18;
 constexpr size_t DRIVE_CARD_MODEL_KEEP = 16;
 
-// Paints the header, the drive cards and the refresh button into the panel rectangle and
-// registers BTN_REFRESH.
+// The cards end this far above the panel's bottom, 4 pixels above the refresh button.
+constexpr int32_t DRIVE_LIST_BOTTOM_GAP = 44;
+constexpr int32_t DRIVE_LIST_THUMB_MIN = 20;
+
+// Measures of the list for a panel and a number of drives.
+struct DriveListLayout {
+    int32_t listTop = 0;     // the first card's top
+    int32_t listBottom = 0;  // cards are clipped here
+    int32_t pageRows = 1;    // cards shown whole (at least 1)
+    int32_t scrollMax = 0;   // drives - pageRows, at least 0
+    Rect track;              // the scroll bar, drawn only while the list scrolls
+};
+
+DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount);
+
+// Paints the header, the drive cards from driveScroll on (clipped above the refresh button, with
+// a scroll bar when they do not all fit) and the refresh button into the panel rectangle;
+// registers BTN_REFRESH, each shown card's rectangle and the list's scroll range.
 void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel);
 
 // The model as a card shows it: whole up to 18 characters, otherwise 16 characters and "..".

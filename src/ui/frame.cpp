@@ -62,14 +62,20 @@ void CommitFrame(const FrameOutput& out) {
         appState.tabRects[i] = out.tabRects[i];
     }
     appState.driveRows = out.driveRows;
+    appState.driveListArea = out.driveListArea;
+    appState.driveScrollMax = out.driveScrollMax;
+    appState.driveScroll = out.driveScroll;
+    appState.drivePageRows = out.drivePageRows;
     appState.dragZone = out.dragZone;
     if (out.smartScrolled) {
         appState.smartScrollMax = out.smartScrollMax;
         appState.smartScroll = out.smartScroll;
+        appState.smartPageRows = out.smartPageRows;
     }
     if (out.chkdskScrolled) {
         appState.chkdskScrollMax = out.chkdskScrollMax;
         appState.chkdskScroll = out.chkdskScroll;
+        appState.chkdskPageLines = out.chkdskPageLines;
     }
 }
 

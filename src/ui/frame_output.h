@@ -11,18 +11,25 @@
 namespace corvanite {
 
 struct FrameOutput {
-    ButtonRegistry buttons;     // in registration order
-    Rect tabRects[TAB_COUNT];   // the tab bar's three tabs
-    std::vector<Rect> driveRows;  // one click rectangle per drive card, in list order
-    Rect dragZone;              // the title bar left of the window buttons
-    // The SMART table's and the volume-check output's scroll limit and the position held inside
-    // it, each set only when that view drew its rows.
+    ButtonRegistry buttons;                // in registration order
+    Rect tabRects[TAB_COUNT];              // the tab bar's three tabs
+    std::vector<DriveRowEntry> driveRows;  // the visible part of each card shown, top down
+    Rect driveListArea;                    // the drive list's panel
+    Rect dragZone;                         // the title bar left of the window buttons
+    // The SMART table's and the volume-check output's scroll limit, the position held inside it
+    // and the rows shown whole (a page), each set only when that view drew its rows.
     bool smartScrolled = false;
     int32_t smartScrollMax = 0;
     int32_t smartScroll = 0;
+    int32_t smartPageRows = 0;
     bool chkdskScrolled = false;
     int32_t chkdskScrollMax = 0;
     int32_t chkdskScroll = 0;
+    int32_t chkdskPageLines = 0;
+    // The drive list's, set on every frame.
+    int32_t driveScrollMax = 0;
+    int32_t driveScroll = 0;
+    int32_t drivePageRows = 0;
 
     // Empties everything, keeping the storage.
     void Clear() {
@@ -31,9 +38,12 @@ struct FrameOutput {
         for (Rect& tab : tabRects) {
             tab = Rect{};
         }
+        driveListArea = Rect{};
         dragZone = Rect{};
         smartScrolled = chkdskScrolled = false;
-        smartScrollMax = smartScroll = chkdskScrollMax = chkdskScroll = 0;
+        smartScrollMax = smartScroll = smartPageRows = 0;
+        chkdskScrollMax = chkdskScroll = chkdskPageLines = 0;
+        driveScrollMax = driveScroll = drivePageRows = 0;
     }
 };
 

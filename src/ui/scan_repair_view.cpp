@@ -102,10 +102,12 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     const int32_t fit = OutputLinesThatFit(b - t, showResult);
     const int32_t maxScroll = count - fit > 0 ? count - fit : 0;
     // While a check runs the view always shows the newest lines.
-    const int32_t scroll = running ? maxScroll : std::max(0, std::min(appState.chkdskScroll, maxScroll));
+    const int32_t scroll =
+        running ? maxScroll : std::max(0, std::min(appState.chkdskScroll, maxScroll));
     out.chkdskScrolled = true;
     out.chkdskScrollMax = maxScroll;
     out.chkdskScroll = scroll;
+    out.chkdskPageLines = fit;
 
     // Only the lines that fit whole above the clip bottom, or above the result strip, are drawn.
     const int32_t linesBottom = showResult ? b - 34 : b - 14;

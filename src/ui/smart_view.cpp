@@ -201,7 +201,8 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
         scratch += u"N/A  FW:";
     }
     scratch += drive.firmware.empty() ? u"N/A" : drive.firmware.view();
-    lines.Draw(u"TEMP   :", scratch, drive.temperatureC > TEMPERATURE_WARNING_ABOVE ? COLOR_WARN : COLOR_TEXT);
+    lines.Draw(u"TEMP   :", scratch,
+               drive.temperatureC > TEMPERATURE_WARNING_ABOVE ? COLOR_WARN : COLOR_TEXT);
 
     const Color health = HealthColor(drive.health);
     const int32_t x = card.right - 170;
@@ -210,8 +211,8 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
     DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
 }
 
-void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count,
-                   int32_t scroll, int32_t maxScroll) {
+void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count, int32_t scroll,
+                   int32_t maxScroll) {
     const int32_t x = layout.tableX + layout.tableWidth;
     FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
     DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
@@ -220,9 +221,9 @@ void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count
     if (thumb < SMART_THUMB_MIN) {
         thumb = SMART_THUMB_MIN;
     }
-    const auto offset = static_cast<int32_t>(static_cast<float>(scroll) /
-                                             static_cast<float>(maxScroll) *
-                                             static_cast<float>(layout.bodyHeight - thumb));
+    const auto offset =
+        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(maxScroll) *
+                             static_cast<float>(layout.bodyHeight - thumb));
     const int32_t top = layout.bodyTop + offset;
     FillSolidRect(dc, Rect{x + 3, top, x + 11, top + thumb}, COLOR_BORDER);
 }
@@ -310,6 +311,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     out.smartScrolled = true;
     out.smartScrollMax = maxScroll;
     out.smartScroll = scroll;
+    out.smartPageRows = layout.visibleRows;
     if (maxScroll > 0) {
         DrawScrollBar(dc, layout, count, scroll, maxScroll);
     }

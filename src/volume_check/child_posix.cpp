@@ -172,6 +172,22 @@ uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
     }
 }
 
+bool ChildStillRunning(ChildProcess* child) {
+    if (child->reaped) {
+        return false;
+    }
+    int status = 0;
+    pid_t ended = waitpid(child->pid, &status, WNOHANG);
+    while (ended < 0 && errno == EINTR) {
+        ended = waitpid(child->pid, &status, WNOHANG);
+    }
+    if (ended == 0) {
+        return true;
+    }
+    child->reaped = true;  // ended, or reaped by someone else
+    return false;
+}
+
 void CloseChild(ChildProcess* child) {
     close(child->output);
     if (!child->reaped) {

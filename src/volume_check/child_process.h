@@ -41,6 +41,9 @@ void TerminateChild(ChildProcess* child);
 // it is still running, or when its end could not be learnt.
 uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs);
 
+// Whether the child has not ended yet (false once its end has been seen, or cannot be learnt).
+bool ChildStillRunning(ChildProcess* child);
+
 // Closes what the platform holds for the child and frees it. A child still running is left
 // running.
 void CloseChild(ChildProcess* child);

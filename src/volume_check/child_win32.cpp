@@ -23,15 +23,20 @@ constexpr size_t COMMAND_LINE_CHARS = 512;
 // How often a read slice looks at the pipe while it is empty.
 constexpr DWORD PEEK_STEP_MS = 10;
 
-// The full path of chkdsk.exe in the system directory, so that the search never finds one in
-// the program's own folder or the current directory. Empty when the folder cannot be learnt.
-std::wstring SystemChkdskPath() {
+// The system directory; empty when it cannot be learnt.
+std::wstring SystemFolder() {
     wchar_t folder[MAX_PATH + 1] = {};
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
     if (length == 0 || length > MAX_PATH) {
         return std::wstring();
     }
-    std::wstring path(folder, length);
+    return std::wstring(folder, length);
+}
+
+// The full path of chkdsk.exe in the system directory, so that the search never finds one in
+// the program's own folder or the current directory.
+std::wstring SystemChkdskPath(const std::wstring& folder) {
+    std::wstring path = folder;
     if (path.back() != L'\\') {
         path.push_back(L'\\');
     }
@@ -44,11 +49,12 @@ std::wstring SystemChkdskPath() {
 }  // namespace
 
 ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
-    const std::wstring application = SystemChkdskPath();
+    const std::wstring folder = SystemFolder();
     const std::u16string command = ChkdskCommandLine(volume, readOnly);
-    if (application.empty() || command.size() >= COMMAND_LINE_CHARS) {
+    if (folder.empty() || command.size() >= COMMAND_LINE_CHARS) {
         return CHILD_START_FAILED;
     }
+    const std::wstring application = SystemChkdskPath(folder);
     wchar_t commandLine[COMMAND_LINE_CHARS] = {};
     for (size_t i = 0; i < command.size(); ++i) {
         commandLine[i] = static_cast<wchar_t>(command[i]);
@@ -77,8 +83,10 @@ ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildPr
 
     PROCESS_INFORMATION started;
     ZeroMemory(&started, sizeof started);
+    // The checker runs in the system directory, whatever this process's current directory is: a
+    // current directory on the volume to check would keep the checker from locking it.
     if (!CreateProcessW(application.c_str(), commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &started)) {
+                        nullptr, folder.c_str(), &startup, &started)) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return CHILD_START_FAILED;
@@ -130,6 +138,10 @@ uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
         code = STILL_ACTIVE;
     }
     return code;
+}
+
+bool ChildStillRunning(ChildProcess* child) {
+    return WaitForSingleObject(child->process, 0) == WAIT_TIMEOUT;
 }
 
 void CloseChild(ChildProcess* child) {

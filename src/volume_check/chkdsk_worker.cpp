@@ -1,7 +1,9 @@
 #include "volume_check/chkdsk_worker.h"
 
+#include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "state/app_state.h"
@@ -20,6 +22,16 @@ constexpr size_t READ_BYTES = 4095;
 constexpr uint32_t READ_SLICE_MS = 100;
 // How long the child may take to end once its output has ended or it was terminated.
 constexpr uint32_t EXIT_WAIT_MS = 5000;
+// A refused final event (the window's queue full) is posted again this often, at most this many
+// times: without it the window would show the run as going on for good.
+constexpr uint32_t FINAL_POST_RETRY_MS = 10;
+constexpr int FINAL_POST_TRIES = 300;
+// How often a checker that outlived the wait is looked at until it has gone.
+constexpr uint32_t LINGER_STEP_MS = 1000;
+
+void PauseWorker(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void RunWorker(void* job) {
     ChkdskWorker(static_cast<ChkdskJob*>(job));
@@ -31,7 +43,19 @@ void AppendLine(std::string_view bytes) {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskLines.push_back(std::move(text));
     }
-    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_LINE);
+    // At most one line event waits in the window's queue: a flood of output would otherwise fill
+    // it (Windows refuses posts beyond 10,000 queued messages) and crowd out the final event.
+    if (!appState.chkdskLineEventPending.exchange(true) &&
+        !PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_LINE)) {
+        appState.chkdskLineEventPending.store(false);
+    }
+}
+
+void PostFinalEvent(uintptr_t code) {
+    for (int tries = 1; !PostWindowMessage(MSG_CHKDSK_EVENT, code) && tries < FINAL_POST_TRIES;
+         ++tries) {
+        PauseWorker(FINAL_POST_RETRY_MS);
+    }
 }
 
 void FailStart(ChkdskJob* job, ChildStart why) {
@@ -42,7 +66,7 @@ void FailStart(ChkdskJob* job, ChildStart why) {
             why == CHILD_PIPE_FAILED ? u"Failed to create pipe" : u"Failed to start chkdsk.exe";
     }
     appState.chkdskRunning.store(false);
-    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_FAILED);
+    PostFinalEvent(CHKDSK_EVENT_FAILED);
     delete job;
 }
 
@@ -52,9 +76,13 @@ bool StartChkdsk(std::u16string_view volume, bool readOnly) {
     if (!IsVolumeText(volume)) {
         return false;
     }
-    if (appState.chkdskRunning.exchange(true)) {
+    if (appState.chkdskCheckerAlive.load() || appState.chkdskRunning.exchange(true)) {
         return false;
     }
+    // A cancel left from before is dropped here, not when the worker begins: one pressed between
+    // this start and the worker's first step is kept.
+    appState.chkdskCancel.store(false);
+    appState.chkdskLineEventPending.store(false);
     auto* job = new ChkdskJob{std::u16string(volume), readOnly};
     if (!StartDetachedThread(RunWorker, job)) {
         delete job;
@@ -65,7 +93,6 @@ bool StartChkdsk(std::u16string_view volume, bool readOnly) {
 }
 
 void ChkdskWorker(ChkdskJob* job) {
-    appState.chkdskCancel.store(false);
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskResultReady = false;
@@ -109,7 +136,14 @@ void ChkdskWorker(ChkdskJob* job) {
         TerminateChild(child);
     }
     const uint32_t exitCode = WaitForChildExit(child, EXIT_WAIT_MS);
-    CloseChild(child);
+    // A checker that is still there (stuck in the volume's driver, say) may still hold the
+    // volume: no new run starts until it has gone.
+    const bool lingering = ChildStillRunning(child);
+    if (lingering) {
+        appState.chkdskCheckerAlive.store(true);
+    } else {
+        CloseChild(child);
+    }
 
     {
         ChkdskResult result = ChkdskOutcome(exitCode, job->readOnly, appState.chkdskCancel.load());
@@ -120,8 +154,15 @@ void ChkdskWorker(ChkdskJob* job) {
         appState.chkdskResultText = std::move(result.text);
     }
     appState.chkdskRunning.store(false);
-    PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE);
+    PostFinalEvent(CHKDSK_EVENT_DONE);
     delete job;
+    if (lingering) {
+        while (ChildStillRunning(child)) {
+            WaitForChildExit(child, LINGER_STEP_MS);
+        }
+        CloseChild(child);
+        appState.chkdskCheckerAlive.store(false);
+    }
 }
 
 }  // namespace corvanite

@@ -21,14 +21,18 @@ struct ChkdskJob {
     bool readOnly = true;   // false: fix mode
 };
 
-// Called on the UI thread. Starts a run on `volume` unless one exists already, the volume is not
-// a capital letter and a colon, or the thread cannot be created; false in those cases, with
-// nothing changed and no event. The events reach the window through the host's PostWindowMessage.
+// Called on the UI thread. Starts a run on `volume` unless one exists already, the last run's
+// checker is still alive (chkdskCheckerAlive), the volume is not a capital letter and a colon, or
+// the thread cannot be created; false in those cases, with nothing changed and no event. A
+// start drops a cancel request left from before. The events reach the window through the host's
+// PostWindowMessage.
 bool StartChkdsk(std::u16string_view volume, bool readOnly);
 
-// The worker thread's body. Clears chkdskCancel, resets the lines and the result, runs the
-// checker and reads its output until it ends or a cancel request is seen, then sets the result,
-// clears chkdskRunning and posts the final event, in that order.
+// The worker thread's body. Resets the lines and the result, runs the checker and reads its
+// output until it ends or a cancel request is seen, then sets the result, clears chkdskRunning
+// and posts the final event (again, for a while, if the post is refused), in that order. A line
+// event is posted only while none is pending (chkdskLineEventPending). A checker still running
+// after the wait for its end keeps chkdskCheckerAlive set until it has gone.
 void ChkdskWorker(ChkdskJob* job);
 
 }  // namespace corvanite

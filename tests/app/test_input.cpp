@@ -4,19 +4,21 @@
 #include <chrono>
 #include <thread>
 
-#include "state/app_state.h"
-#include "ui/frame.h"
-#include "state/host.h"
 #include "app/input.h"
 #include "fake_device.h"
 #include "fake_host.h"
 #include "fake_report_file.h"
 #include "report/text_report.h"
+#include "state/app_state.h"
+#include "state/host.h"
 #include "ui/buttons.h"
+#include "ui/frame.h"
 #include "volume_check/fake_child.h"
 
 namespace corvanite {
 namespace {
+
+constexpr Point RIGHT{600, 300};  // the wheel over the tab views
 
 class InputTest : public ::testing::Test {
 protected:
@@ -48,7 +50,9 @@ protected:
         ResetAppState();
     }
     static int Repaints() { return test::Host().repaints; }
-    static void Register(int32_t id, Rect rect) { appState.buttons.push_back(ButtonEntry{id, rect}); }
+    static void Register(int32_t id, Rect rect) {
+        appState.buttons.push_back(ButtonEntry{id, rect});
+    }
 
     // Waits (bounded) until the volume-check worker has posted its final event: only then has it
     // stopped touching the shared state.
@@ -155,6 +159,34 @@ TEST_F(InputTest, TitleBarDragMovesTheWindow) {
     EXPECT_FALSE(appState.dragging);
     OnLeftButtonDown({300, 37});
     EXPECT_FALSE(appState.dragging);
+    // The zone ends at the window buttons of this window, not of the screen (1920 wide here).
+    DisplayList list;
+    FrameOutput out;
+    BuildFrame(list, out, 800, 580);
+    EXPECT_EQ(out.dragZone.right, 800 - 109);
+}
+
+// The capture taken at a press can be lost (Alt+Tab, a consent prompt): the drag and the press
+// end. A release reports the capture's end from within ReleaseMouse, as Windows does; the click
+// it ends still acts.
+TEST_F(InputTest, ALostCaptureEndsTheDragAndThePress) {
+    Register(BTN_MINIMIZE, Rect{1000, 1, 1036, 35});
+    OnLeftButtonDown({300, 20});
+    ASSERT_TRUE(appState.dragging);
+    OnCaptureLost();
+    EXPECT_FALSE(appState.dragging);
+    OnMouseMove({340, 25}, true);
+    EXPECT_TRUE(test::Host().placements.empty());
+    OnLeftButtonDown({1010, 10});
+    OnCaptureLost();
+    EXPECT_EQ(appState.pressedButton, BTN_NONE);
+    OnLeftButtonUp({1010, 10});
+    EXPECT_EQ(test::Host().minimized, 0);
+
+    test::Host().onRelease = OnCaptureLost;
+    OnLeftButtonDown({1010, 10});
+    OnLeftButtonUp({1010, 10});
+    EXPECT_EQ(test::Host().minimized, 1);
 }
 
 TEST_F(InputTest, MaximiseToTheWorkAreaAndRestore) {
@@ -213,28 +245,135 @@ TEST_F(InputTest, KeysF5AndVolumeLetters) {
 
 TEST_F(InputTest, WheelScrollsWholeStepsWithinTheTabsRange) {
     appState.smartScrollMax = 5;
-    OnMouseWheel(-120 * 3);
+    OnMouseWheel(RIGHT, -120 * 3);
     EXPECT_EQ(appState.smartScroll, 3);
-    OnMouseWheel(-120 * 9);
+    OnMouseWheel(RIGHT, -120 * 9);
     EXPECT_EQ(appState.smartScroll, 5);
-    OnMouseWheel(119);  // less than a notch
+    OnMouseWheel(RIGHT, 119);  // less than a notch
     EXPECT_EQ(appState.smartScroll, 5);
-    OnMouseWheel(-239);  // truncates toward zero: one step
+    OnMouseWheel(RIGHT, -239);  // truncates toward zero: one step
     EXPECT_EQ(appState.smartScroll, 5);
-    OnMouseWheel(240);
+    OnMouseWheel(RIGHT, 240);
     EXPECT_EQ(appState.smartScroll, 3);
-    OnMouseWheel(120 * 10);
+    OnMouseWheel(RIGHT, 120 * 10);
     EXPECT_EQ(appState.smartScroll, 0);
     appState.activeTab = TAB_SCAN_REPAIR;
     appState.chkdskScrollMax = 100;
-    OnMouseWheel(-120);
+    OnMouseWheel(RIGHT, -120);
     EXPECT_EQ(appState.chkdskScroll, 1);
     EXPECT_EQ(appState.smartScroll, 0);
     appState.activeTab = TAB_DISK_INFO;
     const int before = Repaints();
-    OnMouseWheel(-120);
+    OnMouseWheel(RIGHT, -120);
     EXPECT_EQ(appState.chkdskScroll, 1);
     EXPECT_EQ(Repaints(), before + 1);
+}
+
+// Sixteen drives in the smallest window: six cards fit whole. The wheel over the list, a click on
+// the last card, Down from the first drive to the last and Up back, each against what the frame
+// registered.
+TEST_F(InputTest, SixteenDrivesAtTheMinimumSize) {
+    const DriveInfo first = appState.drives[0];
+    appState.drives.resize(16, first);
+    DisplayList list;
+    FrameOutput out;
+    const auto paint = [&] {
+        BuildFrame(list, out, 800, 580);
+        CommitFrame(out);
+    };
+    const auto cardShownWhole = [&](int32_t drive) {
+        for (const DriveRowEntry& row : appState.driveRows) {
+            if (row.drive == drive) {
+                return row.rect.Height() == 68;
+            }
+        }
+        return false;
+    };
+    paint();
+    EXPECT_EQ(appState.driveScrollMax, 10);
+    EXPECT_EQ(appState.drivePageRows, 6);
+    const struct {
+        int32_t delta;
+        int32_t scroll;
+    } wheel[] = {{-360, 3}, {-120 * 20, 10}, {240, 8}, {120 * 20, 0}, {-120 * 10, 10}};
+    for (const auto& step : wheel) {
+        OnMouseWheel({100, 300}, step.delta);
+        paint();
+        EXPECT_EQ(appState.driveScroll, step.scroll) << step.delta;
+        EXPECT_EQ(appState.smartScroll, 0);
+    }
+    OnLeftButtonDown({100, 65 + 5 * 68 + 30});
+    EXPECT_EQ(appState.selectedDrive, 15);
+    EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive0  Disk  N/A  0 attrs");
+
+    appState.selectedDrive = 0;
+    OnKeyDown(KEY_UP);  // nothing before the first
+    paint();
+    EXPECT_EQ(appState.selectedDrive, 0);
+    for (int32_t drive = 1; drive < 16; ++drive) {
+        appState.smartScroll = 4;
+        OnKeyDown(KEY_DOWN);
+        paint();
+        ASSERT_EQ(appState.selectedDrive, drive);
+        EXPECT_EQ(appState.smartScroll, 0);
+        EXPECT_TRUE(cardShownWhole(drive)) << drive;
+    }
+    EXPECT_EQ(appState.driveScroll, 10);
+    OnKeyDown(KEY_DOWN);
+    EXPECT_EQ(appState.selectedDrive, 15);
+    for (int32_t drive = 14; drive >= 0; --drive) {
+        OnKeyDown(KEY_UP);
+        paint();
+        ASSERT_EQ(appState.selectedDrive, drive);
+        EXPECT_TRUE(cardShownWhole(drive)) << drive;
+    }
+    EXPECT_EQ(appState.driveScroll, 0);
+}
+
+TEST_F(InputTest, PageKeysEscapeAndCtrlE) {
+    appState.smartScrollMax = 30;
+    appState.smartPageRows = 14;
+    appState.chkdskScrollMax = 100;
+    appState.chkdskPageLines = 17;
+    const struct {
+        int32_t tab;
+        uint32_t key;
+        int32_t smart;
+        int32_t chkdsk;
+    } steps[] = {
+        {TAB_SMART, KEY_PAGE_DOWN, 14, 0},
+        {TAB_SMART, KEY_PAGE_DOWN, 28, 0},
+        {TAB_SMART, KEY_PAGE_DOWN, 30, 0},
+        {TAB_SMART, KEY_PAGE_UP, 16, 0},
+        {TAB_SMART, KEY_HOME, 0, 0},
+        {TAB_SMART, KEY_END, 30, 0},
+        {TAB_SCAN_REPAIR, KEY_PAGE_DOWN, 30, 17},
+        {TAB_SCAN_REPAIR, KEY_END, 30, 100},
+        {TAB_SCAN_REPAIR, KEY_PAGE_UP, 30, 83},
+        {TAB_DISK_INFO, KEY_HOME, 30, 83},
+        {TAB_SCAN_REPAIR, KEY_HOME, 30, 0},
+    };
+    for (const auto& step : steps) {
+        appState.activeTab = step.tab;
+        OnKeyDown(step.key);
+        EXPECT_EQ(appState.smartScroll, step.smart) << step.key;
+        EXPECT_EQ(appState.chkdskScroll, step.chkdsk) << step.key;
+    }
+    // Ctrl+letter is no volume letter; Ctrl+E exports.
+    OnKeyDown('D', true);
+    EXPECT_EQ(appState.targetVolume, u"C:");
+    EXPECT_EQ(test::Host().saveDialogs, 0);
+    OnKeyDown('E', true);
+    EXPECT_EQ(test::Host().saveDialogs, 1);
+    EXPECT_EQ(appState.targetVolume, u"C:");
+    // Escape: as [CANCEL], only while a check runs.
+    OnKeyDown(KEY_ESCAPE);
+    EXPECT_FALSE(appState.chkdskCancel);
+    appState.chkdskRunning = true;
+    OnKeyDown(KEY_ESCAPE);
+    EXPECT_TRUE(appState.chkdskCancel);
+    EXPECT_EQ(appState.statusText, u"Cancelling...");
+    appState.chkdskRunning = false;
 }
 
 TEST_F(InputTest, TimerRepaintsOnlyWhileACheckRuns) {
@@ -367,7 +506,39 @@ TEST_F(InputActionsTest, ExportWritesTheReportOrTellsTheFailure) {
     test::ReportFile().fail = true;
     OnLeftButtonDown({910, 710});
     OnLeftButtonUp({910, 710});
-    EXPECT_EQ(appState.statusText, u"Report export failed: C:\\Reports\\Corvanite_Report.txt");
+    EXPECT_EQ(
+        appState.statusText,
+        u"Report export failed: C:\\Reports\\Corvanite_Report.txt (Access is denied, error 5)");
+
+    test::Host().saveChosen = false;
+    test::Host().saveDialogError = 0x3003;  // FNERR_BUFFERTOOSMALL
+    OnLeftButtonDown({910, 710});
+    OnLeftButtonUp({910, 710});
+    EXPECT_EQ(appState.statusText, u"Report export failed: the save dialog reported error 0x3003");
+}
+
+// A start that cannot happen says why instead of leaving "Running chkdsk ..." up.
+TEST_F(InputActionsTest, ACheckThatCannotStartSaysWhy) {
+    Register(BTN_SCAN_READONLY, Rect{300, 300, 400, 330});
+    const struct {
+        bool checkerAlive;
+        bool refuseThreads;
+        const char16_t* status;
+    } cases[] = {
+        {true, false,
+         u"chkdsk: the last check's chkdsk.exe is still running; a new check can start once it "
+         u"has ended"},
+        {false, true, u"chkdsk: the volume check could not be started (no thread)"},
+    };
+    for (const auto& c : cases) {
+        appState.chkdskCheckerAlive = c.checkerAlive;
+        test::Host().refuseThreads = c.refuseThreads;
+        OnLeftButtonDown({310, 310});
+        OnLeftButtonUp({310, 310});
+        EXPECT_EQ(appState.statusText, c.status);
+        EXPECT_FALSE(appState.chkdskRunning);
+        EXPECT_EQ(test::Host().threadsStarted, 0);
+    }
 }
 
 }  // namespace

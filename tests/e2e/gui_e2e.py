@@ -626,7 +626,7 @@ class E2E:
         self.win = Window(s, wid)
         self.win.away()
         steps = [self.first_frame_scanning, self.scan_result, self.idle_cpu, self.tabs,
-                 self.hover, self.selection, self.smart_wheel, self.f5, self.letter_keys,
+                 self.hover, self.selection, self.arrow_keys, self.smart_wheel, self.f5, self.letter_keys,
                  self.readonly_check, self.output_wheel, self.fix_declined, self.fix_confirmed,
                  self.cancel, self.drag_maximise_restore, self.export, self.failed_export]
         for step in steps:
@@ -859,6 +859,18 @@ class E2E:
                         self.hexpx(shot, L + 12, T + 110))
             elif i == 1:
                 s.save(shot, "select-samsung")
+
+    def arrow_keys(self):
+        s, win = self.s, self.win
+        s.key(win.wid, "Down", "Down")
+        shot = self.until(lambda sh: not self.cards_ok(sh, 2), 5)
+        s.check("keys Down Down from drive 0: drive 2 selected, status as after a click",
+                not self.cards_ok(shot, 2) and
+                text_length_ok(win.status_chars(shot), SCRIPTED[2][1]))
+        s.key(win.wid, "Up", "Up")
+        shot = self.until(lambda sh: not self.cards_ok(sh, 0), 5)
+        s.check("keys Up Up: drive 0 selected again", not self.cards_ok(shot, 0),
+                "; ".join(self.cards_ok(shot, 0)))
 
     # the SMART table's geometry for the wheel
     def table(self):
@@ -1325,8 +1337,8 @@ class E2E:
         s.check("failed export: no file", not os.path.exists(path))
         text = "Report export failed: " + s.native(path)
         n = win.status_chars(shot)
-        s.check("failed export: status '%s'" % text,
-                text_length_ok(n, text) and win.crop(shot, win.status_box()) != status,
+        s.check("failed export: status '%s (<reason>, error <code>)'" % text,
+                n > len(text) + 10 and win.crop(shot, win.status_box()) != status,
                 "about %.1f characters" % n)
 
 

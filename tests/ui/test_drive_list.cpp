@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "ui/buttons.h"
 #include "ui/drive_list.h"
 #include "ui_test_support.h"
@@ -147,16 +149,41 @@ TEST_F(DriveListTest, HealthWordsAndColours) {
     EXPECT_EQ(FindText(list, u"N/A")->rect.top, 65 + 2 * 68 + 50);
 }
 
-TEST_F(DriveListTest, CardsPastTheButtonAreCoveredByIt) {
+// Sixteen drives in the smallest window (panel (1, 37, 221, 551)): the cards are clipped above
+// the refresh button, narrowed beside a scroll bar, and only the shown ones are registered.
+TEST_F(DriveListTest, CardsThatDoNotFitScrollWithAThumb) {
     for (int i = 0; i < 16; ++i) {
         appState.drives.push_back(Card(i, u"M", HEALTH_GOOD, MEDIA_HDD));
     }
-    DrawDriveList(list, out, PANEL_750);
-    // Card 9 starts at 677 and reaches under the button (681..711), which is drawn last.
-    EXPECT_EQ(FindText(list, u"[9]")->rect.top, 685);
-    EXPECT_EQ(FindText(list, u"[15]")->rect.top, 65 + 15 * 68 + 8);
-    EXPECT_EQ(PixelAt(list, 100, 690), COLOR_BUTTON_BG);
-    EXPECT_EQ(Texts(list).back(), u"[REFRESH]");
+    const Rect panel{1, 37, 221, 551};
+    const struct {
+        int32_t scroll;
+        int32_t firstShown;
+        int32_t thumbTop;
+        size_t shown;
+    } cases[] = {{0, 0, 65, 7}, {4, 4, 65 + 110, 7}, {10, 10, 65 + 277, 6}, {99, 10, 65 + 277, 6}};
+    for (const auto& c : cases) {
+        list.Clear();
+        out.Clear();
+        appState.driveScroll = c.scroll;
+        DrawDriveList(list, out, panel);
+        EXPECT_EQ(out.driveScrollMax, 10);
+        EXPECT_EQ(out.driveScroll, std::min(c.scroll, 10));
+        EXPECT_EQ(PushClipRect(list), (Rect{1, 65, 221, 507}));
+        // Up to seven cards drawn, a seventh cut at y 507; each registered with its drive index.
+        ASSERT_EQ(out.driveRows.size(), c.shown);
+        EXPECT_EQ(out.driveRows[0].drive, c.firstShown);
+        EXPECT_EQ(out.driveRows.back().drive, c.firstShown + static_cast<int32_t>(c.shown) - 1);
+        EXPECT_EQ(out.driveRows[0].rect, (Rect{1, 65, 222, 133}));
+        EXPECT_EQ(out.driveRows.back().rect.bottom, c.shown == 7 ? 507 : 473);
+        EXPECT_EQ(FindText(list, u"HDD")->rect, (Rect{166, 71, 206, 87}));
+        // Track (213..219, 65..506) and a thumb of 442 x 6 / 16 = 165 pixels.
+        EXPECT_EQ(PixelAt(list, 216, c.thumbTop), COLOR_BORDER) << c.scroll;
+        EXPECT_EQ(PixelAt(list, 216, c.thumbTop + 164), COLOR_BORDER) << c.scroll;
+        EXPECT_NE(PixelAt(list, 216, c.thumbTop + 165), COLOR_BORDER) << c.scroll;
+        EXPECT_EQ(PixelAt(list, 100, 508), 0u);  // nothing between the list's end and the button
+    }
+    appState.driveScroll = 0;
 }
 
 TEST(ShortenModel, KeepsEighteenCharactersAndCutsLongerModelsToSixteenAndTwoDots) {

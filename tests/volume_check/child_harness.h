@@ -124,6 +124,7 @@ protected:
         if (!NextEvent(event, EVENT_LIMIT_MS)) {
             return false;
         }
+
         events += events.empty() ? "" : " ";
         events += EventName(event);
         return true;
@@ -156,14 +157,6 @@ protected:
             return RunState();
         }
         return Finish();
-    }
-
-    static std::string LineEvents(size_t count, const char* last) {
-        std::string words;
-        for (size_t i = 0; i < count; ++i) {
-            words += "LINE ";
-        }
-        return words + last;
     }
 
 private:

@@ -70,6 +70,11 @@ uint32_t WaitForChildExit(ChildProcess*, uint32_t limitMs) {
     return record.terminated ? 0u : script.exitCode;
 }
 
+bool ChildStillRunning(ChildProcess*) {
+    std::lock_guard<std::mutex> guard(lock);
+    return script.stillRunningLooks-- > 0;
+}
+
 void CloseChild(ChildProcess* child) {
     std::lock_guard<std::mutex> guard(lock);
     record.closed = true;

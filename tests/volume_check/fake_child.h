@@ -15,6 +15,8 @@ struct FakeChildScript {
     // One entry per read; an empty entry is a slice in which nothing arrived.
     std::vector<std::string> reads;
     uint32_t exitCode = 0;
+    // How many times the child is still found running after the wait for its end.
+    int stillRunningLooks = 0;
 };
 
 struct FakeChildRecord {

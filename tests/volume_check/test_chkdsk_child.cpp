@@ -27,13 +27,24 @@ TEST_F(ChkdskChildTest, LinesAsAssembledFromBothStreams) {
     const RunState run = Run(script, u"D:", true);
     EXPECT_EQ(run.lines, (Lines{u"a", u"b", u"from stderr", u"abc", u"x\ry", u"", u"", u"zero",
                                 u"line", u"error", u"tail"}));
-    EXPECT_EQ(run.events, LineEvents(11, "DONE"));
+    // One line event for them all: none is posted while one waits unhandled.
+    EXPECT_EQ(run.events, "LINE DONE");
     EXPECT_TRUE(run.ready);
     EXPECT_FALSE(run.exitNonZero);
     EXPECT_FALSE(run.fixed);
     EXPECT_EQ(run.text, u"No errors found");
     EXPECT_FALSE(run.running);
     EXPECT_EQ(RecordedInvocation(), InvocationOf({"chkdsk.exe", "D:", "/v"}));
+}
+
+// A flood of output while the window handles no event: one message per line would fill the
+// window's queue (Windows refuses posts beyond 10,000) and the final event would be lost.
+TEST_F(ChkdskChildTest, AFloodOfLinesQueuesOneLineEventAndTheEnd) {
+    const RunState run = Run("lines 20000 40\n" + Exit(0), u"C:", true);
+    EXPECT_EQ(run.events, "LINE DONE");
+    ASSERT_EQ(run.lines.size(), 20000u);
+    EXPECT_EQ(run.lines.back(), u"ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMN");
+    EXPECT_EQ(run.text, u"No errors found");
 }
 
 TEST_F(ChkdskChildTest, ExitCodesGiveTheResult) {
@@ -134,6 +145,14 @@ TEST_F(ChkdskChildTest, AChildStillRunningAfterTheWait) {
     EXPECT_TRUE(run.ready);
     EXPECT_TRUE(run.exitNonZero);
     EXPECT_EQ(run.text, u"chkdsk returned unexpected exit code");
+    // It may still hold the volume: no new run until it has gone.
+    EXPECT_TRUE(appState.chkdskCheckerAlive.load());
+    EXPECT_FALSE(StartChkdsk(u"C:", true));
+    for (int i = 0; i < 1000 && appState.chkdskCheckerAlive.load(); ++i) {
+        PostedMessage none;
+        NextEvent(none, 10);
+    }
+    EXPECT_FALSE(appState.chkdskCheckerAlive.load());
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "state/app_state.h"
-#include "state/host.h"
 #include "fake_child.h"
 #include "fake_host.h"
+#include "state/app_state.h"
+#include "state/host.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace corvanite {
@@ -76,14 +76,6 @@ std::string Describe(const std::vector<PostedMessage>& posted) {
     return words;
 }
 
-std::string Events(size_t lines, const char* last) {
-    std::string words;
-    for (size_t i = 0; i < lines; ++i) {
-        words += "LINE ";
-    }
-    return words + last;
-}
-
 class ChkdskWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,7 +101,8 @@ TEST_F(ChkdskWorkerTest, LinesEventsAndResultOfACleanRun) {
     Write(Shared{{u"old"}, true, true, true, u"old result"});
 
     ASSERT_TRUE(StartChkdsk(u"D:", true));
-    EXPECT_EQ(Describe(WaitForRunEnd()), Events(6, "DONE"));
+    // The window handles no event here: the first line's event stays the only one.
+    EXPECT_EQ(Describe(WaitForRunEnd()), "LINE DONE");
 
     const Shared after = Read();
     EXPECT_EQ(after.lines, (Lines{u"first", u"second", u"", u"x\ry", u"caf\u00E9", u"tail"}));
@@ -157,6 +150,45 @@ TEST_F(ChkdskWorkerTest, StartFailuresPostOnlyTheFailure) {
         EXPECT_FALSE(appState.chkdskRunning.load());
         EXPECT_FALSE(test::FakeChildSoFar().closed);
     }
+}
+
+// A cancel pressed right after the start, before the worker's first step, ends the run; a final
+// event the full queue refuses is posted again.
+TEST_F(ChkdskWorkerTest, AnEarlyCancelIsKeptAndARefusedEndIsPostedAgain) {
+    test::FakeChildScript script;
+    script.reads = {"a\r\n"};
+    test::SetFakeChild(script);
+    ASSERT_TRUE(StartChkdsk(u"C:", true));
+    appState.chkdskCancel.store(true);
+    EXPECT_EQ(Describe(WaitForRunEnd()), "DONE");
+    EXPECT_EQ(Read().text, u"Operation cancelled");
+    EXPECT_TRUE(test::FakeChildSoFar().terminated);
+
+    test::ResetHost();
+    test::Host().refusePosts = 5;
+    test::SetFakeChild(test::FakeChildScript());
+    ASSERT_TRUE(StartChkdsk(u"C:", true));
+    EXPECT_EQ(Describe(WaitForRunEnd()), "DONE");
+}
+
+// A checker that outlives the wait for its end keeps a new run from starting until it is gone.
+TEST_F(ChkdskWorkerTest, ACheckerStillAliveHoldsOffTheNextRun) {
+    test::FakeChildScript script;
+    script.stillRunningLooks = 1 << 30;
+    test::SetFakeChild(script);
+    ASSERT_TRUE(StartChkdsk(u"C:", true));
+    EXPECT_EQ(Describe(WaitForRunEnd()), "DONE");
+    EXPECT_FALSE(appState.chkdskRunning.load());
+    EXPECT_TRUE(appState.chkdskCheckerAlive.load());
+    EXPECT_FALSE(StartChkdsk(u"C:", true));
+    EXPECT_FALSE(test::FakeChildSoFar().closed);
+
+    test::SetFakeChild(test::FakeChildScript());  // the checker ends
+    for (int i = 0; i < 5000 && appState.chkdskCheckerAlive.load(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_FALSE(appState.chkdskCheckerAlive.load());
+    EXPECT_TRUE(test::FakeChildSoFar().closed);
 }
 
 TEST_F(ChkdskWorkerTest, RefusedStartsChangeNothing) {

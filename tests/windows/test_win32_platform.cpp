@@ -200,8 +200,10 @@ TEST_F(Win32ReportFile, WritesExactBytesAndReplacesAnExistingFile) {
 TEST_F(Win32ReportFile, FailuresGiveAReasonAndLeaveNothingBehind) {
     // A folder that does not exist: no file and no folder appear.
     std::u16string reason;
-    EXPECT_FALSE(WriteReportFile(In(u"missing\\report.txt"), "text\r\n", reason));
+    uint32_t code = 0;
+    EXPECT_FALSE(WriteReportFile(In(u"missing\\report.txt"), "text\r\n", reason, code));
     EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(code, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND)) << Narrow(reason);
     EXPECT_EQ(GetFileAttributesW(Wide(In(u"missing"))), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(Names().empty());
 
