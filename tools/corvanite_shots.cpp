@@ -82,6 +82,8 @@ DriveInfo DriveWithoutData(int number) {
     drive.devicePath.Set(u"/dev/sdh");
     ApplyDriveIdentity(sample::UsbIdentity(), drive);
     drive.sizeBytes = sample::USB_SIZE_BYTES;
+    // What the bridge reader records when the enclosure refuses every ATA PASS-THROUGH form.
+    drive.errorText.Set(u"SMART read through the USB bridge refused (error 5: I/O error)");
     AssessHealth(drive);
     return drive;
 }

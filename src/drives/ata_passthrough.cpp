@@ -1,6 +1,7 @@
 #include "drives/ata_passthrough.h"
 
 #include "drives/ata_smart.h"
+#include "drives/device_error.h"
 #include "drives/identity.h"
 #include "text/text_format.h"
 
@@ -18,6 +19,10 @@ void SetRefused(DriveInfo& drive) {
     } else {
         text.append(u"error ");
         AppendSigned(text, error);
+        const std::u16string_view words = SystemErrorWords(error, DeviceErrorKind());
+        if (!words.empty()) {
+            text.append(u": ").append(words);
+        }
     }
     text.push_back(u')');
     drive.errorText.Set(text);

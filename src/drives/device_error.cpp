@@ -79,6 +79,11 @@ void AppendCode(std::u16string& text, int32_t error) {
 
 }  // namespace
 
+std::u16string_view SystemErrorWords(int32_t error, SystemErrorKind kind) {
+    const ErrorWords* known = FindWords(error, kind);
+    return known != nullptr ? known->words : std::u16string_view();
+}
+
 std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind) {
     const ErrorWords* known = FindWords(error, kind);
     std::u16string text;

@@ -28,6 +28,10 @@ constexpr DeviceRequest REQUEST_NVME_LOG = 2;
 // succeeded without giving data, or DEVICE_ERROR_STATUS.
 std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind);
 
+// What a system error code means, in a few words ("access denied", "I/O error"); empty for a
+// code without words.
+std::u16string_view SystemErrorWords(int32_t error, SystemErrorKind kind);
+
 // True when an open failed because there is no drive with that number (nothing to report).
 bool IsAbsentDriveError(uint32_t error, SystemErrorKind kind);
 
