@@ -5,11 +5,12 @@
 
 #include <string>
 
-#include "state/app_state.h"
-#include "app/window_host.h"
-#include "state/host_queue.h"
+#include "app/frame_hook.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
+#include "app/window_host.h"
+#include "state/app_state.h"
+#include "state/host_queue.h"
 #include "text/utf.h"
 #include "ui/display_list.h"
 #include "ui/frame.h"
@@ -29,10 +30,12 @@ Point PointOf(double x, double y) {
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     static DisplayList list;  // their storage is kept from frame to frame
     static FrameOutput out;
-    BuildFrame(list, out, gtk_widget_get_allocated_width(widget),
-               gtk_widget_get_allocated_height(widget));
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    BuildFrame(list, out, width, height);
     CommitFrame(out);
     RenderDisplayList(cr, list, screenDpi);
+    NoteFramePainted(width, height);
     return TRUE;
 }
 
@@ -183,7 +186,6 @@ Point ClientToScreen(Point client) {
     }
     return Point{client.x + x, client.y + y};
 }
-
 
 Rect MonitorWorkArea() {
     GdkRectangle area{};

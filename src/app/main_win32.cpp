@@ -7,10 +7,11 @@
 
 #include <string>
 
-#include "state/app_state.h"
-#include "app/window_host.h"
+#include "app/frame_hook.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
+#include "app/window_host.h"
+#include "state/app_state.h"
 #include "ui/display_list.h"
 #include "ui/frame.h"
 #include "ui/render_gdi.h"
@@ -66,6 +67,7 @@ void PaintFrame(HWND window) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     EndPaint(window, &paint);
+    NoteFramePainted(width, height);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,7 +152,6 @@ Point ClientToScreen(Point client) {
     ::ClientToScreen(Window(), &p);
     return Point{p.x, p.y};
 }
-
 
 Rect MonitorWorkArea() {
     MONITORINFO info{};

@@ -1,3 +1,4 @@
 # app: input handling and what ties the rooms together (drive scan, report export); the window
 # programs themselves are the executables of src/app/CMakeLists.txt.
-set(CORVANITE_APP_PORTABLE app/input.cpp app/scan_worker.cpp app/export.cpp)
+set(CORVANITE_APP_PORTABLE app/input.cpp app/scan_worker.cpp app/export.cpp
+    app/frame_hook.cpp)
