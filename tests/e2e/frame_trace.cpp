@@ -1,6 +1,6 @@
 // The end-to-end build's frame hook: after a painted frame that shows something new, it appends
-// one line to the file named by CORVANITE_E2E_TRACE: tab-separated key=value fields of what the
-// window shows, with the frame's click rectangles (left,top,right,bottom in client pixels).
+// to the file named by CORVANITE_E2E_TRACE one line of tab-separated key=value fields: what the
+// window shows, and the frame's click rectangles as left,top,right,bottom in client pixels.
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -11,69 +11,56 @@
 #include "text/utf.h"
 
 namespace corvanite {
-namespace {
-
-void Add(std::string& line, const std::string& key, const std::string& value) {
-    line.append(key).append("=").append(value).append("\t");
-}
-
-void Add(std::string& line, const std::string& key, int64_t value) {
-    Add(line, key, std::to_string(value));
-}
-
-void Add(std::string& line, const std::string& key, const Rect& r) {
-    Add(line, key,
-        std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-            std::to_string(r.bottom));
-}
-
-}  // namespace
 
 void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
     static std::string last;
-    const char* path = std::getenv("CORVANITE_E2E_TRACE");
-    const AppState& s = appState;
-    std::string line;
-    Add(line, "status", Utf16ToUtf8(s.statusText.view()));
-    Add(line, "size", std::to_string(clientWidth) + "x" + std::to_string(clientHeight));
-    std::string grades;
+    AppState& s = appState;
+    std::string line = "status=" + Utf16ToUtf8(s.statusText.view()) + "\tgrades=";
     for (const DriveInfo& drive : s.drives) {
-        grades.append(grades.empty() ? "" : ",").append(Utf16ToUtf8(HealthWord(drive.health)));
+        line += Utf16ToUtf8(HealthWord(drive.health)) + (&drive == &s.drives.back() ? "" : ",");
     }
-    Add(line, "grades", grades);
-    Add(line, "drives", static_cast<int64_t>(s.drives.size()));
-    Add(line, "selected", s.selectedDrive.load());
-    Add(line, "scanning", s.scanning.load());
-    Add(line, "tab", s.activeTab);
-    Add(line, "hover", s.hoverButton);
-    Add(line, "pressed", s.pressedButton);
-    Add(line, "hoverRow", s.hoverDriveRow);
-    Add(line, "maximized", s.maximized);
-    Add(line, "volume", Utf16ToUtf8(s.targetVolume.view()));
-    Add(line, "running", s.chkdskRunning.load());
-    {
-        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
-        Add(line, "lines", static_cast<int64_t>(s.chkdskLines.size()));
+    line += "\tvolume=" + Utf16ToUtf8(s.targetVolume.view());
+    line += "\tsize=" + std::to_string(clientWidth) + "x" + std::to_string(clientHeight);
+    std::unique_lock<std::mutex> guard(s.chkdskLinesLock);
+    const std::pair<const char*, int64_t> numbers[] = {
+        {"drives", static_cast<int64_t>(s.drives.size())},
+        {"selected", s.selectedDrive},
+        {"scanning", s.scanning},
+        {"tab", s.activeTab},
+        {"hover", s.hoverButton},
+        {"pressed", s.pressedButton},
+        {"hoverRow", s.hoverDriveRow},
+        {"maximized", s.maximized},
+        {"running", s.chkdskRunning},
+        {"lines", static_cast<int64_t>(s.chkdskLines.size())},
+        {"smartScroll", s.smartScroll},
+        {"smartScrollMax", s.smartScrollMax},
+        {"chkdskScroll", s.chkdskScroll},
+        {"chkdskScrollMax", s.chkdskScrollMax},
+        // {"listScroll", s.listScroll} once the drive list scrolls
+    };
+    guard.unlock();
+    for (const auto& [key, value] : numbers) {
+        line += std::string("\t") + key + "=" + std::to_string(value);
     }
-    Add(line, "smartScroll", s.smartScroll);
-    Add(line, "smartScrollMax", s.smartScrollMax);
-    Add(line, "chkdskScroll", s.chkdskScroll);
-    Add(line, "chkdskScrollMax", s.chkdskScrollMax);
-    // The drive list's scroll position belongs here as listScroll once the list scrolls.
+    auto addRect = [&line](const std::string& key, const Rect& r) {
+        line += "\t" + key + "=" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                std::to_string(r.right) + "," + std::to_string(r.bottom);
+    };
     for (const ButtonEntry& button : s.buttons) {
-        Add(line, "button." + std::to_string(button.id), button.rect);
+        addRect("button." + std::to_string(button.id), button.rect);
     }
-    for (int32_t tab = 0; tab < TAB_COUNT; ++tab) {
-        Add(line, "tab." + std::to_string(tab), s.tabRects[tab]);
+    for (int32_t i = 0; i < TAB_COUNT; ++i) {
+        addRect("tab." + std::to_string(i), s.tabRects[i]);
     }
-    for (size_t row = 0; row < s.driveRows.size(); ++row) {
-        Add(line, "row." + std::to_string(row), s.driveRows[row]);
+    for (size_t i = 0; i < s.driveRows.size(); ++i) {
+        addRect("row." + std::to_string(i), s.driveRows[i]);
     }
-    Add(line, "drag", s.dragZone);
-    line.back() = '\n';
+    addRect("drag", s.dragZone);
+    const char* path = std::getenv("CORVANITE_E2E_TRACE");
     std::FILE* file = path != nullptr && line != last ? std::fopen(path, "ab") : nullptr;
     if (file != nullptr) {
-        std::fputs(line.c_str(), file);
+        std::fputs((line + "\n").c_str(), file);
         std::fclose(file);
         last = line;
     }

@@ -63,14 +63,15 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields, and the
 
 class Run:
     def __init__(self, build):
-        self.build, self.win, self.passed, self.failed, self.groups = build, build == "windows", 0, 0, []
-        self.work = os.path.join(ROOT, "build", "e2e", build, "work")
-        self.prefix = os.path.join(ROOT, "build", "e2e", "wine", "wineprefix")
+        self.build, self.win, self.groups = build, build == "windows", []
+        self.passed = self.failed = 0
+        self.work = ROOT + "/build/e2e/%s/work" % build
+        self.prefix = ROOT + "/build/e2e/wine/wineprefix"  # scripts/wine-run makes it
         self.env = dict(os.environ, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory", WINEDEBUG="-all",
                         CORVANITE_BUILD_DIR=os.path.dirname(self.prefix), XDG_CONFIG_HOME=self.work,
-                        XDG_DATA_HOME=self.work, CORVANITE_E2E_TRACE=self.path("trace"),
-                        CORVANITE_E2E_HOLD=self.path("hold"), CORVANITE_FAKE_CHKDSK_ARGS=self.path(
-                            "args"), CORVANITE_FAKE_CHKDSK_SCRIPT=self.path("script"))
+                        XDG_DATA_HOME=self.work, **{"CORVANITE_" + k: self.path(v) for k, v in (
+                            ("E2E_TRACE", "trace"), ("E2E_HOLD", "hold"),
+                            ("FAKE_CHKDSK_ARGS", "args"), ("FAKE_CHKDSK_SCRIPT", "script"))})
 
     def check(self, name, ok, detail=""):
         self.passed, self.failed = self.passed + bool(ok), self.failed + (not ok)
@@ -82,12 +83,15 @@ class Run:
     def path(self, name):  # a file's name as the program has it (Wine: the Linux root is Z:)
         return "Z:" + self.file(name).replace("/", "\\") if self.win else self.file(name)
 
-    def launch(self, program):  # as the leader of a process group, with whatever it starts
-        program = os.path.join(ROOT, "build", "windows-cross" if self.win else "linux", program)
+    def built(self, name):
+        return "%s/build/%s/%s%s" % (ROOT, "windows-cross" if self.win else "linux", name,
+                                     ".exe" * self.win)
+
+    def launch(self, name):  # as the leader of a process group, with whatever it starts
         self.groups.append(subprocess.Popen(
-            [os.path.join(ROOT, "scripts", "wine-run")] * self.win + [program + ".exe" * self.win],
-            env=self.env, cwd=self.work, stdin=subprocess.DEVNULL, start_new_session=True,
-            stdout=open(self.file(os.path.basename(program) + ".log"), "wb"), stderr=subprocess.STDOUT))
+            [ROOT + "/scripts/wine-run"] * self.win + [self.built(name)], env=self.env,
+            cwd=self.work, stdin=subprocess.DEVNULL, start_new_session=True,
+            stdout=open(self.file(name.split("/")[-1] + ".log"), "wb"), stderr=subprocess.STDOUT))
         self.wid = self.window("^Corvanite$")
         return self.groups[-1]
 
@@ -109,7 +113,8 @@ class Run:
         return found()[0]
 
     def geometry(self):
-        shell = dict(kv.split("=") for kv in self.xdo("getwindowgeometry", "--shell", self.wid).split())
+        shell = dict(kv.split("=") for kv in self.xdo("getwindowgeometry", "--shell", self.wid)
+                     .split())
         return tuple(int(shell[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def painted(self, w, h):  # the outline's corner and right edge, the title bar's middle
@@ -133,10 +138,12 @@ class Run:
 
     def act(self, verb, arg):
         at = lambda *more: self.xdo("mousemove", "--window", self.wid, *more)
-        focus = lambda wid, *keys: self.xdo("windowfocus", "--sync", wid, "key", "--delay", 30, *keys)
+        focus = lambda wid, *keys: self.xdo("windowfocus", "--sync", wid, "key", "--delay", 30,
+                                            *keys)
         wheel = lambda n: at(*self.centre("tab.1", 300), "click", "--repeat", abs(n), "--delay", 30,
                              5 if n > 0 else 4)  # over the view below the tabs
-        {"move": lambda: at(*self.centre(arg)), "click": lambda: at(*self.centre(arg), "click", 1),
+        {"move": lambda: at(*self.centre(arg)),
+         "click": lambda: at(*self.centre(arg), "click", 1),
          "down": lambda: self.xdo("mousedown", 1), "up": lambda: self.xdo("mouseup", 1),
          "away": lambda: self.xdo("mousemove", SW - 2, SH - 2), "wheel": lambda: wheel(int(arg)),
          "key": lambda: focus(self.wid, *arg.split()), "sleep": lambda: time.sleep(float(arg)),
@@ -144,9 +151,10 @@ class Run:
          "unhold": lambda: os.remove(self.file("hold")),
          "script": lambda: (open(self.file("script"), "w").write("\n".join(SCRIPTS[arg]) + "\n"),
                             os.path.exists(self.file("args")) and os.remove(self.file("args"))),
-         "confirm": lambda: focus(self.window("^Confirm$", self.wid), "alt+" * (not self.win) + arg),
-         "save": lambda: [focus(self.window("^Save As$" if self.win else "^Save Report$", self.wid),
-                                *keys) for keys in (("ctrl+a", "type", self.path(arg)), ("Return",))],
+         "confirm": lambda: focus(self.window("^Confirm$", self.wid), ("" if self.win else "alt+")
+                                  + arg),
+         "save": lambda: [focus(self.window("^Save (As|Report)$", self.wid), *keys)
+                          for keys in (("ctrl+a", "type", self.path(arg)), ("Return",))],
          "mark": lambda: setattr(self, "marked", self.geometry()),
          "drag": lambda: at(*self.centre("drag"), "mousedown", 1,
                             *["mousemove_relative", "--sync", 50, 30] * 2, "mouseup", 1)}[verb]()
@@ -165,24 +173,21 @@ class Run:
                 "_painted": lambda: self.painted(*size()), "_exit": lambda: app.poll() == want,
                 "_report": lambda: self.report_ok(want)}[key]()
 
-    def report_ok(self, name):
-        if not name:
-            return not os.path.exists("/proc/corvanite_e2e.txt")
-        data = open(self.file(name), "rb").read()
+    def report_ok(self, name):  # BOM, CR LF, every drive in order; none where it cannot be written
+        data = open(self.file(name), "rb").read() if name else b""
         at = [data.find(b"\r\nDrive %d: %s\r\n" % (i, m.encode())) for i, m in enumerate(MODELS)]
         return data.startswith(b"\xef\xbb\xbfCorvanite Report\r\n") and -1 not in at and \
-            data.count(b"\n") == data.count(b"\r\n") and at == sorted(at)
+            data.count(b"\n") == data.count(b"\r\n") and at == sorted(at) if name else \
+            not os.path.exists("/proc/corvanite_e2e.txt")
 
     def checkers(self):  # the stand-ins running that this run started (their environment tells)
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            read = lambda part: open("/proc/%s/%s" % (pid, part), "rb").read()
+        def mine(pid, read=lambda pid, part: open("/proc/%s/%s" % (pid, part), "rb").read()):
             try:
-                found += [pid] * (b"chkdsk" in read("cmdline") and b") Z" not in read("stat") and
-                                  self.path("args").encode() in read("environ"))
+                return b"chkdsk" in read(pid, "cmdline") and b") Z" not in read(pid, "stat") and \
+                    self.path("args").encode() in read(pid, "environ")
             except OSError:
-                pass
-        return found
+                return False
+        return [pid for pid in os.listdir("/proc") if pid.isdigit() and mine(pid)]
 
     def run(self):
         app = self.launch("src/app/corvanite")
@@ -190,13 +195,10 @@ class Run:
         self.check("program: first frame painted", self.until(lambda: self.painted(w, h), 30))
         self.xdo("mousemove", "--window", self.wid, w - 20, 17, "click", 1)
         self.check("program: close button, exit code 0", self.until(lambda: app.poll() == 0))
-        checker = os.path.join(ROOT, "build", "windows-cross" if self.win else "linux",
-                               "tests", "corvanite_fake_chkdsk" + ".exe" * self.win)
-        if self.win:  # the stand-in is the prefix's chkdsk.exe, or the first on the PATH
-            shutil.copy(checker, os.path.join(self.prefix, "drive_c/windows/system32/chkdsk.exe"))
-        else:
-            os.symlink(checker, self.file("chkdsk.exe"))
-            self.env["PATH"] = self.work + os.pathsep + self.env["PATH"]
+        # The stand-in checker is the prefix's chkdsk.exe, or the first on the PATH.
+        shutil.copy(self.built("tests/corvanite_fake_chkdsk"), self.prefix +
+                    "/drive_c/windows/system32/chkdsk.exe" if self.win else self.file("chkdsk.exe"))
+        self.env["PATH"] = self.work + os.pathsep + self.env["PATH"]
         self.act("hold", "")
         app, seen = self.launch("tests/corvanite_e2e_gui"), 0
         for name, actions, expect in STEPS:
@@ -217,22 +219,20 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("out of time"))  # from gui_e2e.sh's timeout
     try:
         if run.win:  # the prefix is made before the stand-in goes into it
-            subprocess.run([os.path.join(ROOT, "scripts", "wine-run"), "cmd.exe", "/c", "exit"],
-                           env=run.env, capture_output=True)
+            subprocess.run([ROOT + "/scripts/wine-run", "cmd.exe", "/c", "exit"], env=run.env,
+                           capture_output=True)
         run.run()
     except (RuntimeError, OSError, subprocess.SubprocessError, SystemExit) as error:
         run.check("run could go on", False, error)
     finally:
-        for group in reversed(run.groups):  # a group outlives its leader when a child hangs on
-            for sig in (signal.SIGTERM, signal.SIGKILL):
-                try:
-                    os.killpg(group.pid, sig)
-                    group.wait(timeout=5)
-                    break
-                except (ProcessLookupError, subprocess.TimeoutExpired):
-                    pass
+        for group in run.groups:  # a group outlives its leader when a child hangs on
+            try:
+                os.killpg(group.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
         if run.win:
-            subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", "-k"], env=dict(run.env, WINEPREFIX=run.prefix))
+            subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", "-k"],
+                           env=dict(run.env, WINEPREFIX=run.prefix))
     print("e2e-%s: %d passed, %d failed" % (run.build, run.passed, run.failed), flush=True)
     return 1 if run.failed else 0
 
