@@ -1,8 +1,6 @@
-# corvanite_e2e_gui (tests/e2e/gui_e2e.sh): the window program (main_gtk.cpp, or main_win32.cpp
-# with its manifest) with the drive layer scripted (scripted_drives.cpp) and a frame hook that
-# traces what the window shows (frame_trace.cpp). Objects on the link line come before the
-# libraries, so the platform's device layer and the empty hook are never taken from them (were
-# they, the duplicate definitions would stop the link).
+# corvanite_e2e_gui (gui_e2e.sh): the window program with scripted drives (scripted_drives.cpp)
+# and a frame hook that traces what the window shows (frame_trace.cpp). Objects on the link line
+# come before the libraries, so the device layer and the empty hook are never taken from them.
 set(CORVANITE_E2E_DATA "${CMAKE_CURRENT_LIST_DIR}/../data/ata-smart")
 set(CORVANITE_E2E_SOURCES ${CMAKE_CURRENT_LIST_DIR}/scripted_drives.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/frame_trace.cpp)
