@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/frame_hook.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
 #include "app/window_frame.h"
@@ -35,10 +36,12 @@ Point PointOf(double x, double y) {
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     static DisplayList list;  // their storage is kept from frame to frame
     static FrameOutput out;
-    BuildFrame(list, out, UnitsCovering(gtk_widget_get_allocated_width(widget), screenDpi),
-               UnitsCovering(gtk_widget_get_allocated_height(widget), screenDpi));
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    BuildFrame(list, out, UnitsCovering(width, screenDpi), UnitsCovering(height, screenDpi));
     CommitFrame(out);
     RenderDisplayList(cr, list, screenDpi);
+    NoteFramePainted(width, height);
     return TRUE;
 }
 

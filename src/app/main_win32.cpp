@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/frame_hook.h"
 #include "app/input.h"
 #include "app/scan_worker.h"
 #include "app/window_frame.h"
@@ -132,6 +133,7 @@ void PaintFrame(HWND window) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     EndPaint(window, &paint);
+    NoteFramePainted(width, height);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

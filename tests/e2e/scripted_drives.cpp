@@ -1,72 +1,37 @@
-// A scripted drive layer for the end-to-end window tests: it stands in for the platform's device
-// layer (device_linux.cpp, device_win32.cpp) when linked into corvanite_e2e_gui, so the real
-// window shows known drives on a machine (or under Wine) whose own drives cannot be opened or
-// give no SMART data. The drives, in drive-number order:
-//
-//   0  /dev/sda      Maxtor 96147H8, SATA, 30 SMART rows, CRIT
-//   1  /dev/sdb      SAMSUNG HD501LJ, SATA, WARN
-//   2  /dev/sdc      INTEL SSDSA2CW120G3, SATA, GOOD
-//   3  /dev/nvme0n1  an NVMe drive whose health log reports critical warnings, CRIT
-//   4  /dev/sdd      a USB enclosure that passes no health data through, N/A
-//
-// The ATA drives answer with the pages captured from real drives in tests/data/ata-smart
-// (IDENTIFY DEVICE for the identity and size, SMART READ DATA and READ THRESHOLDS). A drive whose
-// pages cannot be read does not exist, so a missing file shows as a missing card.
-//
-// While the file named by CORVANITE_E2E_HOLD exists, a scan waits at its start (at most 30 s),
-// so the test can look at the window while a scan runs.
-#include <array>
+// The end-to-end window's drive layer, linked before the libraries in place of the platform's.
+// Drives 0-2 (/dev/sda-sdc: Maxtor 96147H8 CRIT, SAMSUNG HD501LJ WARN, INTEL SSDSA2CW120G3 GOOD)
+// answer with their captured pages in tests/data/ata-smart, 3 (/dev/nvme0n1) is an NVMe drive
+// with critical warnings, 4 (/dev/sdd) a USB enclosure without health data. A scan waits at its
+// start (at most 30 s) while the file named by CORVANITE_E2E_HOLD exists.
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <thread>
 
 #include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
-#include "drives/linux_layout.h"
 #include "sample_drives.h"
 
 namespace corvanite {
 namespace {
 
-using sample::Page;
+constexpr DriveHandle NVME = 3, USB = 4;
+constexpr const char* CAPTURES[] = {"Maxtor_96147H8--BAC51KJ0--2", "SAMSUNG_HD501LJ--CR100-12",
+                                    "INTEL_SSDSA2CW120G3--4PC10302"};
+constexpr const char16_t* PATHS[] = {u"/dev/sda", u"/dev/sdb", u"/dev/sdc", u"/dev/nvme0n1",
+                                     u"/dev/sdd"};
 
-enum class Kind { Ata, Nvme, NoData };
-
-struct ScriptedDrive {
-    Kind kind;
-    const char16_t* devicePath;
-    const char* capture;  // base name of the pages in the data folder (ATA drives)
-    uint32_t busType;
-};
-
-constexpr std::array<ScriptedDrive, 5> SCRIPTED = {{
-    {Kind::Ata, u"/dev/sda", "Maxtor_96147H8--BAC51KJ0--2", 11},
-    {Kind::Ata, u"/dev/sdb", "SAMSUNG_HD501LJ--CR100-12", 11},
-    {Kind::Ata, u"/dev/sdc", "INTEL_SSDSA2CW120G3--4PC10302", 11},
-    {Kind::Nvme, u"/dev/nvme0n1", nullptr, 17},
-    {Kind::NoData, u"/dev/sdd", nullptr, 7},
-}};
-
-bool ReadPage(const char* capture, const char* what, sample::Page& page) {
-    return sample::ReadCapturePage(CORVANITE_E2E_DATA, capture, what, page);
+bool ReadPage(DriveHandle drive, const char* what, sample::Page& page) {
+    return drive >= 0 && drive < NVME &&
+           sample::ReadCapturePage(CORVANITE_E2E_DATA, CAPTURES[drive], what, page);
 }
 
-const ScriptedDrive* DriveOf(DriveHandle handle) {
-    return handle >= 0 && static_cast<size_t>(handle) < SCRIPTED.size()
-               ? &SCRIPTED[static_cast<size_t>(handle)]
-               : nullptr;
-}
+}  // namespace
 
-void WaitWhileHeld() {
+void BeginDriveScan() {
     const char* hold = std::getenv("CORVANITE_E2E_HOLD");
-    if (hold == nullptr) {
-        return;
-    }
-    for (int waited = 0; waited < 3000; ++waited) {
+    for (int waited = 0; hold != nullptr && waited < 3000; ++waited) {
         std::FILE* file = std::fopen(hold, "rb");
         if (file == nullptr) {
             return;
@@ -76,69 +41,45 @@ void WaitWhileHeld() {
     }
 }
 
-}  // namespace
-
-void BeginDriveScan() {
-    WaitWhileHeld();
+std::u16string DriveDevicePath(int drive) {
+    return drive >= 0 && drive <= USB ? PATHS[drive] : u"";
 }
 
-std::u16string DriveDevicePath(int driveNumber) {
-    const ScriptedDrive* drive = DriveOf(driveNumber);
-    return drive != nullptr ? std::u16string(drive->devicePath) : std::u16string();
-}
-
-bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
-    const ScriptedDrive* drive = DriveOf(driveNumber);
-    Page page = {};
-    if (drive == nullptr ||
-        (drive->kind == Kind::Ata && !ReadPage(drive->capture, "identify", page))) {
-        errorCode = 2;  // ENOENT
-        return false;
-    }
-    handle = driveNumber;
-    return true;
+bool OpenDrive(int drive, DriveHandle& handle, uint32_t& errorCode) {
+    sample::Page page = {};
+    handle = drive;
+    errorCode = 2;  // ENOENT: past the last drive
+    return drive == NVME || drive == USB || ReadPage(drive, "identify", page);
 }
 
 void CloseDrive(DriveHandle) {}
 
-bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
-    const ScriptedDrive* drive = DriveOf(handle);
-    if (drive == nullptr) {
-        return false;
-    }
-    identity = DriveIdentity();
-    if (drive->kind == Kind::Ata) {
-        Page page = {};
-        if (!ReadPage(drive->capture, "identify", page)) {
+bool QueryDriveIdentity(DriveHandle drive, DriveIdentity& identity) {
+    sample::Page page = {};
+    identity = drive == NVME ? sample::NvmeIdentity() : sample::UsbIdentity();
+    if (drive < NVME) {
+        identity = DriveIdentity();
+        if (!ReadPage(drive, "identify", page)) {
             return false;
         }
         ata::IdentityFromIdentifyPage(page, identity);
-    } else {
-        identity = drive->kind == Kind::Nvme ? sample::NvmeIdentity() : sample::UsbIdentity();
     }
-    identity.busType = drive->busType;
+    identity.busType = drive == NVME ? 17 : drive == USB ? 7 : 11;  // NVMe, USB, SATA
     return true;
 }
 
-bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
-    const ScriptedDrive* drive = DriveOf(handle);
-    if (drive == nullptr) {
+bool QueryDriveSize(DriveHandle drive, uint64_t& sizeBytes) {
+    sample::Page page = {};
+    if (drive < NVME && !ReadPage(drive, "identify", page)) {
         return false;
     }
-    if (drive->kind == Kind::Ata) {
-        Page page = {};
-        if (!ReadPage(drive->capture, "identify", page)) {
-            return false;
-        }
-        sizeBytes = sample::IdentifySectors(page) * 512;
-    } else {
-        sizeBytes = drive->kind == Kind::Nvme ? sample::NVME_SIZE_BYTES : sample::USB_SIZE_BYTES;
-    }
+    sizeBytes = drive == NVME  ? sample::NVME_SIZE_BYTES
+                : drive == USB ? sample::USB_SIZE_BYTES
+                               : sample::IdentifySectors(page) * 512;
     return true;
 }
 
-// A request the scripted drive does not answer fails as through a USB bridge without ATA
-// pass-through: the command came back with a failed status.
+// A request a drive does not answer fails as through a USB bridge without ATA pass-through.
 int32_t LastDeviceError() {
     return DEVICE_ERROR_STATUS;
 }
@@ -149,25 +90,17 @@ SystemErrorKind DeviceErrorKind() {
 
 void SendSmartEnable(DriveHandle, int) {}
 
-bool ReadSmartPage(DriveHandle handle, int, uint8_t feature, uint8_t (&page)[SMART_PAGE_SIZE]) {
-    const ScriptedDrive* drive = DriveOf(handle);
-    if (drive == nullptr || drive->kind != Kind::Ata) {
-        return false;
-    }
-    return ReadPage(drive->capture,
-                    feature == SMART_FEATURE_READ_THRESHOLDS ? "thresholds" : "data", page);
+bool ReadSmartPage(DriveHandle drive, int, uint8_t feature, uint8_t (&page)[SMART_PAGE_SIZE]) {
+    return ReadPage(drive, feature == SMART_FEATURE_READ_THRESHOLDS ? "thresholds" : "data", page);
 }
 
-bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
-    const ScriptedDrive* drive = DriveOf(handle);
-    if (drive == nullptr || drive->kind != Kind::Nvme) {
-        return false;
+bool ReadNvmeLogPage(DriveHandle drive, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    if (drive == NVME) {
+        sample::NvmeHealthLog(page);
     }
-    sample::NvmeHealthLog(page);
-    return true;
+    return drive == NVME;
 }
 
-// The USB enclosure passes no ATA command through either.
 bool SendAtaPassThrough(DriveHandle, const uint8_t*, size_t, uint8_t*, size_t) {
     return false;
 }
