@@ -172,7 +172,7 @@ TEST(Layouts, Linux) {
                   (ScsiCommandSucceeded(o) ? ", scsi ok" : ", scsi failed");
         } else if (w[0] == "vpd") {  // LENGTH TOKENS
             const std::vector<uint8_t> b = test::Bytes(From(w, 2), 64);
-            out = "[" + std::string(UnitSerialFromVpd(b.data(), n(1))) + "]";
+            out.append("[").append(UnitSerialFromVpd(b.data(), n(1))).append("]");
         } else if (w[0] == "dword10") {
             out = std::to_string(
                 NvmeGetLogPageDword10(static_cast<uint8_t>(n(1)), static_cast<uint32_t>(n(2))));

@@ -112,6 +112,7 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
             BytesOf(query, offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
         const std::vector<uint8_t> tail = BytesOf(data);
         sdk.insert(sdk.end(), tail.begin(), tail.end());
+        sdk.resize(sizeof query + sizeof data);  // the query's own size, then the data
         EXPECT_EQ(Vec(c.ours), sdk) << c.property << " " << c.dataType;
     }
 
