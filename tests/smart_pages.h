@@ -1,80 +1,66 @@
-// Building SMART and NVMe pages byte by byte for tests.
+// 512-byte SMART and NVMe pages for the tests and the device fake.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <initializer_list>
-#include <utility>
+#include <string>
+
+#include "test_data.h"
 
 namespace corvanite::test {
 
-struct PageEntry {
-    uint8_t id;
-    uint8_t current;
-    uint8_t worst;
-    uint64_t raw;  // low 48 bits used
-    uint16_t flags = 0;
-};
-
 using Page = std::array<uint8_t, 512>;
 
-// Entries fill the table slots in order (slot i at byte 2 + 12 i).
-inline Page DataPage(std::initializer_list<PageEntry> entries) {
+// The drives whose captured pages are under ata-smart/ (NAME.data.bin, .thresholds.bin,
+// .identify.bin, and NAME.expected.txt from an independent decoding).
+inline const char* const REAL_DRIVES[] = {"FUJITSU_MHY2120BH--0084000D",
+                                          "FUJITSU_MHY2250BH--0085000B",
+                                          "INTEL_SSDSA2CW120G3--4PC10302",
+                                          "Maxtor_96147H8--BAC51KJ0--2",
+                                          "SAMSUNG_HD501LJ--CR100-12",
+                                          "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
+                                          "ST320410A--3.39",
+                                          "TOSHIBA_MK1651GSY--38IGT0G5T",
+                                          "WDC_WD2500JS-75NCB3--10.02E04"};
+
+// A page laid out by test::Bytes tokens.
+inline Page PageOf(const std::string& tokens) {
+    const std::vector<uint8_t> bytes = Bytes(tokens, 512);
+    Page page;
+    std::copy(bytes.begin(), bytes.end(), page.begin());
+    return page;
+}
+
+// A real drive's page: what is "data", "thresholds" or "identify".
+inline Page RealPage(const std::string& name, const std::string& what) {
+    const std::vector<uint8_t> bytes = ReadTestFile("ata-smart/" + name + "." + what + ".bin");
+    Page page = {};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), page.size()), page.begin());
+    return page;
+}
+
+// The ATA data page (current = worst) or thresholds page of "id/current/threshold/raw" entries,
+// one per slot in order; other words are skipped.
+inline Page AtaPage(const std::string& entries, bool thresholds) {
     Page page = {};
     size_t slot = 0;
-    for (const PageEntry& e : entries) {
-        uint8_t* p = page.data() + 2 + 12 * slot++;
-        p[0] = e.id;
-        p[1] = static_cast<uint8_t>(e.flags);
-        p[2] = static_cast<uint8_t>(e.flags >> 8);
-        p[3] = e.current;
-        p[4] = e.worst;
-        for (int b = 0; b < 6; ++b) {
-            p[5 + b] = static_cast<uint8_t>(e.raw >> (8 * b));
+    for (const std::string& entry : Words(entries)) {
+        const std::vector<std::string> f = Words(entry, '/');
+        if (f.size() != 4) {
+            continue;
         }
-        p[11] = 0x5A;  // reserved byte, never read
-    }
-    return page;
-}
-
-// (id, threshold) pairs in slot order.
-inline Page ThresholdPage(std::initializer_list<std::pair<uint8_t, uint8_t>> entries) {
-    Page page = {};
-    size_t slot = 0;
-    for (const auto& [id, threshold] : entries) {
         uint8_t* p = page.data() + 2 + 12 * slot++;
-        p[0] = id;
-        p[1] = threshold;
-        p[2] = 0x77;  // rest of the entry is not read
-    }
-    return page;
-}
-
-struct NvmeLog {
-    uint8_t criticalWarning = 0;
-    uint16_t kelvin = 0;
-    uint8_t spare = 100;
-    uint8_t spareThreshold = 10;
-    uint8_t percentageUsed = 0;
-    uint64_t powerOnHoursLow = 0;
-    uint64_t powerOnHoursHigh = 0;
-    uint64_t mediaErrorsLow = 0;
-    uint64_t mediaErrorsHigh = 0;
-};
-
-inline Page NvmeLogPage(const NvmeLog& log) {
-    Page page = {};
-    page[0] = log.criticalWarning;
-    page[1] = static_cast<uint8_t>(log.kelvin);
-    page[2] = static_cast<uint8_t>(log.kelvin >> 8);
-    page[3] = log.spare;
-    page[4] = log.spareThreshold;
-    page[5] = log.percentageUsed;
-    for (int b = 0; b < 8; ++b) {
-        page[128 + b] = static_cast<uint8_t>(log.powerOnHoursLow >> (8 * b));
-        page[136 + b] = static_cast<uint8_t>(log.powerOnHoursHigh >> (8 * b));
-        page[160 + b] = static_cast<uint8_t>(log.mediaErrorsLow >> (8 * b));
-        page[168 + b] = static_cast<uint8_t>(log.mediaErrorsHigh >> (8 * b));
+        p[0] = static_cast<uint8_t>(std::stoul(f[0]));
+        if (thresholds) {
+            p[1] = static_cast<uint8_t>(std::stoul(f[2]));
+            continue;
+        }
+        p[3] = p[4] = static_cast<uint8_t>(std::stoul(f[1]));
+        const uint64_t raw = std::stoull(f[3], nullptr, 0);
+        for (size_t b = 0; b < 6; ++b) {
+            p[5 + b] = static_cast<uint8_t>(raw >> (8 * b));
+        }
     }
     return page;
 }

@@ -1,156 +1,95 @@
+// corvanite-report over a fixed drive list: a table of (health grades, arguments, failures) and
+// what the tool printed, wrote and returned; and the report of unusual records, whole.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "fake_report_file.h"
+#include "report/report_file.h"
+#include "report/text_report.h"
 #include "report_tool.h"
+#include "test_data.h"
+#include "text/utf.h"
 
 namespace corvanite {
 namespace {
 
-struct Captured {
-    std::vector<DriveInfo> drives;
-    std::string out;
-    std::string err;
-    std::u16string filePath;
-    std::string fileBytes;
-    bool fileFails = false;
-    bool outFails = false;
-    int probes = 0;
-};
-Captured captured;
+std::vector<DriveInfo> drives;
+std::string out, err;
+bool outFails = false;
 
-ReportToolHost Host(std::string_view lineEnd = "\n") {
+ReportToolHost Host(std::string_view lineEnd) {
     return ReportToolHost{
-        [] {
-            ++captured.probes;
-            return captured.drives;
-        },
-        [](std::string_view b) {
-            captured.out.append(b);
-            return !captured.outFails;
-        },
-        [](std::string_view b) {
-            captured.err.append(b);
-            return true;
-        },
-        [](std::u16string_view path, std::string_view bytes, std::u16string& reason) {
-            captured.filePath = path;
-            if (captured.fileFails) {
-                reason = u"Permission denied";
-                return false;
-            }
-            captured.fileBytes = bytes;
-            return true;
-        },
-        lineEnd};
+        [] { return drives; }, [](std::string_view b) { return out.append(b), !outFails; },
+        [](std::string_view b) { return err.append(b), true; }, WriteReportFile, lineEnd};
 }
 
-DriveInfo Graded(HealthStatus health) {
-    DriveInfo d = StartDriveRecord(0);
-    d.health = health;
-    return d;
+std::string Escaped(std::string_view text) {
+    std::string e;
+    for (const char c : text.substr(0, 70)) {
+        e += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    }
+    return e + (text.size() > 70 ? "...(" + std::to_string(text.size()) + ")" : "");
 }
 
-class ReportToolTest : public ::testing::Test {
-protected:
-    void SetUp() override { captured = Captured(); }
-};
-
-TEST_F(ReportToolTest, ExitStatusTellsTheWorstHealth) {
-    EXPECT_EQ(ReportExitStatus({}), 4);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_GOOD)}), 0);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_WARN)}), 1);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_UNKNOWN), Graded(HEALTH_WARN)}), 1);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_WARN), Graded(HEALTH_CRIT), Graded(HEALTH_UNKNOWN)}),
-              2);
-    EXPECT_EQ(ReportExitStatus({Graded(HEALTH_GOOD), Graded(HEALTH_UNKNOWN)}), 3);
-    EXPECT_EQ(ReportExitStatus({Graded(9)}), 3);  // any other value reads as N/A
+// "GRADES | ARGS | FLAGS": grades G W C U or 9 (an out-of-range value), one drive each; args
+// ('' an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and
+// error, and the file written.
+TEST(ReportTool, Cases) {
+    test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
+        const std::vector<std::string> f = test::Words(input + "|", '|');
+        drives.clear();
+        for (const char g : f.at(0)) {
+            drives.push_back(StartDriveRecord(static_cast<int>(drives.size())));
+            drives.back().health = g == 'G'   ? HEALTH_GOOD
+                                   : g == 'W' ? HEALTH_WARN
+                                   : g == 'C' ? HEALTH_CRIT
+                                   : g == 'U' ? HEALTH_UNKNOWN
+                                              : 9;
+        }
+        std::vector<std::u16string> args;
+        for (const std::string& a : test::Words(f.at(1))) {
+            args.push_back(a == "''" ? u"" : Utf8ToUtf16(a));
+        }
+        out.clear();
+        err.clear();
+        test::ReportFile() = test::FakeReportFile();
+        test::ReportFile().fail = f.at(2).find("filefail") != std::string::npos;
+        outFails = f[2].find("outfail") != std::string::npos;
+        const bool crlf = f[2].find("crlf") != std::string::npos;
+        const int status = RunReportTool(args, Host(crlf ? "\r\n" : "\n"));
+        if (f[1].find("--json") != std::string::npos && status == 1) {  // for the schema test
+            std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary)
+                << (out.rfind('{', 0) == 0 ? out : test::ReportFile().bytes);
+        }
+        return std::to_string(status) + " | " + Escaped(out) + " | " + Escaped(err) + " | " +
+               Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
+    });
 }
 
-TEST_F(ReportToolTest, StandardOutputGetsTheLinesWithThePlatformLineEnd) {
-    captured.drives = {Graded(HEALTH_WARN)};
-    EXPECT_EQ(RunReportTool({}, Host("\n")), 1);
-    EXPECT_EQ(
-        captured.out.rfind("Corvanite Report\n================\n\nDrive 0: PhysicalDrive0\n", 0),
-        0u);
-    EXPECT_EQ(captured.out.find('\r'), std::string::npos);
-    EXPECT_EQ(captured.out.find("\xEF\xBB\xBF"), std::string::npos);
-
-    captured.out.clear();
-    EXPECT_EQ(RunReportTool({}, Host("\r\n")), 1);
-    EXPECT_EQ(captured.out.rfind("Corvanite Report\r\n================\r\n\r\n", 0), 0u);
-    EXPECT_EQ(captured.out.find("\r\r"), std::string::npos);
-}
-
-TEST_F(ReportToolTest, FileGetsTheReportFileBytes) {
-    captured.drives = {Graded(HEALTH_CRIT)};
-    EXPECT_EQ(RunReportTool({u"r\u00E9port.txt"}, Host()), 2);
-    EXPECT_EQ(captured.filePath, u"r\u00E9port.txt");
-    EXPECT_EQ(captured.fileBytes.rfind("\xEF\xBB\xBF"
-                                       "Corvanite Report\r\n",
-                                       0),
-              0u);
-    EXPECT_EQ(captured.out, "Report written to r\xC3\xA9port.txt: 1 drive\n");
-    // "--" ends the options: a file name may begin with a dash.
-    EXPECT_EQ(RunReportTool({u"--", u"-odd"}, Host()), 2);
-    EXPECT_EQ(captured.filePath, u"-odd");
-    // "-" alone is a file name too.
-    EXPECT_EQ(RunReportTool({u"-"}, Host()), 2);
-    EXPECT_EQ(captured.filePath, u"-");
-}
-
-TEST_F(ReportToolTest, NoDriveStillWritesTheReport) {
-    EXPECT_EQ(RunReportTool({}, Host()), 4);
-    EXPECT_EQ(captured.out, "Corvanite Report\n================\n\n");
-}
-
-TEST_F(ReportToolTest, WriteFailuresAreTold) {
-    captured.drives = {Graded(HEALTH_GOOD)};
-    captured.fileFails = true;
-    EXPECT_EQ(RunReportTool({u"/ro/report.txt"}, Host()), 73);
-    EXPECT_EQ(captured.err, "corvanite-report: cannot write /ro/report.txt: Permission denied\n");
-    EXPECT_TRUE(captured.out.empty());
-
-    captured.err.clear();
-    captured.outFails = true;
-    EXPECT_EQ(RunReportTool({}, Host()), 73);
-    EXPECT_NE(captured.err.find("standard output"), std::string::npos);
-}
-
-TEST_F(ReportToolTest, JsonGoesToStandardOutputOrTheFileWithTheSameBytes) {
-    captured.drives = {Graded(HEALTH_WARN), Graded(HEALTH_UNKNOWN)};
-    EXPECT_EQ(RunReportTool({u"--json"}, Host("\r\n")), 1);
-    const std::string json = captured.out;
-    EXPECT_EQ(json.rfind("{\n  \"format_version\": 1,\n", 0), 0u);
-    EXPECT_EQ(json.find('\r'), std::string::npos);
-    EXPECT_EQ(RunReportTool({u"r.json", u"--json"}, Host()), 1);
-    EXPECT_EQ(captured.fileBytes, json);
-    EXPECT_EQ(captured.out, json + "Report written to r.json: 2 drives\n");
-    captured.fileFails = true;
-    EXPECT_EQ(RunReportTool({u"--json", u"/ro/r.json"}, Host()), 73);
-    EXPECT_EQ(captured.err, "corvanite-report: cannot write /ro/r.json: Permission denied\n");
-    // For the schema test (report_json_schema), which reads every document of this folder.
-    std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary) << json;
-}
-
-TEST_F(ReportToolTest, HelpAndUsageErrors) {
-    EXPECT_EQ(RunReportTool({u"--help"}, Host()), 0);
-    EXPECT_NE(captured.out.find("Usage: corvanite-report [--json] [FILE]"), std::string::npos);
-    EXPECT_NE(captured.out.find("  73  the report file cannot be written"), std::string::npos);
-    EXPECT_EQ(captured.probes, 0);
-
-    captured.out.clear();
-    EXPECT_EQ(RunReportTool({u"-h"}, Host("\r\n")), 0);
-    EXPECT_NE(captured.out.find("Exit status:\r\n  0   every drive is GOOD\r\n"),
-              std::string::npos);
-
-    EXPECT_EQ(RunReportTool({u"--frobnicate"}, Host()), 64);
-    EXPECT_EQ(captured.err,
-              "corvanite-report: unknown option '--frobnicate'\nTry 'corvanite-report --help'.\n");
-    EXPECT_EQ(RunReportTool({u"a.txt", u"b.txt"}, Host()), 64);
-    EXPECT_EQ(RunReportTool({u""}, Host()), 64);
-    EXPECT_EQ(captured.probes, 0);
-    EXPECT_TRUE(captured.filePath.empty());
+// Records the probe does not give: temperature 0, an unknown grade, a long row name, texts in
+// several scripts; written by the tool as it writes standard output.
+TEST(ReportTool, UnusualRecordsMatchTheGolden) {
+    DriveInfo odd = StartDriveRecord(3);
+    odd.model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
+    odd.temperatureC = 0;
+    odd.health = 77;
+    odd.errorText.Set(u"cannot open the drive (error 5): run as administrator");
+    SmartAttribute row;
+    row.id = 0xBB;
+    row.name.Set(u"A name that is longer than thirty-two units");
+    row.current = 5;
+    row.worst = 255;
+    row.raw = {1, 2, 3, 4, 5, 6};
+    row.failing = true;
+    odd.attributes.push_back(row);
+    DriveInfo hot = StartDriveRecord(4);
+    hot.temperatureC = 66;
+    drives = {odd, hot};
+    out.clear();
+    outFails = false;
+    EXPECT_EQ(RunReportTool({}, Host("\n")), 3);
+    test::CheckGolden("report-unusual.txt", out + Utf16ToUtf8(ReportText({})));
 }
 
 }  // namespace

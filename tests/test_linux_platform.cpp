@@ -1,0 +1,117 @@
+// The real Linux layers: the drive layer over a prepared /sys/block and /dev (regular files stand
+// in for the device nodes, so every pass-through and ioctl fails with ENOTTY and the sysfs paths
+// are exercised), and the report file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "drives/device_linux.h"
+#include "drives/probe.h"
+#include "report/report_file.h"
+#include "text/utf.h"
+
+namespace corvanite {
+namespace {
+
+class LinuxPlatform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dirTemplate[] = "/tmp/cvXXXXXX";  // short: device paths hold 31 units
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        root = dirTemplate;
+        std::system(("mkdir -p " + root + "/sys/block " + root + "/dev").c_str());
+        SetLinuxDriveRoots(root + "/sys/block", root + "/dev");
+    }
+    void TearDown() override {
+        SetLinuxDriveRoots("/sys/block", "/dev");
+        std::system(("rm -rf '" + root + "'").c_str());
+    }
+    // A disk under devicePath, linked from /sys/block as sysfs does, with attribute files
+    // ("name=text" pairs, relative to the disk's folder).
+    void Disk(const std::string& name, const std::string& devicePath,
+              std::vector<std::pair<std::string, std::string>> files, bool node = true) {
+        const std::string dir = root + "/sys/devices/" + devicePath + "/block/" + name;
+        std::system(("mkdir -p '" + dir + "/device'").c_str());
+        ASSERT_EQ(symlink(dir.c_str(), (root + "/sys/block/" + name).c_str()), 0);
+        for (const auto& [file, text] : files) {
+            std::ofstream(dir + "/" + file, std::ios::binary) << text;
+        }
+        if (node) {
+            std::ofstream(root + "/dev/" + name) << "";
+        }
+    }
+    std::string root;
+};
+
+TEST_F(LinuxPlatform, ProbeReadsSysfsInNameOrderAndSkipsNodesThatCannotOpen) {
+    const std::string ata = "pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0";
+    Disk("sda", ata,
+         {{"device/vendor", "ATA     \n"},
+          {"device/model", "Samsung SSD 870 \n"},
+          {"device/rev", "2B6Q\n"},
+          {"device/vpd_pg80", std::string("\x00\x80\x00\x09  S5SVNF0", 13)}});
+    Disk("nvme0n1", "pci0000:00/0000:00:1d.0/nvme/nvme0",
+         {{"device/model", "Caf\xC3\xA9 NVMe 1TB      \n"},
+          {"device/serial", "S64ANS0T123   \n"},
+          {"device/firmware_rev", "3B2QGXA7\n"}});
+    Disk("sdb", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0",
+         {{"device/vendor", "SanDisk \n"},
+          {"device/model", std::string(100000, 'M')},
+          {"device/rev",
+           "\xFF\xFE"
+           "01"}});
+    Disk("vda", "pci0000:00/0000:00:04.0/virtio1", {{"serial", "VIRTIO-SERIAL\n"}});
+    Disk("sdc", ata, {}, false);  // no node: skipped, the ones after it still listed
+    for (const char* other : {"loop0", "dm-0", "sr0"}) {
+        std::system(("mkdir " + root + "/sys/block/" + other).c_str());
+    }
+    const std::vector<DriveInfo> drives = ProbeAllDrives();
+    std::string got;
+    for (const DriveInfo& d : drives) {
+        got += std::to_string(d.driveNumber) + " " +
+               Utf16ToUtf8(d.devicePath.view()).substr(root.size()) + "|" +
+               Utf16ToUtf8(d.model.view()).substr(0, 20) + "|" + Utf16ToUtf8(d.serial.view()) +
+               "|" + Utf16ToUtf8(d.firmware.view()) + "|" + Utf16ToUtf8(d.busName.view()) + "|" +
+               Utf16ToUtf8(MediaWord(d.mediaType)) + "|" + std::to_string(d.sizeBytes) + "|" +
+               Utf16ToUtf8(HealthWord(d.health)) + "|" + Utf16ToUtf8(d.errorText.view()) + "\n";
+    }
+    EXPECT_EQ(got,
+              "0 /dev/nvme0n1|Caf\xC3\xA9 NVMe 1TB|S64ANS0T123|3B2QGXA7|NVMe|NVMe|0|N/A|"
+              "NVMe health log refused by the driver (error 25)\n"
+              "1 /dev/sda|ATA Samsung SSD 870|  S5SVNF0|2B6Q|SATA|SSD|0|N/A|SMART read refused by "
+              "the driver (error 25): behind a USB bridge or RAID controller\n"
+              "2 /dev/sdb|SanDisk MMMMMMMMMMMM||\xEF\xBF\xBD\xEF\xBF\xBD"
+              "01|USB|UNK|0|N/A|SMART read through the USB bridge refused (error 25: not supported "
+              "by the driver)\n"
+              "4 /dev/vda||VIRTIO-SERIAL||Bus0E|UNK|0|N/A|SMART read refused by the driver "
+              "(error 25): behind a USB bridge or RAID controller\n");
+    EXPECT_EQ(drives.at(2).model.size(), 63u);  // a 100000-byte attribute read bounded
+}
+
+TEST_F(LinuxPlatform, ReportFileWritesReplacesAndTellsWhyNot) {
+    const std::string path = root + "/r\xC3\xA9port \xE6\x97\xA5.txt";
+    std::u16string reason;
+    const std::string bytes =
+        "\xEF\xBB\xBF"
+        "line\r\n" +
+        std::string(300000, 'x');
+    ASSERT_TRUE(WriteReportFile(Utf8ToUtf16(path), bytes, reason));
+    ASSERT_TRUE(WriteReportFile(Utf8ToUtf16(path), "short", reason));
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "short");
+    EXPECT_FALSE(WriteReportFile(Utf8ToUtf16(root + "/missing/r.txt"), "x", reason));
+    EXPECT_EQ(Utf16ToUtf8(reason), "No such file or directory");
+    EXPECT_FALSE(WriteReportFile(Utf8ToUtf16(root), "x", reason));
+    // /dev/full takes the open and fails every write; the node is not replaced.
+    if (access("/dev/full", W_OK) == 0) {
+        EXPECT_FALSE(WriteReportFile(u"/dev/full", "report", reason));
+        EXPECT_EQ(Utf16ToUtf8(reason), "No space left on device");
+        EXPECT_EQ(access("/dev/full", W_OK), 0);
+    }
+}
+
+}  // namespace
+}  // namespace corvanite
