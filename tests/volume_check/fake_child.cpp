@@ -1,9 +1,8 @@
 #include "fake_child.h"
 
-#include <algorithm>
 #include <mutex>
 
-#include "text/utf.h"
+#include "run_summary.h"
 
 namespace corvanite {
 
@@ -19,68 +18,59 @@ test::FakeChildRecord record;
 
 }  // namespace
 
-namespace test {
-
-void SetFakeChild(const FakeChildScript& next) {
+void test::SetFakeChild(const FakeChildScript& next) {
     std::lock_guard<std::mutex> guard(lock);
     script = next;
     record = FakeChildRecord();
 }
 
-FakeChildRecord FakeChildSoFar() {
+test::FakeChildRecord test::FakeChildSoFar() {
     std::lock_guard<std::mutex> guard(lock);
     return record;
 }
 
-}  // namespace test
-
 ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
     std::lock_guard<std::mutex> guard(lock);
-    ++record.starts;
-    record.volume = std::u16string(volume);
-    record.readOnly = readOnly;
-    if (script.start == CHILD_STARTED) {
-        child = new ChildProcess;
-    }
+    record = {record.starts + 1, std::u16string(volume), readOnly, ""};
+    child = script.start == CHILD_STARTED ? new ChildProcess : nullptr;
     return script.start;
 }
 
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
+ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t,
                           size_t& count) {
+    const std::string state = child->nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
     std::lock_guard<std::mutex> guard(lock);
-    record.largestRead = std::max(record.largestRead, capacity);
-    record.readSliceMs = sliceMs;
+    record.calls += state;
     count = 0;
-    if (child->nextRead >= script.reads.size()) {
+    if (child->nextRead == script.reads.size()) {
         return CHILD_ENDED;
     }
     const std::string& bytes = script.reads[child->nextRead++];
-    count = bytes.copy(buffer, capacity);
-    return bytes.empty() ? CHILD_QUIET : CHILD_OUTPUT;
+    if (bytes == test::CANCEL_READ) {
+        appState.chkdskCancel = true;
+    } else {
+        count = bytes.copy(buffer, capacity);
+    }
+    return count > 0 ? CHILD_OUTPUT : CHILD_QUIET;
 }
 
 void TerminateChild(ChildProcess*) {
     std::lock_guard<std::mutex> guard(lock);
-    record.terminated = true;
+    record.calls += " kill";
 }
 
-uint32_t WaitForChildExit(ChildProcess*, uint32_t limitMs) {
+uint32_t WaitForChildExit(ChildProcess*, uint32_t) {
     std::lock_guard<std::mutex> guard(lock);
-    record.waitLimitMs = limitMs;
-    return record.terminated ? 0u : script.exitCode;
+    return record.calls.ends_with("kill") ? 0u : script.exitCode;
 }
 
 void CloseChild(ChildProcess* child) {
     std::lock_guard<std::mutex> guard(lock);
-    record.closed = true;
+    record.calls += " close";
     delete child;
 }
 
 std::u16string ChildLineToText(std::string_view bytes) {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        record.convertedLines.emplace_back(bytes);
-    }
     return Utf8ToUtf16(bytes);
 }
 

@@ -1,5 +1,5 @@
 // A scripted stand-in for the volume checker's child process, linked into corvanite_tests in
-// place of the platform's: the worker's logic runs without starting any program.
+// place of the platform's: the worker runs without starting any program.
 #pragma once
 
 #include <cstdint>
@@ -10,23 +10,20 @@
 
 namespace corvanite::test {
 
+// A read of this asks the run to end, as the Cancel button does, and brings no output.
+inline const std::string CANCEL_READ = "<cancel>";
+
 struct FakeChildScript {
     ChildStart start = CHILD_STARTED;
-    // One entry per read; an empty entry is a slice in which nothing arrived.
-    std::vector<std::string> reads;
-    uint32_t exitCode = 0;
+    std::vector<std::string> reads{};  // one entry per read; "" is a slice in which nothing came
+    uint32_t exitCode = 0;             // 0 once terminated, as TerminateProcess(child, 0) makes it
 };
 
 struct FakeChildRecord {
     int starts = 0;
     std::u16string volume;
     bool readOnly = false;
-    size_t largestRead = 0;  // the largest capacity a read asked for
-    uint32_t readSliceMs = 0;
-    bool terminated = false;
-    uint32_t waitLimitMs = 0;
-    bool closed = false;
-    std::vector<std::string> convertedLines;  // the bytes of every ChildLineToText call
+    std::string calls;  // " [the shared state at the first read] kill close"
 };
 
 // Used by the next StartVolumeChecker; clears the record.

@@ -1,0 +1,43 @@
+// The stand-in checker and its tests on POSIX: chkdsk.exe is looked up on PATH.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "stand_in.h"
+
+namespace corvanite::test {
+
+const char* const E_ACUTE = "\xC3\xA9";
+const char* const CLOSED_OUTPUT_UNTESTABLE = nullptr;
+
+void WriteStream(int stream, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = write(stream, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0) {
+            return;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+}
+
+void CloseStreams() {
+    close(1);
+    close(2);
+}
+
+// A link called chkdsk.exe in a folder that is all of PATH.
+std::filesystem::path PlaceChecker(const std::filesystem::path& fake,
+                                   const std::filesystem::path& folder, std::string&) {
+    std::filesystem::create_symlink(fake, folder / "chkdsk.exe");
+    SetVariable("PATH", folder);
+    return folder / "chkdsk.exe";
+}
+
+void SetVariable(const char* name, const std::filesystem::path& value) {
+    if (value.empty()) {
+        unsetenv(name);
+    } else {
+        setenv(name, value.c_str(), 1);
+    }
+}
+
+}  // namespace corvanite::test
