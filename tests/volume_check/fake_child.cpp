@@ -1,51 +1,46 @@
 #include "fake_child.h"
 
-#include <mutex>
-
 #include "run_summary.h"
 
 namespace corvanite {
 
-struct ChildProcess {
-    size_t nextRead = 0;
-};
+// The worker's thread starts after the script is set, and the record is read after the run's
+// final event or its end: no lock is needed.
+struct ChildProcess {};
 
 namespace {
 
-std::mutex lock;
+ChildProcess child;
 test::FakeChildScript script;
 test::FakeChildRecord record;
+size_t nextRead = 0;
 
 }  // namespace
 
 void test::SetFakeChild(const FakeChildScript& next) {
-    std::lock_guard<std::mutex> guard(lock);
     script = next;
     record = FakeChildRecord();
 }
 
 test::FakeChildRecord test::FakeChildSoFar() {
-    std::lock_guard<std::mutex> guard(lock);
     return record;
 }
 
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
-    std::lock_guard<std::mutex> guard(lock);
-    record = {record.starts + 1, std::u16string(volume), readOnly, ""};
-    child = script.start == CHILD_STARTED ? new ChildProcess : nullptr;
+ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& started) {
+    record = {record.starts + 1, std::u16string(volume), readOnly,
+              Utf16ToUtf8(volume) + (readOnly ? " ro" : " fix")};
+    nextRead = 0;
+    started = &child;
     return script.start;
 }
 
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t,
-                          size_t& count) {
-    const std::string state = child->nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
-    std::lock_guard<std::mutex> guard(lock);
-    record.calls += state;
+ChildRead ReadChildOutput(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& count) {
+    record.calls += nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
     count = 0;
-    if (child->nextRead == script.reads.size()) {
+    if (nextRead == script.reads.size()) {
         return CHILD_ENDED;
     }
-    const std::string& bytes = script.reads[child->nextRead++];
+    const std::string& bytes = script.reads[nextRead++];
     if (bytes == test::CANCEL_READ) {
         appState.chkdskCancel = true;
     } else {
@@ -55,19 +50,15 @@ ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, ui
 }
 
 void TerminateChild(ChildProcess*) {
-    std::lock_guard<std::mutex> guard(lock);
     record.calls += " kill";
 }
 
 uint32_t WaitForChildExit(ChildProcess*, uint32_t) {
-    std::lock_guard<std::mutex> guard(lock);
     return record.calls.ends_with("kill") ? 0u : script.exitCode;
 }
 
-void CloseChild(ChildProcess* child) {
-    std::lock_guard<std::mutex> guard(lock);
+void CloseChild(ChildProcess*) {
     record.calls += " close";
-    delete child;
 }
 
 std::u16string ChildLineToText(std::string_view bytes) {

@@ -1,8 +1,7 @@
 // A scripted stand-in for the volume checker's child process, linked into corvanite_tests in
-// place of the platform's: the worker runs without starting any program.
+// place of the platform's. Set before a run starts; read once it has ended.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,7 +22,7 @@ struct FakeChildRecord {
     int starts = 0;
     std::u16string volume;
     bool readOnly = false;
-    std::string calls;  // " [the shared state at the first read] kill close"
+    std::string calls;  // "C: ro [the shared state at the first read] kill close"
 };
 
 // Used by the next StartVolumeChecker; clears the record.

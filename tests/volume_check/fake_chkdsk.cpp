@@ -1,7 +1,6 @@
 // A stand-in for the volume checker, started as chkdsk.exe by the tests, the end-to-end runs and
-// the benchmark. When CORVANITE_FAKE_CHKDSK_ARGS names a file, it first writes there the words it
-// was started with, one a line; then it follows the script CORVANITE_FAKE_CHKDSK_SCRIPT names,
-// one command a line:
+// the benchmark. It writes the words it was started with, one a line, to the file named by
+// CORVANITE_FAKE_CHKDSK_ARGS (if set), then follows the script CORVANITE_FAKE_CHKDSK_SCRIPT names:
 //
 //   out HH HH ...      write these bytes (hex) to standard output; err: to standard error
 //   lines N W          write N lines of W letters, each ending in CR LF, to standard output
@@ -12,7 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <thread>
 
 #include "stand_in.h"
@@ -32,8 +30,7 @@ int main(int argc, char** argv) {
         WriteStream(2, "fake chkdsk: no script\n");
         return 97;
     }
-    std::string command;
-    while (std::getline(script, command)) {
+    for (std::string command; std::getline(script, command);) {
         std::istringstream words(command);
         std::string verb;
         std::string bytes;
@@ -50,8 +47,7 @@ int main(int argc, char** argv) {
             for (unsigned long i = 0; i < width; ++i) {
                 line.push_back(static_cast<char>('A' + i % 26));
             }
-            // In blocks of at most 64 KiB.
-            for (unsigned long i = 0; i < count; ++i) {
+            for (unsigned long i = 0; i < count; ++i) {  // in blocks of at most 64 KiB
                 bytes += line + "\r\n";
                 if (bytes.size() + line.size() + 2 > 65536 || i + 1 == count) {
                     WriteStream(1, bytes);
@@ -63,9 +59,7 @@ int main(int argc, char** argv) {
         } else if (verb == "close") {
             CloseStreams();
         } else if (verb == "exit") {
-            int code = 0;
-            words >> code;
-            return code;
+            return std::atoi(command.c_str() + 4);
         }
     }
     return 0;

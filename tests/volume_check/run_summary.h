@@ -1,5 +1,5 @@
-// What a volume-check run left in the shared state, in one line for a table's expectation:
-// "lines joined by | / flags / result text", "-" for an empty part.
+// What a volume-check run left in the shared state, in one line: "lines joined by | / flags /
+// result text", "-" for an empty part.
 #pragma once
 
 #include <mutex>
@@ -15,12 +15,12 @@ inline std::string Part(const std::string& text) {
 }
 
 inline std::string RunSummary() {
+    const AppState& s = appState;
     std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
     std::string lines;
-    for (const std::u16string& line : appState.chkdskLines) {
-        lines += (lines.empty() ? "" : "|") + Utf16ToUtf8(line);
+    for (const std::u16string& line : s.chkdskLines) {
+        lines.append(lines.empty() ? "" : "|").append(Utf16ToUtf8(line));
     }
-    const AppState& s = appState;
     const std::string flags = std::string(s.chkdskResultReady ? " ready" : "") +
                               (s.chkdskExitNonZero ? " nonzero" : "") +
                               (s.chkdskFixed ? " fixed" : "") + (s.chkdskRunning ? " running" : "");

@@ -1,5 +1,5 @@
-// The worker through a real child, the stand-in checker, on this platform: what a scripted child
-// cannot show (the platform's pipe, command line, termination, exit code and code page).
+// The worker through a real child, the stand-in checker, on this platform: what the scripted
+// child cannot show (the pipe, the command, termination, exit code and code page).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -43,23 +43,22 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
-    // Starts a run of the script; "lines / flags / result text" once it has ended (or untilLine,
-    // once its first line has come), waiting long enough for a slow first start under Wine.
+    // Starts a run of the script, then Wait().
     std::string Run(const std::string& script, bool readOnly = true, bool untilLine = false) {
         std::ofstream(folder_ / "script", std::ios::binary) << script;
         EXPECT_TRUE(StartChkdsk(u"D:", readOnly));
         return Wait(untilLine);
     }
+    // "lines / flags / result text" once the run has ended (or untilLine, once its first line has
+    // come), waiting long enough for a slow first start under Wine.
     std::string Wait(bool untilLine = false) {
-        for (int waited = 0; waited < 30000; ++waited) {
-            const std::string run = RunSummary();
-            if (untilLine ? !run.starts_with("- ") : run.find("running") == std::string::npos) {
-                break;
-            }
+        for (int i = 0; i < 30000 && (untilLine ? RunSummary().starts_with("- ")
+                                                : appState.chkdskRunning.load());
+             ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        std::ifstream in(folder_ / "args", std::ios::binary);
-        args_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::ifstream args(folder_ / "args", std::ios::binary);
+        args_.assign(std::istreambuf_iterator<char>(args), std::istreambuf_iterator<char>());
         return RunSummary();
     }
 
@@ -69,7 +68,7 @@ protected:
         ("corvanite-chkdsk-" +
          std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::path checker_;
-    std::string args_;
+    std::string args_;  // the words the child was started with, one a line
 };
 
 TEST_F(ChkdskChild, BothStreamsOnOnePipeInTheCodePage) {

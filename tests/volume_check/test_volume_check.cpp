@@ -1,5 +1,5 @@
 // The portable volume check: the result of a run, its output cut into lines, and the worker over
-// a scripted child and the fake window host.
+// the scripted child and the fake window host.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,28 +25,25 @@ TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
         uint32_t exitCode;
         bool readOnly;
         bool cancelled;
-        const char* flags;  // ready, exit code not 0, fixed
-        const char16_t* text;
+        const char* expected;  // ready, exit code not 0, fixed; the sentence
     } cases[] = {
-        {0, true, false, "100", u"No errors found"},
-        {0, false, false, "100", u"No errors found"},
-        {1, true, false, "110", u"Errors detected (run without /f to fix)"},
-        {1, false, false, "111", u"Errors found and corrected"},
-        {2, false, false, "110", u"Volume requires cleanup (chkdsk /f recommended)"},
-        {3, true, false, "110", u"Could not check disk \u2014 volume may be in use"},
-        {4, true, false, "110", u"chkdsk returned unexpected exit code"},
-        {CHKDSK_STILL_ACTIVE, false, false, "110", u"chkdsk returned unexpected exit code"},
+        {0, true, false, "100 No errors found"},
+        {0, false, false, "100 No errors found"},
+        {1, true, false, "110 Errors detected (run without /f to fix)"},
+        {1, false, false, "111 Errors found and corrected"},
+        {2, false, false, "110 Volume requires cleanup (chkdsk /f recommended)"},
+        {3, true, false, "110 Could not check disk \u2014 volume may be in use"},
+        {4, true, false, "110 chkdsk returned unexpected exit code"},
+        {CHKDSK_STILL_ACTIVE, false, false, "110 chkdsk returned unexpected exit code"},
         // Cancelled: the sentence says so; the flags still follow the exit code.
-        {0, true, true, "000", u"Operation cancelled"},
-        {1, false, true, "011", u"Operation cancelled"},
+        {0, true, true, "000 Operation cancelled"},
+        {1, false, true, "011 Operation cancelled"},
     };
     for (const auto& c : cases) {
         const ChkdskResult r = ChkdskOutcome(c.exitCode, c.readOnly, c.cancelled);
-        EXPECT_EQ(
-            std::string({char('0' + r.ready), char('0' + r.exitNonZero), char('0' + r.fixed)}) +
-                Utf16ToUtf8(r.text),
-            c.flags + Utf16ToUtf8(c.text))
-            << c.exitCode << " " << c.readOnly << c.cancelled;
+        const std::string flags{char('0' + r.ready), char('0' + r.exitNonZero),
+                                char('0' + r.fixed)};
+        EXPECT_EQ(flags + " " + Utf16ToUtf8(r.text), c.expected) << c.exitCode << c.readOnly;
     }
 }
 
@@ -90,8 +87,8 @@ TEST(LineAssembler, ReadsToLines) {
     }
 }
 
-// The state a run meets: what an earlier run left (lines, result, its cancel request), and maybe
-// a run still going or no thread to be had.
+// Besides what an earlier run left (lines, result, its cancel request): a run still going, or
+// no thread to be had.
 enum Before { LEFT_OVER, RUNNING, NO_THREAD };
 
 struct Case {
@@ -115,58 +112,46 @@ std::string RunCase(const Case& c) {
     test::Host().refuseThreads = c.before == NO_THREAD;
 
     const bool started = StartChkdsk(c.volume, c.readOnly);
-    std::string events = started ? "" : "refused";
-    for (int waited = 0; started && waited < 10000; ++waited) {
-        const std::vector<PostedMessage> posted = test::PostedSoFar();
+    std::vector<PostedMessage> posted = test::PostedSoFar();
+    for (int waited = 0; started && waited < 10000; ++waited, posted = test::PostedSoFar()) {
         if (!posted.empty() && posted.back().wParam != CHKDSK_EVENT_LINE) {
-            for (const PostedMessage& m : posted) {
-                events += std::string(events.empty() ? "" : " ") +
-                          (m.message != MSG_CHKDSK_EVENT   ? "OTHER"
-                           : m.wParam == CHKDSK_EVENT_LINE ? "LINE"
-                           : m.wParam == CHKDSK_EVENT_DONE ? "DONE"
-                                                           : "FAILED");
-            }
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const test::FakeChildRecord child = test::FakeChildSoFar();
-    return test::Part(events) + " / " + test::RunSummary() + " / " +
-           (child.starts == 0 ? "-"
-                              : Utf16ToUtf8(child.volume) + (child.readOnly ? " ro" : " fix")) +
-           child.calls;
+    std::string events = started ? "" : "refused";
+    for (const PostedMessage& m : posted) {
+        events +=
+            (events.empty() ? "" : " ") + std::string(m.message != MSG_CHKDSK_EVENT   ? "?"
+                                                      : m.wParam == CHKDSK_EVENT_LINE ? "LINE"
+                                                      : m.wParam == CHKDSK_EVENT_DONE ? "DONE"
+                                                                                      : "FAILED");
+    }
+    return events + " / " + test::RunSummary() + " / " + test::Part(test::FakeChildSoFar().calls);
 }
 
 TEST(ChkdskWorker, Runs) {
+    // clang-format off
     const Case cases[] = {
         // Lines over reads and quiet slices, each converted whole; the last one without LF.
-        {u"A:",
-         true,
-         {CHILD_STARTED, {"first\r\nsec", "", "ond\r\ncaf\xC3", "\xA9\n", "ta\0il"s}},
-         "LINE LINE LINE LINE DONE / first|second|caf\u00E9|tail / ready / No errors found / A: ro "
-         "[- / running / -] close"},
-        {u"Z:",
-         false,
-         {CHILD_STARTED, {"fixed\r\n"}, 1},
-         "LINE DONE / fixed / ready nonzero fixed / Errors found and corrected / Z: fix [- / "
-         "running / -] close"},
+        {u"A:", true, {CHILD_STARTED, {"first\r\nsec", "", "ond\r\ncaf\xC3", "\xA9\n", "ta\0il"s}},
+            "LINE LINE LINE LINE DONE / first|second|caf\u00E9|tail / ready / No errors found / "
+            "A: ro [- / running / -] close"},
+        {u"Z:", false, {CHILD_STARTED, {"fixed\r\n"}, 1},
+            "LINE DONE / fixed / ready nonzero fixed / Errors found and corrected / "
+            "Z: fix [- / running / -] close"},
         // A cancel ends the run at once; the line in progress is kept.
-        {u"C:",
-         true,
-         {CHILD_STARTED, {"one\r\ntw", test::CANCEL_READ, "never\r\n"}, 3},
-         "LINE LINE DONE / one|tw / - / Operation cancelled / C: ro [- / running / -] kill close"},
+        {u"C:", true, {CHILD_STARTED, {"one\r\ntw", test::CANCEL_READ, "never\r\n"}, 3},
+            "LINE LINE DONE / one|tw / - / Operation cancelled / C: ro [- / running / -] kill close"},
         {u"C:", true, {CHILD_PIPE_FAILED}, "FAILED / - / - / Failed to create pipe / C: ro"},
         {u"C:", true, {CHILD_START_FAILED}, "FAILED / - / - / Failed to start chkdsk.exe / C: ro"},
         // Refused: nothing changes, nothing is posted, no child is started.
-        {u"c:", true, {CHILD_STARTED}, "refused / old / ready nonzero fixed / old / -"},
-        {u"C: /f", true, {CHILD_STARTED}, "refused / old / ready nonzero fixed / old / -"},
-        {u"C:",
-         true,
-         {CHILD_STARTED},
-         "refused / old / ready nonzero fixed running / old / -",
-         RUNNING},
-        {u"C:", true, {CHILD_STARTED}, "refused / old / ready nonzero fixed / old / -", NO_THREAD},
+        {u"c:", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"C: /f", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"C:", true, {}, "refused / old / ready nonzero fixed running / old / -", RUNNING},
+        {u"C:", true, {}, "refused / old / ready nonzero fixed / old / -", NO_THREAD},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(RunCase(c), c.expected);
     }
