@@ -121,11 +121,11 @@ std::string RunCase(const Case& c) {
     }
     std::string events = started ? "" : "refused";
     for (const PostedMessage& m : posted) {
-        events +=
-            (events.empty() ? "" : " ") + std::string(m.message != MSG_CHKDSK_EVENT   ? "?"
-                                                      : m.wParam == CHKDSK_EVENT_LINE ? "LINE"
-                                                      : m.wParam == CHKDSK_EVENT_DONE ? "DONE"
-                                                                                      : "FAILED");
+        events.append(events.empty() ? "" : " ")
+            .append(m.message != MSG_CHKDSK_EVENT   ? "?"
+                    : m.wParam == CHKDSK_EVENT_LINE ? "LINE"
+                    : m.wParam == CHKDSK_EVENT_DONE ? "DONE"
+                                                    : "FAILED");
     }
     return events + " / " + test::RunSummary() + " / " + test::Part(test::FakeChildSoFar().calls);
 }
