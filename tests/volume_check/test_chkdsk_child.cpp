@@ -71,8 +71,9 @@ protected:
     std::string args_;  // the words the child was started with, one a line
 };
 
+// Also a read of one byte alone (the "o").
 TEST_F(ChkdskChild, BothStreamsOnOnePipeInTheCodePage) {
-    EXPECT_EQ(Run(Write("out\r\n") + Write("err\r\n", "err") +
+    EXPECT_EQ(Run(Write("o") + "sleep 50\n" + Write("ut\r\n") + Write("err\r\n", "err") +
                   Write(std::string("caf") + E_ACUTE + "\r\n")),
               "out|err|caf\u00E9 / ready / No errors found");
 }
