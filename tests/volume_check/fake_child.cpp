@@ -1,91 +1,80 @@
 #include "fake_child.h"
 
-#include <algorithm>
-#include <mutex>
+#include <atomic>
 
-#include "text/utf.h"
+#include "run_summary.h"
+#include "volume_check/chkdsk_outcome.h"
 
 namespace corvanite {
 
-struct ChildProcess {
-    size_t nextRead = 0;
-};
+// The worker's thread starts after the script is set, and the record is read after the run's
+// final event or its end: no lock is needed.
+struct ChildProcess {};
 
 namespace {
 
-std::mutex lock;
+ChildProcess child;
 test::FakeChildScript script;
 test::FakeChildRecord record;
+size_t nextRead = 0;
+std::atomic<bool> lingering{false};  // read by the worker while the test ends it
 
 }  // namespace
 
-namespace test {
-
-void SetFakeChild(const FakeChildScript& next) {
-    std::lock_guard<std::mutex> guard(lock);
+void test::SetFakeChild(const FakeChildScript& next) {
     script = next;
     record = FakeChildRecord();
+    lingering = next.outlivesTheWait;
 }
 
-FakeChildRecord FakeChildSoFar() {
-    std::lock_guard<std::mutex> guard(lock);
+test::FakeChildRecord test::FakeChildSoFar() {
     return record;
 }
 
-}  // namespace test
-
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
-    std::lock_guard<std::mutex> guard(lock);
-    ++record.starts;
-    record.volume = std::u16string(volume);
-    record.readOnly = readOnly;
-    if (script.start == CHILD_STARTED) {
-        child = new ChildProcess;
-    }
+ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& started) {
+    record = {record.starts + 1, std::u16string(volume), readOnly,
+              Utf16ToUtf8(volume) + (readOnly ? " ro" : " fix")};
+    nextRead = 0;
+    started = &child;
     return script.start;
 }
 
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
-                          size_t& count) {
-    std::lock_guard<std::mutex> guard(lock);
-    record.largestRead = std::max(record.largestRead, capacity);
-    record.readSliceMs = sliceMs;
+ChildRead ReadChildOutput(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& count) {
+    record.calls += nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
     count = 0;
-    if (child->nextRead >= script.reads.size()) {
+    if (nextRead == script.reads.size()) {
         return CHILD_ENDED;
     }
-    const std::string& bytes = script.reads[child->nextRead++];
-    count = bytes.copy(buffer, capacity);
-    return bytes.empty() ? CHILD_QUIET : CHILD_OUTPUT;
+    const std::string& bytes = script.reads[nextRead++];
+    if (bytes == test::CANCEL_READ) {
+        appState.chkdskCancel = true;
+    } else {
+        count = bytes.copy(buffer, capacity);
+    }
+    return count > 0 ? CHILD_OUTPUT : CHILD_QUIET;
 }
 
 void TerminateChild(ChildProcess*) {
-    std::lock_guard<std::mutex> guard(lock);
-    record.terminated = true;
+    record.calls += " kill";
 }
 
-uint32_t WaitForChildExit(ChildProcess*, uint32_t limitMs) {
-    std::lock_guard<std::mutex> guard(lock);
-    record.waitLimitMs = limitMs;
-    return record.terminated ? 0u : script.exitCode;
+uint32_t WaitForChildExit(ChildProcess*, uint32_t) {
+    return record.calls.ends_with("kill") ? 0u : lingering ? CHKDSK_STILL_ACTIVE : script.exitCode;
+}
+
+void test::EndFakeChild() {
+    lingering = false;
 }
 
 bool ChildStillRunning(ChildProcess*) {
-    std::lock_guard<std::mutex> guard(lock);
-    return script.stillRunningLooks-- > 0;
+    return lingering.load();
 }
 
-void CloseChild(ChildProcess* child) {
-    std::lock_guard<std::mutex> guard(lock);
-    record.closed = true;
-    delete child;
+void CloseChild(ChildProcess*) {
+    record.calls += " close";
 }
 
 std::u16string ChildLineToText(std::string_view bytes) {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        record.convertedLines.emplace_back(bytes);
-    }
     return Utf8ToUtf16(bytes);
 }
 

@@ -1,8 +1,7 @@
 // A scripted stand-in for the volume checker's child process, linked into corvanite_tests in
-// place of the platform's: the worker's logic runs without starting any program.
+// place of the platform's. Set before a run starts; read once it has ended.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,29 +9,27 @@
 
 namespace corvanite::test {
 
+// A read of this asks the run to end, as the Cancel button does, and brings no output.
+inline const std::string CANCEL_READ = "<cancel>";
+
 struct FakeChildScript {
     ChildStart start = CHILD_STARTED;
-    // One entry per read; an empty entry is a slice in which nothing arrived.
-    std::vector<std::string> reads;
-    uint32_t exitCode = 0;
-    // How many times the child is still found running after the wait for its end.
-    int stillRunningLooks = 0;
+    std::vector<std::string> reads{};  // one entry per read; "" is a slice in which nothing came
+    uint32_t exitCode = 0;             // 0 once terminated, as TerminateProcess(child, 0) makes it
+    bool outlivesTheWait = false;      // still running after the wait, until EndFakeChild()
 };
 
 struct FakeChildRecord {
     int starts = 0;
     std::u16string volume;
     bool readOnly = false;
-    size_t largestRead = 0;  // the largest capacity a read asked for
-    uint32_t readSliceMs = 0;
-    bool terminated = false;
-    uint32_t waitLimitMs = 0;
-    bool closed = false;
-    std::vector<std::string> convertedLines;  // the bytes of every ChildLineToText call
+    std::string calls;  // "C: ro [the shared state at the first read] kill close"
 };
 
 // Used by the next StartVolumeChecker; clears the record.
 void SetFakeChild(const FakeChildScript& script);
 FakeChildRecord FakeChildSoFar();
+// The child that outlived the wait ends now.
+void EndFakeChild();
 
 }  // namespace corvanite::test
