@@ -20,7 +20,7 @@ struct RenderedImage {
 };
 
 // The list replayed by this platform's renderer onto a black width x height image, with the
-// program's two fonts at 96 pixels per inch.
-RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height);
+// program's two fonts at dpi pixels per inch.
+RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height, int dpi = 96);
 
 }  // namespace corvanite::test
