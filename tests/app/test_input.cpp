@@ -22,51 +22,30 @@ namespace {
 
 using test::Host;
 
-enum Kind { DOWN, UP, CLICK, MOVE, DRAG, LEAVE, WHEEL, KEY, TICK, CHKDSK, CHECK_ENDED, SCAN_ENDED };
+using Act = void (*)(Point);
 struct Event {
-    Kind kind;
+    Act act;
     int32_t x = 0;
     int32_t y = 0;
 };
-
-void Play(const Event& e) {
-    const Point at{e.x, e.y};
-    const PostedMessage checkDone{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
-    auto checkEnded = [&] {
-        const std::vector<PostedMessage> posted = test::PostedSoFar();
-        return std::find(posted.begin(), posted.end(), checkDone) != posted.end();
-    };
-    switch (e.kind) {
-        case DOWN:
-            return OnLeftButtonDown(at);
-        case UP:
-            return OnLeftButtonUp(at);
-        case CLICK:
-            return OnLeftButtonDown(at), OnLeftButtonUp(at);
-        case MOVE:
-            return OnMouseMove(at, false);
-        case DRAG:
-            return OnMouseMove(at, true);
-        case LEAVE:
-            return OnMouseLeave();
-        case WHEEL:
-            return OnMouseWheel(e.x);
-        case KEY:
-            return OnKeyDown(static_cast<uint32_t>(e.x));
-        case TICK:
-            return OnTimerTick();
-        case CHKDSK:
-            return OnChkdskEvent(static_cast<uintptr_t>(e.x));
-        case CHECK_ENDED:  // the worker's final event: only then has it let go of the state
-            for (int i = 0; i < 2000 && !checkEnded(); ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            return;
-        case SCAN_ENDED:
-            test::WaitForMessage(MSG_SCAN_DONE);
-            return;
+constexpr Act DOWN = OnLeftButtonDown, UP = OnLeftButtonUp;
+constexpr Act CLICK = [](Point p) { OnLeftButtonDown(p), OnLeftButtonUp(p); };
+constexpr Act MOVE = [](Point p) { OnMouseMove(p, false); };
+constexpr Act DRAG = [](Point p) { OnMouseMove(p, true); };
+constexpr Act LEAVE = [](Point) { OnMouseLeave(); };
+constexpr Act WHEEL = [](Point p) { OnMouseWheel(p.x); };
+constexpr Act KEY = [](Point p) { OnKeyDown(static_cast<uint32_t>(p.x)); };
+constexpr Act TICK = [](Point) { OnTimerTick(); };
+constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
+constexpr Act SCAN_ENDED = [](Point) { test::WaitForMessage(MSG_SCAN_DONE); };
+// The volume-check worker's final event: only then has it let go of the state.
+constexpr Act CHECK_ENDED = [](Point) {
+    const PostedMessage done{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
+    for (std::vector<PostedMessage> posted; std::count(posted.begin(), posted.end(), done) == 0;
+         posted = test::PostedSoFar()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-}
+};
 
 // Window buttons, refresh, export and the SCAN/REPAIR buttons as the frame places them.
 constexpr Event CLOSE{CLICK, 1180, 10}, MAXIMIZE{CLICK, 1140, 10}, MINIMIZE{CLICK, 1100, 10},
@@ -169,7 +148,7 @@ TEST(Input, EventsOverARealFrame) {
         SetStatusText(u"start");
         c.setup();
         for (const Event& e : c.events) {
-            Play(e);
+            e.act(Point{e.x, e.y});
         }
         c.check();
     }

@@ -1,11 +1,9 @@
-// The pixel tests' renderer on Windows (GDI into a DIB section), and what only it has: the font
-// record of CreateUiFont and the GDI objects of a replay.
+// The pixel tests' renderer on Windows (GDI into a DIB section), and what only it has: a replay
+// into the window's context leaves its objects and state as they were.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <cwchar>
 #include <map>
 
 #include "render_pixels.h"
@@ -29,29 +27,6 @@ RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t heig
 }
 
 namespace {
-
-TEST(RenderGdi, UiFontRecord) {
-    const LOGFONTW at96 = UiFontRequest(10, 96);
-    LOGFONTW expected = {};
-    expected.lfHeight = -13;
-    expected.lfWeight = 400;
-    expected.lfCharSet = 1;
-    expected.lfQuality = 5;
-    expected.lfPitchAndFamily = 0x31;
-    std::wcscpy(expected.lfFaceName, L"Lucida Console");
-    EXPECT_EQ(std::memcmp(&at96, &expected, sizeof expected), 0);
-    for (auto [points, dpi, height] : {std::tuple{12, 96, -16}, {10, 120, -17}, {12, 144, -24}}) {
-        EXPECT_EQ(UiFontRequest(points, dpi).lfHeight, height) << points << " pt at " << dpi;
-    }
-    // The font made at the screen's resolution keeps that record.
-    HFONT font = CreateUiFont(12);
-    LOGFONTW made;
-    ASSERT_EQ(GetObjectW(font, sizeof made, &made), static_cast<int>(sizeof made));
-    DeleteObject(font);
-    EXPECT_EQ(made.lfHeight, -MulDiv(12, ScreenDpi(), 72));
-    EXPECT_EQ(made.lfPitchAndFamily, 0x31);
-    EXPECT_EQ(std::wcscmp(made.lfFaceName, L"Lucida Console"), 0);
-}
 
 TEST(RenderGdi, ReplayLeavesTheContextAndNoObjectBehind) {
     DisplayList list;

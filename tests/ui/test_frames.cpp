@@ -24,7 +24,6 @@ namespace {
 std::string FrameText(const DisplayList& list, const FrameOutput& out) {
     static const char* const kinds[] = {"fill",    "line", "outline", "text",
                                         "text-in", "clip", "pop"};
-    static const char* const aligns[] = {" center", " left", " right", " top-center"};
     std::string s;
     char line[96];
     auto rect = [&](const std::string& what, Rect r) {
@@ -34,29 +33,26 @@ std::string FrameText(const DisplayList& list, const FrameOutput& out) {
     };
     for (const DrawOp& op : list.ops) {
         rect(kinds[static_cast<int>(op.kind)], op.rect);
-        if (op.kind < DrawKind::CLIP_PUSH) {
-            std::snprintf(line, sizeof line, " #%06X", op.color);
-            s += line;
-        }
+        std::snprintf(line, sizeof line, " #%06X font %d align %d \"", op.color, op.font, op.align);
         if (op.kind == DrawKind::TEXT_AT || op.kind == DrawKind::TEXT_IN_RECT) {
-            s += op.font == FONT_LARGE ? " large" : " main";
-            s += op.kind == DrawKind::TEXT_IN_RECT ? aligns[op.align] : "";
             std::string text = Utf16ToUtf8(list.TextOf(op));
             for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos;) {
                 text.replace(at, 1, "\\n");
             }
-            s += " \"" + text + "\"";
+            s += line + text + '"';
+        } else if (op.kind < DrawKind::CLIP_PUSH) {
+            s += std::string(line, 8);  // the colour
         }
         s += '\n';
     }
     for (const ButtonEntry& button : out.buttons) {
         rect("\nbutton " + std::to_string(button.id) + ":", button.rect);
     }
-    for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        rect("\ntab " + std::to_string(tab) + ":", out.tabRects[tab]);
+    for (int i = 0; i < TAB_COUNT; ++i) {
+        rect("\ntab " + std::to_string(i) + ":", out.tabRects[i]);
     }
-    for (size_t row = 0; row < out.driveRows.size(); ++row) {
-        rect("\ndrive row " + std::to_string(row) + ":", out.driveRows[row]);
+    for (size_t i = 0; i < out.driveRows.size(); ++i) {
+        rect("\ndrive row " + std::to_string(i) + ":", out.driveRows[i]);
     }
     rect("\ndrag zone:", out.dragZone);
     std::snprintf(line, sizeof line, "\nsmart scroll %d of %d (%d)\nchkdsk scroll %d of %d (%d)\n",
@@ -65,43 +61,33 @@ std::string FrameText(const DisplayList& list, const FrameOutput& out) {
     return s + line;
 }
 
-const std::vector<DriveInfo>& Drives() {
-    static const std::vector<DriveInfo> drives = [] {
-        bool ok = false;
-        std::vector<DriveInfo> loaded =
-            sample::SampleDrives(std::string(CORVANITE_TEST_DATA) + "/ata-smart", ok);
-        EXPECT_TRUE(ok);
-        return loaded;
-    }();
-    return drives;
-}
-constexpr int32_t NVME = 6, NO_DATA = 7;  // after the six captured ATA drives
-
+// The sample drives: six captured ATA drives, then an NVMe drive and one without data.
+constexpr int32_t NVME = 6, NO_DATA = 7;
 void Show(int32_t tab, int32_t drive) {
-    appState.drives = Drives();
+    static bool ok = false;
+    static const std::vector<DriveInfo> drives =
+        sample::SampleDrives(std::string(CORVANITE_TEST_DATA) + "/ata-smart", ok);
+    EXPECT_TRUE(ok);
+    appState.drives = drives;
     appState.activeTab = tab;
     appState.selectedDrive = drive;
     SetStatusText(u"READY  //  /dev/sda  //  30 attrs");
 }
 
-// The volume check's output: count lines with every keyword colour; a result when finished.
+// A volume check's output, lines of every keyword colour, and its result once finished.
 void Check(int count, bool running, bool exitNonZero = false, bool fixed = false) {
-    static const char16_t* const lines[] = {u"Stage 1 of 3: reading file records ...",
-                                            u"Errors found in the free space bitmap.",
-                                            u"Warning: index entry in use elsewhere.",
-                                            u"  Attribute list corrected.",
-                                            u"",
-                                            u"ERROR plain"};
+    static const char16_t* const lines[] = {u"Stage 1: reading file records ...", u"",
+                                            u"Errors found in the bitmap.",       u"Warning: index",
+                                            u"  Attribute list corrected.",       u"ERROR plain"};
     Show(TAB_SCAN_REPAIR, 0);
     for (int i = 0; i < count; ++i) {
-        appState.chkdskLines.push_back(lines[i % 6] + std::u16string(i % 6 == 4 ? u"" : u" ") +
-                                       static_cast<char16_t>(u'A' + i % 26));
+        appState.chkdskLines.push_back(lines[i % 6] + std::u16string(1, u'A' + i % 26));
     }
     appState.chkdskRunning = running;
     appState.chkdskResultReady = !running;
     appState.chkdskExitNonZero = exitNonZero;
     appState.chkdskFixed = fixed;
-    appState.chkdskResultText = running ? u"" : u"Volume check ended (exit code 1).";
+    appState.chkdskResultText = running ? u"" : u"Volume check ended.";
 }
 
 struct State {
@@ -157,36 +143,24 @@ TEST(Frames, EachStateMatchesItsGoldenText) {
     ResetAppState();
 }
 
-// What a frame cannot show at once: the cut of long models, and the colour bands' edges.
+// What the frames cannot show at once: the cut of long models, and the colour bands' edges.
 TEST(Frames, ModelCutAndColourBands) {
-    const std::u16string disk = u"\U0001F4BE";
-    const std::pair<std::u16string, std::u16string> models[] = {
-        {u"ABCDEFGHIJKLMNOPQR", u"ABCDEFGHIJKLMNOPQR"},
-        {u"ABCDEFGHIJKLMNOPQRS", u"ABCDEFGHIJKLMNOP.."},
-        {std::u16string(15, u'a') + disk + u"zz", std::u16string(15, u'a') + u".."},
-        {std::u16string(14, u'a') + disk + u"zzz", std::u16string(14, u'a') + disk + u".."}};
-    for (const auto& [model, shown] : models) {
+    const std::u16string a14(14, u'a'), disk = u"\U0001F4BE";
+    // clang-format off
+    for (const auto& [model, shown] : {std::pair<std::u16string, std::u16string>{u"ABCDEFGHIJKLMNOPQR", u"ABCDEFGHIJKLMNOPQR"},
+         {u"ABCDEFGHIJKLMNOPQRS", u"ABCDEFGHIJKLMNOP.."}, {a14 + u"a" + disk + u"zz", a14 + u"a.."}, {a14 + disk + u"zzz", a14 + disk + u".."}}) {
         EXPECT_EQ(ShortenModel(model), shown);
     }
-    const std::pair<int32_t, Color> temperatures[] = {
-        {55, COLOR_TEXT}, {56, COLOR_WARN}, {65, COLOR_WARN}, {66, COLOR_CRIT}};
-    for (const auto& [celsius, color] : temperatures) {
-        EXPECT_EQ(TemperatureColor(celsius), color) << celsius;
+    for (auto [value, temperature, life] : {std::tuple{9, COLOR_TEXT, COLOR_CRIT}, {10, COLOR_TEXT, COLOR_WARN}, {24, COLOR_TEXT, COLOR_WARN},
+         {25, COLOR_TEXT, COLOR_GOOD}, {55, COLOR_TEXT, COLOR_GOOD}, {56, COLOR_WARN, COLOR_GOOD}, {65, COLOR_WARN, COLOR_GOOD}, {66, COLOR_CRIT, COLOR_GOOD}}) {
+        EXPECT_EQ(TemperatureColor(value), temperature) << value;
+        EXPECT_EQ(LifeRemainingColor(value), life) << value;
     }
-    const std::pair<int32_t, Color> lives[] = {
-        {9, COLOR_CRIT}, {10, COLOR_WARN}, {24, COLOR_WARN}, {25, COLOR_GOOD}};
-    for (const auto& [life, color] : lives) {
-        EXPECT_EQ(LifeRemainingColor(life), color) << life;
-    }
-    const std::pair<std::u16string_view, Color> lines[] = {
-        {u"an error occurred", COLOR_CRIT},
-        {u"warning: 3 files fixed", COLOR_WARN},
-        {u"error corrected", COLOR_CRIT},
-        {u"3 index entries fixed", COLOR_GOOD},
-        {u"ERROR IN CAPITALS", COLOR_TEXT_SECONDARY}};
-    for (const auto& [text, color] : lines) {
+    for (auto [text, color] : {std::pair{u"an error occurred", COLOR_CRIT}, {u"warning: 3 files fixed", COLOR_WARN}, {u"error corrected", COLOR_CRIT},
+         {u"3 index entries fixed", COLOR_GOOD}, {u"ERROR IN CAPITALS", COLOR_TEXT_SECONDARY}}) {
         EXPECT_EQ(OutputLineColor(text), color) << Utf16ToUtf8(text);
     }
+    // clang-format on
 }
 
 }  // namespace
