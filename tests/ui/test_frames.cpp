@@ -87,7 +87,7 @@ void Check(int count, bool running, bool exitNonZero = false, bool fixed = false
     appState.chkdskResultReady = !running;
     appState.chkdskExitNonZero = exitNonZero;
     appState.chkdskFixed = fixed;
-    appState.chkdskResultText = running ? u"" : u"Volume check ended.";
+    appState.chkdskResultText = std::u16string(running ? u"" : u"Volume check ended.");
 }
 
 struct State {
