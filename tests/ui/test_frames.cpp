@@ -113,7 +113,7 @@ const State STATES[] = {
     {"disk-info-no-data", 1200, 750, [] { Show(TAB_DISK_INFO, NO_DATA); }},
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
-    {"scan-running-hover-cancel", 1200, 750, [] { Check(40, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
+    {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
