@@ -65,10 +65,10 @@ const Shapes SHAPES[] = {
         DrawLine(l, {5, 5}, {15, 5}, 0x00EEFF); DrawLine(l, {15, 8}, {5, 8}, 0xFF00CC);
         DrawLine(l, {20, 2}, {20, 12}, 0x22223A); DrawLine(l, {25, 12}, {25, 2}, 0xE0E8FF);
         DrawLine(l, {30, 30}, {30, 30}, 0xFFAA00); }},
-    {"outlines over a fill, 1 x 1, 1 wide, swapped, empty", [](DisplayList& l) {
+    {"outlines over a fill, 1 x 1, 1 wide, swapped, empty ones", [](DisplayList& l) {
         FillSolidRect(l, {8, 8, 24, 20}, COLOR_SURFACE); DrawOutlineRect(l, {10, 10, 20, 16}, COLOR_ACCENT);
         DrawOutlineRect(l, {30, 4, 31, 5}, COLOR_WARN); DrawOutlineRect(l, {34, 2, 35, 7}, COLOR_GOOD);
-        DrawOutlineRect(l, {36, 28, 26, 22}, COLOR_CRIT); DrawOutlineRect(l, {38, 2, 38, 9}, COLOR_WARN); }},
+        DrawOutlineRect(l, {36, 28, 26, 22}, COLOR_CRIT); DrawOutlineRect(l, {38, 2, 38, 9}, COLOR_WARN); DrawOutlineRect(l, {40, 2, 46, 2}, COLOR_WARN); }},
     {"bar gauges at -5, 0, 1, 50, 100 and 250 %", [](DisplayList& l) {
         int32_t y = 0;
         for (int32_t percent : {-5, 0, 1, 50, 100, 250}) { DrawBarGauge(l, 10, y += 12, percent, COLOR_GOOD); } }},
