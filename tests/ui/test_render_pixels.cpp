@@ -97,14 +97,6 @@ TEST(RenderPixels, ShapesMatchTheReferencePixelByPixel) {
             ASSERT_EQ(image.pixels[i], Reference(list, x, y)) << x << "," << y;
         }
     }
-    // The gauge's dim fill and the rings are computed colours: pin one of each.
-    DisplayList list;
-    DrawBarGauge(list, 0, 0, 50, COLOR_GOOD);
-    DrawBorderedRect(list, {20, 20, 30, 30}, COLOR_PANEL_BG, COLOR_BORDER);
-    const RenderedImage image = RenderForTest(list, 160, 40);
-    EXPECT_EQ(image.At(69, 5), 0x006636u);
-    EXPECT_EQ(image.At(70, 5), COLOR_SURFACE);
-    EXPECT_EQ(image.At(19, 19), 0x06060Bu);
 }
 
 // The bounding box of the pixels within an area that are not the background.
