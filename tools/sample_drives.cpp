@@ -1,9 +1,14 @@
 #include "sample_drives.h"
 
-#include "drives/byte_order.h"
-
 #include <cstdio>
 #include <cstring>
+
+#include "drives/ata_passthrough.h"
+#include "drives/ata_smart.h"
+#include "drives/byte_order.h"
+#include "drives/health.h"
+#include "drives/nvme_health.h"
+#include "text/text_format.h"
 
 namespace corvanite::sample {
 
@@ -53,6 +58,86 @@ DriveIdentity UsbIdentity() {
     identity.product = u"External USB 3.0 Storage Device";
     identity.busType = BUS_USB;
     return identity;
+}
+
+namespace {
+
+std::u16string DevicePath(std::string_view name) {
+    return AsciiText(std::string("/dev/") + std::string(name));
+}
+
+// One of the captured ATA drives: identity from its IDENTIFY page, rows from its SMART pages.
+bool AddAtaDrive(const std::string& folder, const char* name, int number, uint32_t busType,
+                 std::vector<DriveInfo>& drives) {
+    Page identify = {};
+    Page data = {};
+    Page thresholds = {};
+    if (!sample::ReadCapturePage(folder, name, "identify", identify) ||
+        !sample::ReadCapturePage(folder, name, "data", data) ||
+        !sample::ReadCapturePage(folder, name, "thresholds", thresholds)) {
+        std::fprintf(stderr, "cannot read the pages of %s/%s\n", folder.c_str(), name);
+        return false;
+    }
+    DriveInfo drive = StartDriveRecord(number);
+    const char letter = static_cast<char>('a' + number);
+    drive.devicePath.Set(DevicePath(std::string("sd") + letter));
+    DriveIdentity identity;
+    ata::IdentityFromIdentifyPage(identify, identity);
+    identity.busType = busType;
+    ApplyDriveIdentity(identity, drive);
+    drive.sizeBytes = sample::IdentifySectors(identify) * 512;
+    ParseSmartPages(data, thresholds, drive);
+    AssessHealth(drive);
+    drives.push_back(drive);
+    return true;
+}
+
+// An NVMe drive whose log reports spare below threshold and read-only media.
+DriveInfo NvmeDrive(int number) {
+    DriveInfo drive = StartDriveRecord(number);
+    drive.devicePath.Set(u"/dev/nvme0n1");
+    ApplyDriveIdentity(sample::NvmeIdentity(), drive);
+    drive.sizeBytes = sample::NVME_SIZE_BYTES;
+    uint8_t log[NVME_LOG_PAGE_SIZE];
+    sample::NvmeHealthLog(log);
+    ParseNvmeHealthLog(log, drive);
+    AssessHealth(drive);
+    return drive;
+}
+
+// A USB enclosure that passed no health data through.
+DriveInfo DriveWithoutData(int number) {
+    DriveInfo drive = StartDriveRecord(number);
+    drive.devicePath.Set(u"/dev/sdh");
+    ApplyDriveIdentity(sample::UsbIdentity(), drive);
+    drive.sizeBytes = sample::USB_SIZE_BYTES;
+    // What the bridge reader records when the enclosure refuses every ATA PASS-THROUGH form.
+    drive.errorText.Set(u"SMART read through the USB bridge refused (error 5: I/O error)");
+    AssessHealth(drive);
+    return drive;
+}
+
+}  // namespace
+
+std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok) {
+    struct Capture {
+        const char* name;
+        uint32_t bus;
+    };
+    const Capture captures[] = {
+        {"Maxtor_96147H8--BAC51KJ0--2", 11},   {"SAMSUNG_HD501LJ--CR100-12", 11},
+        {"INTEL_SSDSA2CW120G3--4PC10302", 11}, {"ST320410A--3.39", 11},
+        {"FUJITSU_MHY2250BH--0085000B", 11},   {"TOSHIBA_MK1651GSY--38IGT0G5T", 11},
+    };
+    std::vector<DriveInfo> drives;
+    ok = true;
+    int number = 0;
+    for (const Capture& capture : captures) {
+        ok = AddAtaDrive(folder, capture.name, number++, capture.bus, drives) && ok;
+    }
+    drives.push_back(NvmeDrive(number++));
+    drives.push_back(DriveWithoutData(number));
+    return drives;
 }
 
 }  // namespace corvanite::sample

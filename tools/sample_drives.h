@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "drives/device_access.h"
+#include "drives/drive_info.h"
 #include "drives/identity.h"
 
 namespace corvanite::sample {
@@ -28,5 +30,10 @@ void NvmeHealthLog(uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 // A USB enclosure that passes no health data through.
 DriveIdentity UsbIdentity();
 constexpr uint64_t USB_SIZE_BYTES = 2000398934016ull;
+
+// The captured ATA drives (as /dev/sda onwards, parsed and graded as a scan does), then the NVMe
+// drive and the USB enclosure. ok is false when a capture could not be read (its drive is left
+// out).
+std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok);
 
 }  // namespace corvanite::sample

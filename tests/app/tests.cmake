@@ -1,6 +1,6 @@
 # Application shell tests.
-target_sources(corvanite_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_scan_worker.cpp)
-target_sources(corvanite_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_input.cpp)
+target_sources(corvanite_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_scan_worker.cpp
+                                       ${CMAKE_CURRENT_LIST_DIR}/test_input.cpp)
 target_sources(corvanite_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_window_frame.cpp)
 
 # Closing the window during a flooding check (run under the sanitizer presets to mean something).

@@ -1,5 +1,5 @@
-// The seam of the pixel tests: the same checks run against this platform's renderer (Cairo on
-// Linux, GDI under Windows or Wine); each platform's test file defines RenderForTest.
+// The seam of the pixel tests: the same checks run on this platform's renderer (Cairo on Linux,
+// GDI under Windows or Wine); each platform's test file defines RenderForTest.
 #pragma once
 
 #include <cstdint>
@@ -13,14 +13,10 @@ struct RenderedImage {
     int32_t width = 0;
     int32_t height = 0;
     std::vector<uint32_t> pixels;  // 0xRRGGBB, rows from the top
-
-    uint32_t At(int32_t x, int32_t y) const {
-        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-    }
+    uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y * width + x)]; }
 };
 
-// The list replayed by this platform's renderer onto a black image of width x height device
-// pixels at dpi, with the program's two fonts made for that dpi.
+// The list replayed onto a black width x height image, with the two fonts at dpi.
 RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t height, int dpi = 96);
 
 }  // namespace corvanite::test
