@@ -22,7 +22,7 @@ RenderedImage RenderForTest(const DisplayList& list, int32_t width, int32_t heig
     }
     RenderedImage image{width, height, {}};
     EXPECT_TRUE(RenderDisplayListToPixels(list, width, height, at->second.first, at->second.second,
-                                          image.pixels));
+                                          image.pixels, dpi));
     return image;
 }
 

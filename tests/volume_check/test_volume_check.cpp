@@ -116,7 +116,9 @@ std::string RunCase(const Case& c) {
     const bool started = StartChkdsk(c.volume, c.readOnly);
     appState.chkdskCancel = appState.chkdskCancel || c.before == EARLY_CANCEL;
     std::vector<PostedMessage> posted = test::PostedSoFar();
-    for (int waited = 0; started && waited < 10000; ++waited, posted = test::PostedSoFar()) {
+    // Long enough for a slow machine (Wine's threads under load): the run ends well before.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (; started && std::chrono::steady_clock::now() < deadline; posted = test::PostedSoFar()) {
         if (!posted.empty() && posted.back().wParam != CHKDSK_EVENT_LINE) {
             break;
         }
