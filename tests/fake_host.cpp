@@ -88,6 +88,9 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
         }
         ++host.threadsStarted;
     }
+    if (host.beforeThread != nullptr) {
+        host.beforeThread();
+    }
     std::thread(procedure, parameter).detach();
     return true;
 }

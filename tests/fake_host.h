@@ -14,8 +14,9 @@ namespace corvanite::test {
 
 struct FakeHostState {
     bool refuseThreads = false;
-    int refusePosts = 0;            // posts refused before the next is taken, as by a full queue
-    void (*onRelease)() = nullptr;  // called from ReleaseMouse
+    int refusePosts = 0;               // posts refused before the next is taken, as by a full queue
+    void (*onRelease)() = nullptr;     // called from ReleaseMouse
+    void (*beforeThread)() = nullptr;  // called as a thread is about to start
     int repaints = 0;
     int threadsStarted = 0;
     // The window as the fake system keeps it.

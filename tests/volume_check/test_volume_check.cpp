@@ -113,8 +113,10 @@ std::string RunCase(const Case& c) {
     test::Host().refuseThreads = c.before == NO_THREAD;
     test::Host().refusePosts = c.before == FULL_QUEUE ? 5 : 0;
 
+    if (c.before == EARLY_CANCEL) {  // pressed between the start and the worker's first step
+        test::Host().beforeThread = [] { appState.chkdskCancel = true; };
+    }
     const bool started = StartChkdsk(c.volume, c.readOnly);
-    appState.chkdskCancel = appState.chkdskCancel || c.before == EARLY_CANCEL;
     std::vector<PostedMessage> posted = test::PostedSoFar();
     // Long enough for a slow machine (Wine's threads under load): the run ends well before.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
