@@ -275,6 +275,7 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("out of time"))  # from gui_e2e.sh's timeout
     try:
         if run.win:  # the prefix is made before the stand-in goes into it
+            os.makedirs(os.path.dirname(run.prefix), exist_ok=True)
             subprocess.run([ROOT + "/scripts/wine-run", "cmd.exe", "/c", "exit"], env=run.env,
                            capture_output=True)
         {"steps": run.run, "scaled": lambda: run.scaled(144 if run.win else 192),
