@@ -39,6 +39,9 @@ TEST(WindowFrame, PlacementFitsTheWorkAreaCentred) {
                         ScaleEdge(MIN_WINDOW_HEIGHT, c.dpi));
         EXPECT_EQ(placed, c.expected);
     }
+    // A client area of so many pixels holds this many units, a part unit counted whole.
+    EXPECT_EQ(UnitsCovering(1500, 120), 1200);
+    EXPECT_EQ(UnitsCovering(1501, 120), 1201);
 }
 
 TEST(WindowFrame, EdgesAndCornersResize) {

@@ -122,7 +122,7 @@ const State STATES[] = {
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
     {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); }},
-    {"min-scan-finished-clean", 800, 580, [] { Check(40, false); appState.chkdskScroll = 1000; }},
+    {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
         Show(TAB_SMART, 15); appState.drives.resize(MAX_DRIVES, appState.drives[1]); appState.driveScroll = 6; appState.hoverDriveRow = 9; }},
     {"max-smart", 1920, 1080, [] { Show(TAB_SMART, 2); appState.maximized = true; }},
@@ -154,7 +154,8 @@ TEST(Frames, ModelCutAndColourBands) {
     const std::u16string a14(14, u'a'), disk = u"\U0001F4BE";
     // clang-format off
     for (const auto& [model, shown] : {std::pair<std::u16string, std::u16string>{u"ABCDEFGHIJKLMNOPQR", u"ABCDEFGHIJKLMNOPQR"},
-         {u"ABCDEFGHIJKLMNOPQRS", u"ABCDEFGHIJKLMNOP.."}, {a14 + u"a" + disk + u"zz", a14 + u"a.."}, {a14 + disk + u"zzz", a14 + disk + u".."}}) {
+         {u"ABCDEFGHIJKLMNOPQRS", u"ABCDEFGHIJKLMNOP.."}, {a14 + u"a" + disk + u"zz", a14 + u"a.."}, {a14 + disk + u"zzz", a14 + disk + u".."},
+         {a14 + u"a" + disk.substr(0, 1) + u"zzz", a14 + u"a.."}}) {
         EXPECT_EQ(ShortenModel(model), shown);
     }
     for (auto [value, temperature, life] : {std::tuple{9, COLOR_TEXT, COLOR_CRIT}, {10, COLOR_TEXT, COLOR_WARN}, {24, COLOR_TEXT, COLOR_WARN},
