@@ -170,23 +170,6 @@ TEST(RenderPixels, ScaledListsCoverTheirUnitCells) {
                 }
             }
         }
-        // Sloped lines (the drawers make none) cover the cells they cover at 96 dpi.
-        DisplayList slopes;
-        for (const auto& [from, to] : {std::pair{Point{2, 2}, Point{40, 17}},
-                                       {{50, 30}, {20, 5}},
-                                       {{5, 35}, {12, 2}},
-                                       {{58, 2}, {45, 38}}}) {
-            DrawLine(slopes, from, to, COLOR_TEXT);
-        }
-        const RenderedImage units = RenderForTest(slopes, 60, 40);
-        const RenderedImage sloped =
-            RenderForTest(slopes, ScaleEdge(60, dpi), ScaleEdge(40, dpi), dpi);
-        for (int32_t y = 0; y < sloped.height; ++y) {
-            for (int32_t x = 0; x < sloped.width; ++x) {
-                ASSERT_EQ(sloped.At(x, y), units.At(UnitAtPixel(x, dpi), UnitAtPixel(y, dpi)))
-                    << "sloped lines at " << dpi << " dpi, " << x << "," << y;
-            }
-        }
         for (const Text& text : TEXTS) {
             DisplayList list;
             text.draw(list);
