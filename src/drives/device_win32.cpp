@@ -9,6 +9,7 @@
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
+#include "drives/identity.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite {
@@ -112,7 +113,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     win32::DescriptorTexts texts = win32::ParseDescriptorReply(reply, sizeof reply, returned);
     // The texts may point into either reply buffer; both live to the end of the conversion.
     uint8_t identifyReply[win32::NVME_IDENTIFY_REPLY_SIZE] = {};
-    if (texts.busType == win32::BUS_TYPE_NVME) {
+    if (texts.busType == BUS_NVME) {
         ReadNvmeControllerIdentity(handle, texts, identifyReply);
     }
     identity.vendor = FromAnsi(texts.vendor);
@@ -170,8 +171,7 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength
     const bool sent = Control(handle, win32::IOCTL_SCSI_PASS_THROUGH_CODE, buffer.data(),
                               buffer.size(), buffer.data(), buffer.size(), returned);
     if (!sent) {
-        lastDeviceError = static_cast<int32_t>(GetLastError());
-        return false;
+        return false;  // Control has recorded the system's error
     }
     if (!ata::PassThroughSucceeded(win32::ScsiPassThroughOutcome(buffer, sent, reads))) {
         lastDeviceError = DEVICE_ERROR_STATUS;

@@ -62,8 +62,6 @@ constexpr size_t NVME_IDENTIFY_SERIAL_AT = 4;     // 20 bytes
 constexpr size_t NVME_IDENTIFY_MODEL_AT = 24;     // 40 bytes
 constexpr size_t NVME_IDENTIFY_FIRMWARE_AT = 64;  // 8 bytes
 
-constexpr uint32_t BUS_TYPE_NVME = 17;
-
 // IOCTL_SCSI_PASS_THROUGH with a buffered SCSI_PASS_THROUGH (its 64-bit layout), the data-in
 // buffer right after the structure and the sense bytes after the data; the one buffer carries
 // the request in and the reply out.
