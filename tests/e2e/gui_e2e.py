@@ -52,9 +52,10 @@ def window(title, other=""):  # a shown window's id
                           if w != other], 60, "no window " + title)[0]
 
 
-def geometry():  # x, y, width, height
-    return tuple(int(kv.split("=")[1]) for kv in xdo("getwindowgeometry", "--shell",
-                                                     R.wid).split()[1:5])
+def geometry():  # x, y, width, height (kept for a failure's report)
+    shell = xdo("getwindowgeometry", "--shell", R.wid).split()[1:5]
+    R.state["window"] = tuple(int(kv.split("=")[1]) for kv in shell)
+    return R.state["window"]
 
 
 def grab(x, y, w, h, *resize):  # the screen's pixels as RGB bytes
@@ -144,7 +145,7 @@ ARGS = lambda words: lambda: read("args").split()[1:] == words.encode().split() 
 MOVED = lambda dx, dy: lambda: geometry() == (R.mark[0] + dx, R.mark[1] + dy, *R.mark[2:])
 FULL = lambda: geometry()[2:] == (int(R.state["width"]), int(R.state["height"])) and \
     geometry()[3] > int(xdo("getdisplaygeometry").split()[1]) - 20
-FITS = lambda: (lambda x, y, w, h: x >= 0 <= y and x + w <= 1024 and y + h <= 768)(*geometry())
+FITS = lambda: (lambda x, y, w, h: min(x, y) >= 0 and x + w <= 1024 and y + h <= 768)(*geometry())
 CHECKERS = lambda: [p for p in glob.glob("/proc/[0-9]*/") if b"chkdsk" in read(p + "cmdline") and
                     b") Z" not in read(p + "stat") and path("args").encode() in read(p + "environ")]
 CLIENT = lambda dpi: (1200 * dpi // 96, 750 * dpi // 96)  # the window's client size
@@ -153,7 +154,7 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     *[step for d in (96, DPI) for step in [
         ("%d dpi: client %dx%d" % (d, *CLIENT(d)), "dpi %d; start tests/corvanite_e2e_gui; "
          "mousemove 0 0" % d, dict(SHOWN, _=lambda d=d: geometry()[2:] == CLIENT(d))),
-        ("%d dpi: close button, exit code 0" % d, "frame; click button.5; dpi 96", dict(_=EXITED))]],
+        ("%d dpi: close button, exit 0" % d, "frame; click button.5; dpi 96", dict(_=EXITED))]],
     ("%d dpi frame looks like the 96 dpi one" % DPI, "", dict(_=alike)),
     ("program: first frame painted", "start src/app/corvanite", dict(_=painted)),
     ("program: close button, exit code 0", "corner", dict(_=EXITED)),

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The window of both builds under Xvfb (gui_e2e.py): tests/e2e/gui_e2e.sh --linux | --windows. Needs
 # the build's corvanite, corvanite_e2e_gui and corvanite_fake_chkdsk; ends "e2e-<build>: N passed,
-# M failed". Screen 0 takes the window at 200 % too, screen 1 is the 1024 x 768 one.
+# M failed". Screen 0 fits the window at 200 % too; screen 1 is a 1024 x 768 one.
 cd "$(dirname "$0")/../.." && build=${1#--} || exit 2
 [[ $build == linux || $build == windows ]] || { echo "usage: $0 --linux | --windows"; exit 64; }
 mkdir -p build/e2e && exec 9>"build/e2e/$build.lock"  # one run a build: one folder, one prefix
