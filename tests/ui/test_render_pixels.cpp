@@ -47,7 +47,6 @@ uint32_t Reference(const DisplayList& list, int32_t x, int32_t y) {
 }
 
 constexpr std::u16string_view H4 = u"HHHH", H10 = u"HHHHHHHHHH";
-constexpr std::u16string_view H30 = u"HHHHHHHHHHHHHHHHHHHHHHHHHHHHHH";
 // What to draw, and for texts (and a sloped line) the ink's box at 96 dpi, to within 3 pixels.
 // clang-format off
 const std::tuple<const char*, void (*)(DisplayList&), Rect> CASES[] = {
@@ -76,10 +75,10 @@ const std::tuple<const char*, void (*)(DisplayList&), Rect> CASES[] = {
     {"center", [](DisplayList& l) { DrawTextInRect(l, {20, 10, 220, 40}, H4, COLOR_TEXT, FONT_MAIN, ALIGN_CENTER); }, {105, 20, 135, 30}},
     {"right", [](DisplayList& l) { DrawTextInRect(l, {20, 10, 220, 40}, H4, COLOR_TEXT, FONT_MAIN, ALIGN_RIGHT); }, {189, 20, 219, 30}},
     {"top-center", [](DisplayList& l) { DrawTextInRect(l, {20, 10, 220, 40}, H4, COLOR_TEXT, FONT_MAIN, ALIGN_TOP_CENTER); }, {105, 13, 135, 23}},
-    {"cut at its rectangle", [](DisplayList& l) { DrawTextInRect(l, {10, 10, 70, 30}, H30, COLOR_TEXT, FONT_MAIN, ALIGN_CENTER); }, {10, 15, 70, 25}},
+    {"cut at its rectangle", [](DisplayList& l) { DrawTextInRect(l, {10, 10, 70, 30}, std::u16string(30, u'H'), COLOR_TEXT, FONT_MAIN, ALIGN_CENTER); }, {10, 15, 70, 25}},
     {"one line despite line feeds", [](DisplayList& l) { DrawTextInRect(l, {0, 0, 200, 60}, u"HH\nHH\r\nHH", COLOR_TEXT); }, {0, 25, 71, 34}},
     {"top-center breaks at line feeds", [](DisplayList& l) { DrawTextInRect(l, {0, 0, 200, 60}, u"HH\r\nHHHHHH", COLOR_TEXT, FONT_MAIN, ALIGN_TOP_CENTER); }, {76, 2, 123, 24}},
-    {"at a point, clipped", [](DisplayList& l) { PushClip(l, {10, 0, 50, 60}); DrawTextAt(l, 12, 20, H30, COLOR_TEXT); PopClip(l); }, {13, 23, 50, 33}},
+    {"at a point, clipped", [](DisplayList& l) { PushClip(l, {10, 0, 50, 60}); DrawTextAt(l, 12, 20, std::u16string(30, u'H'), COLOR_TEXT); PopClip(l); }, {13, 23, 50, 33}},
     {"at a point, after the pop", [](DisplayList& l) { PushClip(l, {10, 0, 50, 60}); PopClip(l); DrawTextAt(l, 30, 20, H10, COLOR_TEXT); }, {31, 23, 109, 33}},
     {"large font", [](DisplayList& l) { DrawTextAt(l, 30, 20, H10, COLOR_TEXT, FONT_LARGE); }, {31, 24, 127, 36}},
     {"sloped line: the pen between its scaled ends", [](DisplayList& l) { DrawLine(l, {200, 50}, {4, 10}, COLOR_TEXT); }, {5, 10, 201, 51}},
@@ -94,11 +93,12 @@ TEST(RenderPixels, ShapesAndInkAtEachResolution) {
         for (const auto& [name, draw, box] : CASES) {
             DisplayList list;
             draw(list);
-            const int32_t w = ScaleEdge(240, dpi);
-            const std::vector<uint32_t> image = RenderForTest(list, w, ScaleEdge(80, dpi), dpi);
+            const Rect all =
+                ScaleRect(box.right == 0 ? Rect{0, 0, 160, 80} : Rect{0, 0, 240, 60}, dpi);
+            const std::vector<uint32_t> image = RenderForTest(list, all.right, all.bottom, dpi);
             Rect ink{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
             for (int32_t i = 0; i < static_cast<int32_t>(image.size()); ++i) {
-                const int32_t x = i % w, y = i / w;
+                const int32_t x = i % all.right, y = i / all.right;
                 const uint32_t pixel = image[static_cast<size_t>(i)];
                 if (box.right == 0) {
                     ASSERT_EQ(pixel, Reference(list, UnitAtPixel(x, dpi), UnitAtPixel(y, dpi)))
