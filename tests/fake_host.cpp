@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/window_host.h"
+#include "report/report_file.h"
 #include "state/app_state.h"
 #include "state/host.h"
 
@@ -17,6 +18,7 @@ std::mutex lock;
 std::condition_variable posted;
 std::vector<PostedMessage> messages;
 test::FakeHostState host;
+test::FakeReportFile file;
 bool attached = false;  // guarded by lock
 
 }  // namespace
@@ -26,11 +28,15 @@ namespace test {
 FakeHostState& Host() {
     return host;
 }
+FakeReportFile& ReportFile() {
+    return file;
+}
 
 void ResetHost() {
     std::lock_guard<std::mutex> guard(lock);
     messages.clear();
     host = FakeHostState();
+    file = FakeReportFile();
 }
 
 std::vector<PostedMessage> WaitForMessage(uint32_t message, std::chrono::milliseconds limit) {
@@ -155,6 +161,19 @@ bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
         return false;
     }
     path = host.savePath;
+    return true;
+}
+
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                     uint32_t& errorCode) {
+    ++file.writes;
+    file.path = path;
+    if (file.fail) {
+        reason = u"Access is denied";
+        errorCode = 5;
+        return false;
+    }
+    file.bytes = bytes;
     return true;
 }
 

@@ -1,5 +1,5 @@
-// A stand-in for the window host: records what was posted and repainted, and starts threads
-// (or refuses to, when told).
+// A stand-in for the window host and the report file: records what was posted, repainted,
+// asked and written, and starts threads (or refuses to, when told).
 #pragma once
 
 #include <chrono>
@@ -39,6 +39,14 @@ struct FakeHostState {
 };
 
 FakeHostState& Host();
+// The report file written last (or refused with "Access is denied", error 5, when fail is set).
+struct FakeReportFile {
+    bool fail = false;
+    int writes = 0;
+    std::u16string path;
+    std::string bytes;
+};
+FakeReportFile& ReportFile();
 void ResetHost();
 
 // Waits (bounded) until a message with this id has been posted; returns all posted so far.

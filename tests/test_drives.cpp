@@ -11,7 +11,7 @@
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
-#include "smart_pages.h"
+#include "test_data.h"
 #include "text/utf.h"
 
 namespace corvanite {

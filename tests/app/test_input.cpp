@@ -9,7 +9,6 @@
 #include "app/input.h"
 #include "fake_device.h"
 #include "fake_host.h"
-#include "fake_report_file.h"
 #include "report/text_report.h"
 #include "state/app_state.h"
 #include "state/host.h"
@@ -188,7 +187,6 @@ TEST(Input, EventsOverARealFrame) {
         SCOPED_TRACE(c.name);
         test::ResetHost();
         test::ResetMachine();
-        test::ReportFile() = test::FakeReportFile();
         test::FakeChildScript script;
         script.reads = {"line\r\n"};
         test::SetFakeChild(script);
