@@ -113,8 +113,8 @@ def compare(data_log, cmakelists, *drives):
           ["/dev/" + d[0] for d in disks], "the guest's disks in kernel name order")
     for drive, (disk, size, sysfs, *serial) in zip(report["drives"], disks):
         compare_drive(drive, out, disk, int(size), sysfs, *serial)
-    for spec in drives:  # every drive QEMU was given
-        serial, size, *warning = spec.split(":")
+    for given in drives:  # every drive QEMU was given
+        serial, size, *warning = given.split(":")
         drive = next((d for d in report["drives"] if d["serial"] == serial), {})
         for path, value in [("size_bytes", size)] + [("nvme.critical_warning", w) for w in warning]:
             check("guest", f"{serial} {path}", get(drive, path), int(value), "qemu_drives.sh")
