@@ -1,5 +1,9 @@
 #include "fake_host.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
@@ -97,7 +101,26 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     if (host.beforeThread != nullptr) {
         host.beforeThread();
     }
+#ifdef _WIN32
+    // As the program starts its threads: under Wine a detached std::thread (winpthreads) now and
+    // then never runs when another one has just ended.
+    struct Start {
+        void (*procedure)(void*);
+        void* parameter;
+    };
+    const HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* start) -> DWORD {
+            const Start s = *static_cast<Start*>(start);
+            delete static_cast<Start*>(start);
+            s.procedure(s.parameter);
+            return 0;
+        },
+        new Start{procedure, parameter}, 0, nullptr);
+    CloseHandle(thread);
+#else
     std::thread(procedure, parameter).detach();
+#endif
     return true;
 }
 
