@@ -136,18 +136,17 @@ Rect MainWindowBounds() {
     return host.bounds;
 }
 
-void MoveMainWindow(int32_t x, int32_t y) {
-    host.bounds = Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()};
-    host.placements.push_back(host.bounds);
-}
-
 void PlaceMainWindow(Rect bounds) {
     host.bounds = bounds;
     host.placements.push_back(bounds);
 }
 
-Point ClientToScreen(Point client) {
-    return Point{client.x + host.clientOrigin.x, client.y + host.clientOrigin.y};
+void MoveMainWindow(int32_t x, int32_t y) {
+    PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
+}
+
+Point ClientToScreen(Point client) {  // the client area starts at the window's corner
+    return Point{client.x + host.bounds.left, client.y + host.bounds.top};
 }
 
 Rect MonitorWorkArea() {
@@ -164,9 +163,6 @@ void CaptureMouse() {
 }
 void ReleaseMouse() {
     host.captured = false;
-    if (host.onRelease != nullptr) {
-        host.onRelease();  // as Windows reports the capture's end from within ReleaseCapture
-    }
 }
 void TrackMouseLeave() {
     ++host.leaveRequests;

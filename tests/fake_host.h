@@ -15,14 +15,11 @@ namespace corvanite::test {
 struct FakeHostState {
     bool refuseThreads = false;
     int refusePosts = 0;               // posts refused before the next is taken, as by a full queue
-    void (*onRelease)() = nullptr;     // called from ReleaseMouse
     void (*beforeThread)() = nullptr;  // called as a thread is about to start
     int repaints = 0;
     int threadsStarted = 0;
     // The window as the fake system keeps it.
     Rect bounds{100, 50, 1300, 800};
-    Point clientOrigin{100, 50};  // screen position of the client area's top-left
-    int32_t screenWidth = 1920;
     Rect workArea{0, 0, 1920, 1040};
     std::vector<Rect> placements;  // every move or placement, in order
     bool captured = false;

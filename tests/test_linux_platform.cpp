@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -23,19 +23,20 @@ protected:
         char dirTemplate[] = "/tmp/cvXXXXXX";  // short: device paths hold 31 units
         ASSERT_NE(mkdtemp(dirTemplate), nullptr);
         root = dirTemplate;
-        std::system(("mkdir -p " + root + "/sys/block " + root + "/dev").c_str());
+        std::filesystem::create_directories(root + "/sys/block");
+        std::filesystem::create_directories(root + "/dev");
         SetLinuxDriveRoots(root + "/sys/block", root + "/dev");
     }
     void TearDown() override {
         SetLinuxDriveRoots("/sys/block", "/dev");
-        std::system(("rm -rf '" + root + "'").c_str());
+        std::filesystem::remove_all(root);
     }
     // A disk under devicePath, linked from /sys/block as sysfs does, with attribute files
     // ("name=text" pairs, relative to the disk's folder).
     void Disk(const std::string& name, const std::string& devicePath,
               std::vector<std::pair<std::string, std::string>> files, bool node = true) {
         const std::string dir = root + "/sys/devices/" + devicePath + "/block/" + name;
-        std::system(("mkdir -p '" + dir + "/device'").c_str());
+        std::filesystem::create_directories(dir + "/device");
         ASSERT_EQ(symlink(dir.c_str(), (root + "/sys/block/" + name).c_str()), 0);
         for (const auto& [file, text] : files) {
             std::ofstream(dir + "/" + file, std::ios::binary) << text;
@@ -67,7 +68,7 @@ TEST_F(LinuxPlatform, ProbeReadsSysfsInNameOrderAndSkipsNodesThatCannotOpen) {
     Disk("vda", "pci0000:00/0000:00:04.0/virtio1", {{"serial", "VIRTIO-SERIAL\n"}});
     Disk("sdc", ata, {}, false);  // no node: skipped, the ones after it still listed
     for (const char* other : {"loop0", "dm-0", "sr0"}) {
-        std::system(("mkdir " + root + "/sys/block/" + other).c_str());
+        std::filesystem::create_directory(root + "/sys/block/" + other);
     }
     const std::vector<DriveInfo> drives = ProbeAllDrives();
     std::string got;
