@@ -1,8 +1,5 @@
-// The storage descriptor reply, as the Windows driver may return it, through the texts' way into
-// the drive record.
-//
-// Input: the whole reply buffer. Its first 4 bytes (little-endian) double as the driver's byte
-// count, so every count, including one larger than the buffer, is tried.
+// The storage descriptor reply as a Windows driver may return it, into the drive record. Input:
+// the reply buffer, whose first 4 bytes (the descriptor's size) double as the driver's count.
 #include <cstring>
 #include <memory>
 
@@ -11,7 +8,7 @@
 #include "fuzz_support.h"
 
 using namespace corvanite;
-using corvanite::fuzz::Check;
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A heap buffer of exactly the input's size: any read past it is an ASan report.

@@ -11,7 +11,7 @@
 #include "fuzz_support.h"
 
 using namespace corvanite;
-using corvanite::fuzz::Check;
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Reply and page on the heap at their exact sizes, so that ASan sees a read past either.
@@ -45,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(drive.temperatureC == (kelvin > 273 ? kelvin - 273 : -1),
           "not the composite temperature");
     Check(drive.lifeRemaining >= 0 && drive.lifeRemaining <= 100, "life remaining out of range");
-    fuzz::CheckGradeAndReport(
-        drive, size > REPLY ? fuzz::UnitsFromBytes(data + REPLY, size - REPLY) : std::u16string());
+    fuzz::CheckGradeAndReport(drive, data + std::min(size, REPLY), size - std::min(size, REPLY));
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "fuzz_support.h"
 
 using namespace corvanite;
-using corvanite::fuzz::Check;
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Each page on the heap at exactly 512 bytes, so that ASan sees a read past it.
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!noThresholds || row.threshold == 0, "a threshold without a thresholds page");
     }
     std::memcpy(&drive.sizeBytes, pages[1].get() + 400, sizeof drive.sizeBytes);  // unread bytes
-    fuzz::CheckGradeAndReport(
-        drive, size > 1025 ? fuzz::UnitsFromBytes(data + 1025, size - 1025) : std::u16string());
+    fuzz::CheckGradeAndReport(drive, data + std::min<size_t>(size, 1025),
+                              size - std::min<size_t>(size, 1025));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "ui/display_scale.h"
 
+#include <algorithm>
+
 namespace corvanite {
 namespace {
 
@@ -89,7 +91,7 @@ int ClampDpi(int dpi) {
     if (dpi <= 0) {
         return UNIT_DPI;
     }
-    return dpi < MIN_DPI ? MIN_DPI : (dpi > MAX_DPI ? MAX_DPI : dpi);
+    return std::clamp(dpi, MIN_DPI, MAX_DPI);
 }
 
 int32_t ScaleEdge(int32_t units, int dpi) {

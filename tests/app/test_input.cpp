@@ -1,5 +1,6 @@
-// The window's input handling over a real frame's buttons, tabs and drive rows at 1200 x 750:
-// each case is a fresh start, a few events, and what the state and the host show afterwards.
+// The window's input handling over a real frame's buttons, tabs and drive rows at 1200 x 750
+// (each case a fresh start, a few events, and what the state and the host show afterwards); the
+// window's place on real work areas and its resize edges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,13 +8,15 @@
 #include <thread>
 
 #include "app/input.h"
+#include "app/scan_worker.h"
+#include "app/window_frame.h"
 #include "fake_device.h"
 #include "fake_host.h"
-#include "fake_report_file.h"
 #include "report/text_report.h"
 #include "state/app_state.h"
 #include "state/host.h"
 #include "ui/buttons.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "volume_check/fake_child.h"
 
@@ -78,7 +81,24 @@ bool SelectedCardShownWhole() {
 }
 constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
-constexpr Act SCAN_ENDED = [](Point) { test::WaitForMessage(MSG_SCAN_DONE); };
+// The scan's end, its list taken over on the UI thread only.
+constexpr Act SCAN_ENDED = [](Point) {
+    test::WaitForMessage(MSG_SCAN_DONE);
+    EXPECT_EQ(appState.drives.size(), 3u);
+    HandleScanDone();
+};
+// x drives present with y attributes each; those in the mask (drive n: 1 << n) cannot be opened.
+void Drives(int count, int rows, int refused = 0) {
+    for (int n = 0; n < count; ++n) {
+        test::FakeDrive& d = test::Machine().drives[static_cast<size_t>(n)];
+        d.present = d.smartDataAnswers = true;
+        d.openRefused = (refused >> n & 1) != 0;
+        for (size_t i = 0; i < static_cast<size_t>(rows); ++i) {
+            d.smartData[2 + 12 * i] = static_cast<uint8_t>(i + 1);
+        }
+    }
+}
+const std::u16string SKIPPED = u" disks could not be opened (access denied), run as administrator";
 // The volume-check worker's final event: only then has it let go of the state.
 constexpr Act CHECK_ENDED = [](Point) {
     const PostedMessage done{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
@@ -111,6 +131,13 @@ const Case CASES[] = {
     {"maximise", TAB_SMART, [] {}, {MAXIMIZE}, [] {
         EXPECT_TRUE(appState.maximized); EXPECT_EQ(Host().bounds, Host().workArea); EXPECT_EQ(appState.restoreRect, (Rect{100, 50, 1300, 800})); }},
     {"maximise and restore", TAB_SMART, [] {}, {MAXIMIZE, MAXIMIZE}, [] { EXPECT_FALSE(appState.maximized); EXPECT_EQ(Host().bounds, (Rect{100, 50, 1300, 800})); }},
+    // The system maximises (Win+Up): [MAXIMIZE] shows it and puts the window back; a window the
+    // program maximised keeps its old place.
+    {"system maximise, then the button", TAB_SMART, [] { NoteWindowMaximized(true, Rect{300, 200, 1500, 950}); }, {MAXIMIZE},
+     [] { EXPECT_FALSE(appState.maximized); EXPECT_EQ(Host().bounds, (Rect{300, 200, 1500, 950})); }},
+    {"the button, then the system", TAB_SMART, [] {}, {MAXIMIZE}, [] {
+        NoteWindowMaximized(true, Host().workArea); EXPECT_EQ(appState.restoreRect, (Rect{100, 50, 1300, 800}));
+        NoteWindowMaximized(false, Rect{}); EXPECT_FALSE(appState.maximized); }},
     {"drag by the title", TAB_SMART, [] {}, {{DOWN, 1090, 20}, {DRAG, 1130, 5}, {UP, 1130, 5}, {DRAG, 0, 0}},
      [] { EXPECT_EQ(Host().placements, std::vector<Rect>{(Rect{140, 35, 1340, 785})}); EXPECT_FALSE(appState.dragging); }},
     {"no drag below the title", TAB_SMART, [] {}, {{DOWN, 300, 37}, {DRAG, 340, 5}}, [] { EXPECT_TRUE(Host().placements.empty()); }},
@@ -133,8 +160,20 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.targetVolume, u"Z:"); }},
     {"no letters elsewhere", TAB_SMART, [] {}, {{KEY, 'D'}}, [] { EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"F5 while a scan runs", TAB_SMART, [] { appState.scanning = true; }, {{KEY, KEY_F5}, REFRESH}, [] { EXPECT_EQ(Host().threadsStarted, 0); }},
-    {"F5", TAB_SMART, [] {}, {{KEY, KEY_F5}, {SCAN_ENDED}}, [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); }},
-    {"refresh", TAB_SMART, [] {}, {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(Host().threadsStarted, 1); }},
+    {"F5, one scan at a time", TAB_SMART, [] { test::HoldScan(true); }, {{KEY, KEY_F5}, {KEY, KEY_F5}},
+     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); test::HoldScan(false); SCAN_ENDED({}); }},
+    {"refresh, no drives", TAB_SMART, [] { appState.skippedDrivesText = u"old"; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"No drives found"); EXPECT_TRUE(appState.skippedDrivesText.empty()); }},
+    {"scan keeps the selection", TAB_SMART, [] { Drives(2, 3); appState.selectedDrive = 1; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  3 attrs"); EXPECT_EQ(appState.selectedDrive, 1); }},
+    {"scan, selection gone", TAB_SMART, [] { Drives(2, 2); appState.selectedDrive = 2; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive0  //  2 attrs"); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"scan, drives refused", TAB_SMART, [] { Drives(3, 2, 0b101); }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  2 attrs  //  2" + SKIPPED); EXPECT_EQ(appState.drives.size(), 1u); }},
+    {"scan, all refused", TAB_SMART, [] { Drives(3, 2, 0b111); }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"No drives found: 3" + SKIPPED); EXPECT_FALSE(appState.skippedDrivesText.empty()); }},
+    {"scan without a thread, a long status", TAB_SMART, [] { Host().refuseThreads = true; }, {REFRESH},
+     [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
     {"timer", TAB_SMART, [] { appState.tickCount = 0xFFFFFFFF; }, {{TICK}}, [] { EXPECT_EQ(appState.tickCount, 0u); EXPECT_EQ(Host().repaints, 0); }},
     {"timer while a check runs", TAB_SMART, [] { appState.chkdskRunning = true; }, {{TICK}}, [] { EXPECT_EQ(Host().repaints, 1); }},
     {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); }, {{CHKDSK, CHKDSK_EVENT_LINE}}, [] { EXPECT_EQ(appState.statusText, u"start"); }},
@@ -188,7 +227,6 @@ TEST(Input, EventsOverARealFrame) {
         SCOPED_TRACE(c.name);
         test::ResetHost();
         test::ResetMachine();
-        test::ReportFile() = test::FakeReportFile();
         test::FakeChildScript script;
         script.reads = {"line\r\n"};
         test::SetFakeChild(script);
@@ -216,6 +254,60 @@ TEST(Input, EventsOverARealFrame) {
     }
     AttachMessageWindow(0);
     ResetAppState();
+}
+
+// The first place of the window on work areas seen on real machines, at 100 % and 150 %.
+TEST(WindowFrame, PlacementFitsTheWorkAreaCentred) {
+    struct Case {
+        const char* what;
+        Rect workArea;
+        int dpi;
+        Rect expected;
+    };
+    const Case cases[] = {
+        // WinPE on the basic display driver: narrower than the window; the buttons stay on it.
+        {"1024 x 768", {0, 0, 1024, 768}, 96, {0, 9, 1024, 759}},
+        // A laptop with a 40-pixel taskbar: the status bar stays above it.
+        {"1366 x 768, taskbar", {0, 0, 1366, 728}, 96, {83, 0, 1283, 728}},
+        {"1920 x 1080 at 150 %", {0, 0, 1920, 1032}, 144, {60, 0, 1860, 1032}},
+        {"2560 x 1440 at 150 %", {0, 0, 2560, 1392}, 144, {380, 133, 2180, 1258}},
+        // A second monitor left of and above the primary one.
+        {"offset monitor", {-1280, -200, 0, 824}, 96, {-1240, -63, -40, 687}},
+        // Smaller than the minimum: the minimum size, title bar on the screen.
+        {"640 x 480", {0, 0, 640, 480}, 96, {0, 0, 800, 580}},
+        {"1024 x 768 at 150 %", {0, 0, 1024, 768}, 144, {0, 0, 1200, 870}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Rect placed =
+            PlaceWindow(c.workArea, ScaleEdge(INITIAL_WINDOW_WIDTH, c.dpi),
+                        ScaleEdge(INITIAL_WINDOW_HEIGHT, c.dpi), ScaleEdge(MIN_WINDOW_WIDTH, c.dpi),
+                        ScaleEdge(MIN_WINDOW_HEIGHT, c.dpi));
+        EXPECT_EQ(placed, c.expected);
+    }
+    // A client area of so many pixels holds this many units, a part unit counted whole.
+    EXPECT_EQ(UnitsCovering(1500, 120), 1200);
+    EXPECT_EQ(UnitsCovering(1501, 120), 1201);
+}
+
+TEST(WindowFrame, EdgesAndCornersResize) {
+    struct Case {
+        Point point;
+        bool maximized;
+        FrameHit expected;
+    };
+    const Case cases[] = {
+        {{0, 0}, false, HIT_TOP_LEFT},      {{600, 4}, false, HIT_TOP},
+        {{600, 5}, false, HIT_CLIENT},      {{1199, 2}, false, HIT_TOP_RIGHT},
+        {{-3, 300}, false, HIT_LEFT},       {{1195, 300}, false, HIT_RIGHT},
+        {{1194, 300}, false, HIT_CLIENT},   {{600, 749}, false, HIT_BOTTOM},
+        {{4, 745}, false, HIT_BOTTOM_LEFT}, {{1199, 749}, false, HIT_BOTTOM_RIGHT},
+        {{0, 0}, true, HIT_CLIENT},         {{1199, 749}, true, HIT_CLIENT},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FrameHitAt(c.point, 1200, 750, 5, c.maximized), c.expected)
+            << c.point.x << "," << c.point.y << (c.maximized ? " maximised" : "");
+    }
 }
 
 }  // namespace
