@@ -39,7 +39,7 @@ inline std::string RunSummary() {
     const AppState& s = appState;
     std::string lines;
     for (size_t i = 0; i < s.chkdskLines.size(); ++i) {
-        lines += (i > 0 ? "|" : "") + Utf16ToUtf8(s.chkdskLines[i]);
+        lines.append(i > 0 ? "|" : "").append(Utf16ToUtf8(s.chkdskLines[i]));
     }
     const std::string flags = std::string(s.chkdskResultReady ? " ready" : " -") +
                               (s.chkdskExitNonZero ? " nonzero" : "") +
