@@ -18,7 +18,7 @@ inline const std::string CANCEL_READ = "<cancel>";  // asks the run to end, as C
 struct FakeChildScript {
     ChildStart start = CHILD_STARTED;
     std::vector<std::string> reads{};  // one entry per read; "" is a slice in which nothing came
-    uint32_t exitCode = 0;             // 0 once terminated, as TerminateProcess(child, 0) makes it
+    uint32_t exitCode = 0;             // as the wait reports it (0 once terminated)
 };
 
 struct FakeChildRecord {

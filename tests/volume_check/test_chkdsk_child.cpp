@@ -39,13 +39,13 @@ TEST(ChkdskChild, Runs) {
     fs::remove_all(folder);
     fs::create_directories(folder);
 #ifdef _WIN32  // the worker starts the system directory's chkdsk.exe: replaced under Wine only
+    const std::string eAcute = "82";  // code page 437, the OEM code page of Wine's English locale
     const fs::path checker = fs::path(std::getenv("SystemRoot")) / "system32" / "chkdsk.exe";
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
         GTEST_SKIP() << "not under Wine: the system's own chkdsk.exe stays";
     }
     fs::copy_file(CORVANITE_FAKE_CHKDSK, checker, fs::copy_options::overwrite_existing);
-    const std::string eAcute = "82";  // code page 437, the OEM code page of Wine's English locale
-#else                                 // a link called chkdsk.exe in a folder that is all of PATH
+#else  // a link called chkdsk.exe in a folder that is all of PATH
     const fs::path checker = folder / "chkdsk.exe";
     fs::create_symlink(CORVANITE_FAKE_CHKDSK, checker);
     SetVariable("PATH", folder.string());
