@@ -161,17 +161,15 @@ std::string RunCase(const Case& c) {
         test::Host().beforeThread = [] { appState.chkdskCancel = true; };
     }
     const bool started = StartChkdsk(c.volume, c.readOnly);
-    std::vector<PostedMessage> posted = test::PostedSoFar();
-    // Until the final event; long enough for Wine's threads under load.
-    for (int i = 0;
-         started && i < 60000 && (posted.empty() || posted.back().wParam == CHKDSK_EVENT_LINE);
+    std::vector<PostedMessage> p = test::PostedSoFar();  // until the final event (Wine is slow)
+    for (int i = 0; started && i < 60000 && (p.empty() || p.back().wParam == CHKDSK_EVENT_LINE);
          ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        posted = test::PostedSoFar();
+        p = test::PostedSoFar();
     }
     std::string events = started ? "" : " refused";
-    for (const PostedMessage& m : posted) {
-        const char* const names[] = {" FAILED", " LINE", " DONE"};  // CHKDSK_EVENT_ 0, 1, 2
+    for (const PostedMessage& m : p) {
+        const char* const names[] = {" FAIL", " LINE", " DONE"};  // CHKDSK_EVENT_ 0, 1, 2
         events += m.message == MSG_CHKDSK_EVENT && m.wParam < 3 ? names[m.wParam] : " ?";
     }
     // A checker that outlived the wait holds off the next run until it has gone.
@@ -201,13 +199,16 @@ TEST(ChkdskWorker, Runs) {
         // A cancel ends the run at once; the line in progress is kept.
         {u"C:", true, {CHILD_STARTED, {"one\r\ntw", test::CANCEL_READ, "never\r\n"}, 3},
             "LINE DONE / one|tw / - / Operation cancelled / C: ro [- / - running / -] kill close"},
-        // A cancel before the worker's first step is kept; a final event refused is posted again.
+        // A cancel before the worker's first step is kept. Posts refused (a full queue): the next
+        // line is posted all the same, and a refused final event again.
         {u"C:", true, {CHILD_STARTED, {"a\r\n"}},
             "DONE / - / - / Operation cancelled / C: ro kill close", EARLY_CANCEL},
-        {u"C:", true, {CHILD_STARTED, {"a\r\n"}},
-            "DONE / a / ready / No errors found / C: ro [- / - running / -] close", FULL_QUEUE},
-        {u"C:", true, {CHILD_PIPE_FAILED}, "FAILED / - / - / Failed to create pipe / C: ro"},
-        {u"C:", true, {CHILD_START_FAILED}, "FAILED / - / - / Failed to start chkdsk.exe / C: ro"},
+        {u"C:", true, {CHILD_STARTED, {"a\nb\nc\nd\ne\nf\n"}},
+            "LINE DONE / a|b|c|d|e|f / ready / No errors found / C: ro [- / - running / -] close",
+            FULL_QUEUE},
+        {u"C:", true, {CHILD_PIPE_FAILED}, "FAIL / - / - / Failed to create pipe / C: ro",
+            FULL_QUEUE},
+        {u"C:", true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk.exe / C: ro"},
         {u"C:", true, {}, "DONE held / - / ready nonzero / chkdsk returned unexpected exit code / "
             "C: ro [- / - running / -] close", LINGERING},
         // Refused: nothing changes, nothing is posted, no child is started.
