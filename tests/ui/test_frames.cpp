@@ -112,7 +112,7 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
-    {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); }},
+    {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); appState.drives[NVME].nvmeCriticalWarning = 1; }},  // bit 0 alone
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
         Show(TAB_SMART, 15); appState.drives.resize(MAX_DRIVES, appState.drives[1]); appState.driveScroll = 6; appState.hoverDriveRow = 9; }},
