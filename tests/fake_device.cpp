@@ -31,14 +31,13 @@ bool Log(const char* what, DriveHandle handle, int extra = -1, int32_t error = 0
     return error == 0;
 }
 
-bool Copy(bool answers, const uint8_t* from, uint8_t* to, int32_t error) {
-    if (!answers) {
-        std::memset(to, 0xEE, SMART_PAGE_SIZE);  // a failed read leaves garbage behind
-        lastError = error;
-        return false;
+bool Copy(bool answers, const test::Page& from, uint8_t* to, int32_t error) {
+    std::memset(to, 0xEE, SMART_PAGE_SIZE);  // a failed read leaves garbage behind
+    if (answers) {
+        std::memcpy(to, from.data(), SMART_PAGE_SIZE);
     }
-    std::memcpy(to, from, SMART_PAGE_SIZE);
-    return true;
+    lastError = answers ? lastError : error;
+    return answers;
 }
 
 }  // namespace
@@ -73,7 +72,7 @@ int32_t LastDeviceError() {
     return lastError;
 }
 SystemErrorKind DeviceErrorKind() {
-    return machine.errorKind;
+    return ERRORS_WIN32;
 }
 void BeginDriveScan() {
     machine.calls.emplace_back("begin");
@@ -89,8 +88,8 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     }
     const test::FakeDrive& drive = Drive(driveNumber);
     const int attempt = ++machine.opens[static_cast<size_t>(driveNumber)];
-    errorCode = !drive.present ? (machine.errorKind == ERRORS_POSIX ? 19 : 2)  // ENODEV, NOT_FOUND
-                : drive.openRefused || (attempt == 2 && drive.secondOpenFails) ? drive.openError
+    errorCode = !drive.present                                                 ? 2  // not found
+                : drive.openRefused || (attempt == 2 && drive.secondOpenFails) ? 5  // denied
                                                                                : 0;
     if (!Log("open", driveNumber, -1, static_cast<int32_t>(errorCode))) {
         return false;
@@ -128,13 +127,12 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
     const bool data = feature == SMART_FEATURE_READ_DATA;
     return Copy(data ? d.smartDataAnswers
                      : feature == SMART_FEATURE_READ_THRESHOLDS && d.smartThresholdsAnswer,
-                (data ? d.smartData : d.smartThresholds).data(), page, d.requestError);
+                data ? d.smartData : d.smartThresholds, page, d.requestError);
 }
 
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     Log("nvme", handle);
-    return Copy(Drive(handle).nvmeAnswers, Drive(handle).nvmeLog.data(), page,
-                Drive(handle).requestError);
+    return Copy(Drive(handle).nvmeAnswers, Drive(handle).nvmeLog, page, Drive(handle).requestError);
 }
 
 // Reads the registers where SAT puts them in each form, as a bridge would; logged as
@@ -150,15 +148,15 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, u
         handle, command == 0xB0 ? feature : command);
     const test::FakeDrive& drive = Drive(handle);
     const bool smart = command == 0xB0 && cdb[is16 ? 10 : 6] == 0x4F && cdb[is16 ? 12 : 7] == 0xC2;
-    const std::array<uint8_t, SMART_PAGE_SIZE>* page =
-        command == 0xEC                                     ? &drive.identify
-        : smart && feature == SMART_FEATURE_READ_DATA       ? &drive.smartData
-        : smart && feature == SMART_FEATURE_READ_THRESHOLDS ? &drive.smartThresholds
-                                                            : nullptr;
+    const test::Page* page = command == 0xEC                               ? &drive.identify
+                             : smart && feature == SMART_FEATURE_READ_DATA ? &drive.smartData
+                             : smart && feature == SMART_FEATURE_READ_THRESHOLDS
+                                 ? &drive.smartThresholds
+                                 : nullptr;
     const bool pioIn = cdb[1] == 0x08 && cdb[2] == 0x0E;
     if (!(is16 ? drive.takes16 : drive.takes12) || page == nullptr || !pioIn || data == nullptr ||
         dataSize != SMART_PAGE_SIZE) {
-        lastError = drive.refusalError;
+        lastError = 1;  // ERROR_INVALID_FUNCTION
         return false;
     }
     std::memcpy(data, page->data(), SMART_PAGE_SIZE);

@@ -1,5 +1,5 @@
 // A scripted stand-in for the platform's drive access: each drive number answers as told, and
-// every call is logged so tests can check what was asked, in which order.
+// every call is logged so that tests can check what was asked, in which order.
 #pragma once
 
 #include <array>
@@ -11,31 +11,30 @@
 
 namespace corvanite::test {
 
+using Page = std::array<uint8_t, 512>;
+
 struct FakeDrive {
     bool present = false;
     std::u16string devicePath;  // empty: the Windows path
+    bool openRefused = false;   // present, but every open fails with error 5 (access denied)
     bool secondOpenFails = false;
-    bool openRefused = false;   // present, but no open succeeds
-    uint32_t openError = 5;     // ERROR_ACCESS_DENIED
-    int32_t requestError = 50;  // a failed SMART or NVMe request: ERROR_NOT_SUPPORTED
+    int32_t requestError = 50;  // a refused SMART or NVMe request: ERROR_NOT_SUPPORTED
     bool identityAnswers = true;
     DriveIdentity identity;
     bool sizeAnswers = true;
     uint64_t sizeBytes = 0;
     bool smartDataAnswers = false;
-    std::array<uint8_t, SMART_PAGE_SIZE> smartData = {};
     bool smartThresholdsAnswer = false;
-    std::array<uint8_t, SMART_PAGE_SIZE> smartThresholds = {};
+    Page smartData = {};
+    Page smartThresholds = {};
     bool nvmeAnswers = false;
-    std::array<uint8_t, NVME_LOG_PAGE_SIZE> nvmeLog = {};
-    bool nvmeDeviceQueryRefused = false;  // StorageQuery: the device-level query is refused
-    // A bridge behind the SCSI pass-through: the ATA PASS-THROUGH forms it takes (it answers
-    // IDENTIFY DEVICE with `identify`, SMART READ DATA and THRESHOLDS with the pages above), and
-    // the system's error for a block it refuses.
+    bool nvmeDeviceQueryRefused = false;  // StorageQuery answers only at the adapter
+    Page nvmeLog = {};
+    // A USB bridge: the ATA PASS-THROUGH forms it takes (IDENTIFY DEVICE answered with
+    // `identify`, SMART READ DATA and THRESHOLDS with the pages above); it refuses with error 1.
     bool takes16 = false;
     bool takes12 = false;
-    std::array<uint8_t, SMART_PAGE_SIZE> identify = {};
-    int32_t refusalError = 1;  // ERROR_INVALID_FUNCTION
+    Page identify = {};
 };
 
 struct FakeMachine {
@@ -44,14 +43,13 @@ struct FakeMachine {
     int openHandles = 0;
     int maxOpenHandles = 0;
     std::array<int, 16> opens = {};
-    int32_t errorKind = 0;  // ERRORS_WIN32
 };
 
-// The machine the fake answers from; reset by each test.
+// The machine the fake answers from, fresh after ResetMachine().
 FakeMachine& Machine();
+void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
-void ResetMachine();
 
 // IOCTL_STORAGE_QUERY_PROPERTY for the NVMe health log as a Windows driver answers it (a
 // win32::StorageQuerySender): the log after a 48-byte descriptor, or refused with error 1.

@@ -1,5 +1,9 @@
 #include "fake_host.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
@@ -7,6 +11,7 @@
 #include <thread>
 
 #include "app/window_host.h"
+#include "report/report_file.h"
 #include "state/app_state.h"
 #include "state/host.h"
 
@@ -17,6 +22,7 @@ std::mutex lock;
 std::condition_variable posted;
 std::vector<PostedMessage> messages;
 test::FakeHostState host;
+test::FakeReportFile file;
 bool attached = false;  // guarded by lock
 
 }  // namespace
@@ -26,11 +32,15 @@ namespace test {
 FakeHostState& Host() {
     return host;
 }
+FakeReportFile& ReportFile() {
+    return file;
+}
 
 void ResetHost() {
     std::lock_guard<std::mutex> guard(lock);
     messages.clear();
     host = FakeHostState();
+    file = FakeReportFile();
 }
 
 std::vector<PostedMessage> WaitForMessage(uint32_t message, std::chrono::milliseconds limit) {
@@ -91,7 +101,26 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     if (host.beforeThread != nullptr) {
         host.beforeThread();
     }
+#ifdef _WIN32
+    // As the program starts its threads: under Wine a detached std::thread (winpthreads) now and
+    // then never runs when another one has just ended.
+    struct Start {
+        void (*procedure)(void*);
+        void* parameter;
+    };
+    const HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* start) -> DWORD {
+            const Start s = *static_cast<Start*>(start);
+            delete static_cast<Start*>(start);
+            s.procedure(s.parameter);
+            return 0;
+        },
+        new Start{procedure, parameter}, 0, nullptr);
+    CloseHandle(thread);
+#else
     std::thread(procedure, parameter).detach();
+#endif
     return true;
 }
 
@@ -107,18 +136,17 @@ Rect MainWindowBounds() {
     return host.bounds;
 }
 
-void MoveMainWindow(int32_t x, int32_t y) {
-    host.bounds = Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()};
-    host.placements.push_back(host.bounds);
-}
-
 void PlaceMainWindow(Rect bounds) {
     host.bounds = bounds;
     host.placements.push_back(bounds);
 }
 
-Point ClientToScreen(Point client) {
-    return Point{client.x + host.clientOrigin.x, client.y + host.clientOrigin.y};
+void MoveMainWindow(int32_t x, int32_t y) {
+    PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
+}
+
+Point ClientToScreen(Point client) {  // the client area starts at the window's corner
+    return Point{client.x + host.bounds.left, client.y + host.bounds.top};
 }
 
 Rect MonitorWorkArea() {
@@ -135,9 +163,6 @@ void CaptureMouse() {
 }
 void ReleaseMouse() {
     host.captured = false;
-    if (host.onRelease != nullptr) {
-        host.onRelease();  // as Windows reports the capture's end from within ReleaseCapture
-    }
 }
 void TrackMouseLeave() {
     ++host.leaveRequests;
@@ -155,6 +180,19 @@ bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
         return false;
     }
     path = host.savePath;
+    return true;
+}
+
+bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                     uint32_t& errorCode) {
+    ++file.writes;
+    file.path = path;
+    if (file.fail) {
+        reason = u"Access is denied";
+        errorCode = 5;
+        return false;
+    }
+    file.bytes = bytes;
     return true;
 }
 

@@ -1,5 +1,5 @@
-// A stand-in for the window host: records what was posted and repainted, and starts threads
-// (or refuses to, when told).
+// A stand-in for the window host and the report file: records what was posted, repainted,
+// asked and written, and starts threads (or refuses to, when told).
 #pragma once
 
 #include <chrono>
@@ -15,14 +15,11 @@ namespace corvanite::test {
 struct FakeHostState {
     bool refuseThreads = false;
     int refusePosts = 0;               // posts refused before the next is taken, as by a full queue
-    void (*onRelease)() = nullptr;     // called from ReleaseMouse
     void (*beforeThread)() = nullptr;  // called as a thread is about to start
     int repaints = 0;
     int threadsStarted = 0;
     // The window as the fake system keeps it.
     Rect bounds{100, 50, 1300, 800};
-    Point clientOrigin{100, 50};  // screen position of the client area's top-left
-    int32_t screenWidth = 1920;
     Rect workArea{0, 0, 1920, 1040};
     std::vector<Rect> placements;  // every move or placement, in order
     bool captured = false;
@@ -39,6 +36,14 @@ struct FakeHostState {
 };
 
 FakeHostState& Host();
+// The report file written last (or refused with "Access is denied", error 5, when fail is set).
+struct FakeReportFile {
+    bool fail = false;
+    int writes = 0;
+    std::u16string path;
+    std::string bytes;
+};
+FakeReportFile& ReportFile();
 void ResetHost();
 
 // Waits (bounded) until a message with this id has been posted; returns all posted so far.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -10,25 +11,28 @@
 namespace corvanite::test {
 namespace {
 
+const bool updating = std::getenv("CORVANITE_UPDATE_GOLDEN") != nullptr;
+
 void Update(const std::string& relativePath, const std::string& text) {
     std::ofstream(std::string(CORVANITE_TEST_DATA) + "/" + relativePath, std::ios::binary) << text;
 }
 
 }  // namespace
 
-std::vector<uint8_t> ReadTestFile(const std::string& relativePath) {
-    std::ifstream in(std::string(CORVANITE_TEST_DATA) + "/" + relativePath, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-}
+const char* const REAL_DRIVES[9] = {
+    "FUJITSU_MHY2120BH--0084000D",   "FUJITSU_MHY2250BH--0085000B",
+    "INTEL_SSDSA2CW120G3--4PC10302", "Maxtor_96147H8--BAC51KJ0--2",
+    "SAMSUNG_HD501LJ--CR100-12",     "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
+    "ST320410A--3.39",               "TOSHIBA_MK1651GSY--38IGT0G5T",
+    "WDC_WD2500JS-75NCB3--10.02E04"};
 
 std::string ReadTestText(const std::string& relativePath) {
-    const std::vector<uint8_t> bytes = ReadTestFile(relativePath);
-    return std::string(bytes.begin(), bytes.end());
+    std::ifstream in(std::string(CORVANITE_TEST_DATA) + "/" + relativePath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void CheckGolden(const std::string& relativePath, const std::string& text) {
-    if (std::getenv("CORVANITE_UPDATE_GOLDEN") != nullptr) {
+    if (updating) {
         Update(relativePath, text);
     }
     EXPECT_EQ(text, ReadTestText(relativePath)) << relativePath;
@@ -39,19 +43,17 @@ void CheckTable(const std::string& relativePath,
     std::istringstream in(ReadTestText(relativePath));
     std::string updated;
     int cases = 0;
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line; std::getline(in, line); updated += line + "\n") {
         const size_t arrow = line.find(" => ");
         if (arrow != std::string::npos && line[0] != '#') {
-            const std::string input = line.substr(0, arrow);
-            const std::string got = run(input);
+            const std::string input = line.substr(0, arrow), got = run(input);
             EXPECT_EQ(got, line.substr(arrow + 4)) << relativePath << ": " << input;
             line = input + " => " + got;
             ++cases;
         }
-        updated += line + "\n";
     }
     EXPECT_GT(cases, 0) << relativePath;
-    if (std::getenv("CORVANITE_UPDATE_GOLDEN") != nullptr) {
+    if (updating) {
         Update(relativePath, updated);
     }
 }
@@ -76,27 +78,57 @@ std::vector<uint8_t> Bytes(const std::string& tokens, size_t size) {
         }
         size_t at = std::stoul(token.substr(0, mark), nullptr, 0);
         const std::string value = token.substr(mark + 1);
-        const auto put = [&](uint8_t b) {
+        const auto put = [&](uint64_t b) {
             if (at < size) {
-                bytes[at++] = b;
+                bytes[at++] = static_cast<uint8_t>(b);
             }
         };
         if (token[mark] == '=' || token[mark] == '#') {
             const uint64_t v = std::stoull(value, nullptr, 0);
             for (int i = 0; i < (token[mark] == '=' ? 4 : 8); ++i) {
-                put(static_cast<uint8_t>(v >> (8 * i)));
+                put(v >> (8 * i));
             }
-        } else if (token[mark] == '/') {
-            for (size_t i = 0; i + 1 < value.size(); i += 2) {
-                put(static_cast<uint8_t>(std::stoul(value.substr(i, 2), nullptr, 16)));
-            }
-        } else {
-            for (const char c : value) {
-                put(static_cast<uint8_t>(c == '~' ? ' ' : c == '_' ? '\0' : c));
-            }
+        }
+        for (size_t i = 0; token[mark] == '/' && i + 1 < value.size(); i += 2) {
+            put(std::stoul(value.substr(i, 2), nullptr, 16));
+        }
+        for (size_t i = 0; token[mark] == ':' && i < value.size(); ++i) {
+            put(value[i] == '~' ? ' ' : value[i] == '_' ? '\0' : static_cast<uint8_t>(value[i]));
         }
     }
     return bytes;
+}
+
+Page PageOf(const std::string& tokens) {
+    const std::vector<uint8_t> bytes = Bytes(tokens, 512);
+    Page page;
+    std::copy(bytes.begin(), bytes.end(), page.begin());
+    return page;
+}
+
+Page RealPage(const std::string& name, const std::string& what) {
+    const std::string bytes = ReadTestText("ata-smart/" + name + "." + what + ".bin");
+    Page page = {};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), page.size()), page.begin());
+    return page;
+}
+
+Page AtaPage(const std::string& entries, bool thresholds) {
+    Page page = {};
+    size_t slot = 0;
+    for (const std::string& entry : Words(entries)) {
+        const std::vector<std::string> f = Words(entry, '/');
+        if (f.size() == 4) {
+            uint8_t* p = page.data() + 2 + 12 * slot++;
+            p[0] = static_cast<uint8_t>(std::stoul(f[0]));
+            p[thresholds ? 1 : 3] = p[thresholds ? 1 : 4] =
+                static_cast<uint8_t>(std::stoul(f[thresholds ? 2 : 1]));
+            for (size_t b = 0; !thresholds && b < 6; ++b) {
+                p[5 + b] = static_cast<uint8_t>(std::stoull(f[3], nullptr, 0) >> (8 * b));
+            }
+        }
+    }
+    return page;
 }
 
 }  // namespace corvanite::test

@@ -11,7 +11,7 @@
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
-#include "smart_pages.h"
+#include "test_data.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -107,7 +107,8 @@ TEST(Drives, IdentityCases) {
     });
 }
 
-// Words the record and the report use: capacities, failures, names, UTF conversions, fields.
+// Words the record and the report use: capacities, failures, names, UTF conversions, fields;
+// then every scalar value of the first plane, and two beyond it, through UTF-8 and back.
 TEST(Drives, TextCases) {
     test::CheckTable("cases/texts.txt", [](const std::string& input) {
         const std::vector<std::string> w = test::Words(input);
@@ -132,23 +133,20 @@ TEST(Drives, TextCases) {
             }
         } else if (w[0] == "warning") {
             out = U8(CriticalWarningText(static_cast<int>(n(1))));
-        } else if (w[0] == "utf16") {  // hex units to UTF-8 bytes in hex
+        } else if (w[0] == "utf16" || w[0] == "utf8") {  // hex units, converted, in hex
             std::u16string units;
-            for (size_t i = 1; i < w.size(); ++i) {
-                units.push_back(static_cast<char16_t>(std::stoul(w[i], nullptr, 16)));
-            }
-            for (const char c : Utf16ToUtf8(units)) {
-                out += "0123456789ABCDEF"[(c >> 4) & 15] +
-                       std::string(1, "0123456789ABCDEF"[c & 15]) + " ";
-            }
-        } else if (w[0] == "utf8") {  // hex bytes to UTF-16 units in hex
             std::string bytes;
             for (size_t i = 1; i < w.size(); ++i) {
-                bytes.push_back(static_cast<char>(std::stoul(w[i], nullptr, 16)));
+                units.push_back(static_cast<char16_t>(std::stoul(w[i], nullptr, 16)));
+                bytes.push_back(static_cast<char>(units.back()));
             }
-            for (const char16_t u : Utf8ToUtf16(bytes)) {
-                char hex[8];
+            char hex[8];
+            for (const char16_t u : w[0] == "utf8" ? Utf8ToUtf16(bytes) : u"") {
                 std::snprintf(hex, sizeof hex, "%04X ", unsigned{u});
+                out += hex;
+            }
+            for (const char c : w[0] == "utf16" ? Utf16ToUtf8(units) : "") {
+                std::snprintf(hex, sizeof hex, "%02X ", unsigned{static_cast<uint8_t>(c)});
                 out += hex;
             }
         } else if (w[0] == "firmware") {  // cut to the field, never inside a surrogate pair
@@ -158,7 +156,7 @@ TEST(Drives, TextCases) {
         }
         return out;
     });
-    std::u16string all;  // every scalar value of the first plane, and two beyond it
+    std::u16string all;
     for (char32_t c = 1; c < 0x10000; ++c) {
         all.push_back(c < 0xD800 || c > 0xDFFF ? static_cast<char16_t>(c) : u'x');
     }

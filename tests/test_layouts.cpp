@@ -17,18 +17,16 @@ namespace {
 std::string Hex(const uint8_t* bytes, size_t size) {
     std::string hex;
     for (size_t i = 0; i < size; ++i) {
-        hex += "0123456789ABCDEF"[bytes[i] >> 4];
-        hex += "0123456789ABCDEF"[bytes[i] & 15];
+        hex += {"0123456789ABCDEF"[bytes[i] >> 4], "0123456789ABCDEF"[bytes[i] & 15]};
     }
     return hex;
 }
-
 template <typename T>
 std::string Hex(const T& bytes) {
     return Hex(bytes.data(), bytes.size());
 }
 
-// The rest of the words from the i-th on, as one string.
+// The words from the i-th on, as one string.
 std::string From(const std::vector<std::string>& w, size_t i) {
     std::string rest;
     for (; i < w.size(); ++i) {
@@ -37,10 +35,14 @@ std::string From(const std::vector<std::string>& w, size_t i) {
     return rest;
 }
 
+// The bytes laid out by the words from the i-th on, as the fixed-size reply a parser takes.
 template <size_t N>
-const uint8_t (&Array(const std::vector<uint8_t>& bytes))[N] {
-    return *reinterpret_cast<const uint8_t(*)[N]>(bytes.data());
-}
+struct Reply {
+    std::vector<uint8_t> bytes;
+    Reply(const std::vector<std::string>& w, size_t i) : bytes(test::Bytes(From(w, i), N)) {}
+    using Array = const uint8_t[N];
+    operator Array&() const { return *reinterpret_cast<Array*>(bytes.data()); }
+};
 
 TEST(Layouts, Windows) {
     using namespace win32;
@@ -81,26 +83,22 @@ TEST(Layouts, Windows) {
                    std::to_string(t.busType);
         }
         if (w[0] == "geometry") {
-            return std::to_string(
-                GeometryDiskSize(Array<GEOMETRY_REPLY_SIZE>(test::Bytes(From(w, 1), 64))));
+            return std::to_string(GeometryDiskSize(Reply<GEOMETRY_REPLY_SIZE>(w, 1)));
         }
         uint8_t page[512];
         std::memset(page, 0xEE, sizeof page);
         if (w[0] == "smart-reply") {
-            const bool ok = SmartReplyPage(
-                Array<SMART_PAGE_REPLY_SIZE>(test::Bytes(From(w, 1), SMART_PAGE_REPLY_SIZE)), page);
+            const bool ok = SmartReplyPage(Reply<SMART_PAGE_REPLY_SIZE>(w, 1), page);
             return std::string(ok ? "page " : "refused ") + Hex(page, 4) + Hex(page + 508, 4);
         }
         if (w[0] == "nvme-reply") {
-            const bool ok =
-                LocateNvmeLogPage(Array<NVME_REPLY_SIZE>(test::Bytes(From(w, 1), 600)), page);
+            const bool ok = LocateNvmeLogPage(Reply<NVME_REPLY_SIZE>(w, 1), page);
             return std::string(ok ? "page " : "refused ") + Hex(page, 2) + Hex(page + 166, 4) +
                    Hex(page + 510, 2);
         }
         if (w[0] == "identify-reply") {  // over a descriptor's texts
             DescriptorTexts t{"NVMe", "desc product", "desc serial", "desc rev", 17};
-            const std::vector<uint8_t> b = test::Bytes(From(w, 1), NVME_IDENTIFY_REPLY_SIZE);
-            const bool ok = ApplyIdentifyControllerReply(Array<NVME_IDENTIFY_REPLY_SIZE>(b), t);
+            const bool ok = ApplyIdentifyControllerReply(Reply<NVME_IDENTIFY_REPLY_SIZE>(w, 1), t);
             return std::string(ok ? "applied " : "kept ") + std::string(t.vendor) + "|" +
                    std::string(t.product) + "|" + std::string(t.serial) + "|" +
                    std::string(t.revision) + "|" + std::to_string(t.busType);

@@ -9,7 +9,7 @@
 #include "fake_device.h"
 #include "report/json_report.h"
 #include "report/text_report.h"
-#include "smart_pages.h"
+#include "test_data.h"
 #include "text/utf.h"
 
 namespace corvanite {

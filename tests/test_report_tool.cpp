@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "fake_report_file.h"
+#include "fake_host.h"
 #include "report/report_file.h"
 #include "report/text_report.h"
 #include "report_tool.h"
@@ -53,7 +53,7 @@ TEST(ReportTool, Cases) {
         }
         out.clear();
         err.clear();
-        test::ReportFile() = test::FakeReportFile();
+        test::ResetHost();
         test::ReportFile().fail = f.at(2).find("filefail") != std::string::npos;
         outFails = f[2].find("outfail") != std::string::npos;
         const bool crlf = f[2].find("crlf") != std::string::npos;

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""validate_json.py SCHEMA FILE_OR_FOLDER...: each JSON document (a folder: its *.json) must be
-UTF-8 without a byte-order mark, with no key twice in an object, and valid against the schema."""
+"""validate_json.py SCHEMA FILE_OR_FOLDER...: each JSON document (of a folder: its *.json) is UTF-8
+without a byte-order mark, has no key twice in an object, and is valid against the schema."""
 import json
 import pathlib
 import sys
@@ -15,20 +15,21 @@ def unique_keys(pairs):
 
 
 schema = json.loads(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8"))
-jsonschema.Draft202012Validator.check_schema(schema)
 validator = jsonschema.Draft202012Validator(schema)
-files = [f for a in map(pathlib.Path, sys.argv[2:]) for f in (sorted(a.glob("*.json")) if a.is_dir() else [a])]
-failed = 0 if files else 1
+validator.check_schema(schema)
+paths = map(pathlib.Path, sys.argv[2:])
+files = [f for a in paths for f in (sorted(a.glob("*.json")) if a.is_dir() else [a])]
+failed = 0
 for path in files:
     try:
         raw = path.read_bytes()
         if raw.startswith(b"\xef\xbb\xbf"):
             raise ValueError("starts with a byte-order mark")
         document = json.loads(raw.decode("utf-8"), object_pairs_hook=unique_keys)
-        errors = [f"{'/'.join(map(str, e.absolute_path))}: {e.message}" for e in validator.iter_errors(document)]
+        errors = [f"{list(e.absolute_path)}: {e.message}" for e in validator.iter_errors(document)]
     except (OSError, ValueError) as e:
         errors = [str(e)]
     failed += bool(errors)
     print("\n     ".join([("FAIL " if errors else "ok   ") + str(path)] + errors[:20]))
-print(f"{len(files) - failed if files else 0} valid, {failed} failed")
-sys.exit(1 if failed else 0)
+print(f"{len(files) - failed} valid, {failed} failed")
+sys.exit(1 if failed or not files else 0)

@@ -86,9 +86,9 @@ bool DiskNameLess(std::string_view a, std::string_view b) {
             const std::string_view ta = a.substr(i, ei - i);
             const std::string_view tb = b.substr(j, ej - j);
             if (ta != tb) {
-                // sdz before sdaa: a longer run of the same family sorts after.
-                const size_t common = ta.size() < tb.size() ? ta.size() : tb.size();
-                const bool sameFamily = common >= 2 && ta.substr(0, 2) == tb.substr(0, 2);
+                // sdz before sdaa: a longer run of the same family (its first two letters)
+                // sorts after.
+                const bool sameFamily = ta.substr(0, 2) == tb.substr(0, 2);
                 if (sameFamily && ta.size() != tb.size() && ei == a.size() && ej == b.size()) {
                     return ta.size() < tb.size();
                 }

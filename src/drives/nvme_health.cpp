@@ -1,5 +1,7 @@
 #include "drives/nvme_health.h"
 
+#include <algorithm>
+
 #include "drives/byte_order.h"
 
 namespace corvanite {
@@ -45,7 +47,7 @@ bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     drive.attributes.clear();
     drive.attributes.reserve(6);
     const int32_t t = drive.temperatureC;
-    const auto temperatureCurrent = static_cast<uint8_t>(t < 255 ? t : 255);
+    const auto temperatureCurrent = static_cast<uint8_t>(std::min(t, 255));
     // A temperature of -1 (none read) is sign-extended: all 48 raw bits set.
     AppendNvmeAttribute(drive, NVME_ID_TEMPERATURE, u"Composite Temperature (C)",
                         temperatureCurrent, 0,

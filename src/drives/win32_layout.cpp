@@ -1,5 +1,7 @@
 #include "drives/win32_layout.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "drives/ata_smart.h"
@@ -83,7 +85,7 @@ DescriptorTexts ParseDescriptorReply(const uint8_t* reply, size_t replySize,
     if (replySize < DESCRIPTOR_BUS_TYPE_AT + 4) {
         return texts;
     }
-    const size_t limit = bytesReturned < replySize ? bytesReturned : replySize;
+    const size_t limit = std::min<size_t>(bytesReturned, replySize);
     texts.vendor = TextAt(reply, limit, DESCRIPTOR_VENDOR_OFFSET_AT);
     texts.product = TextAt(reply, limit, DESCRIPTOR_PRODUCT_OFFSET_AT);
     texts.serial = TextAt(reply, limit, DESCRIPTOR_SERIAL_OFFSET_AT);
@@ -134,7 +136,7 @@ bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
         return false;
     }
     const size_t available = NVME_REPLY_SIZE - static_cast<size_t>(start);
-    const size_t copied = available < NVME_LOG_PAGE_SIZE ? available : NVME_LOG_PAGE_SIZE;
+    const size_t copied = std::min(available, NVME_LOG_PAGE_SIZE);
     std::memcpy(page, reply + start, copied);
     std::memset(page + copied, 0, NVME_LOG_PAGE_SIZE - copied);
     return true;
@@ -184,8 +186,8 @@ ScsiPassThroughBuffer ScsiPassThroughRequest(const uint8_t* cdb, size_t cdbLengt
     constexpr uint8_t SCSI_IOCTL_DATA_IN = 1;
     constexpr uint8_t SCSI_IOCTL_DATA_UNSPECIFIED = 2;
     ScsiPassThroughBuffer buffer = {};
-    cdbLength = cdbLength < 16 ? cdbLength : 16;
-    dataSize = dataSize < SPT_DATA_SIZE ? dataSize : SPT_DATA_SIZE;
+    cdbLength = std::min<size_t>(cdbLength, 16);
+    dataSize = std::min(dataSize, SPT_DATA_SIZE);
     buffer[0] = static_cast<uint8_t>(SPT_HEADER_SIZE);  // Length
     buffer[SPT_CDB_LENGTH_AT] = static_cast<uint8_t>(cdbLength);
     buffer[SPT_SENSE_LENGTH_AT] = static_cast<uint8_t>(ata::SENSE_BUFFER_SIZE);
@@ -206,11 +208,10 @@ ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buff
     outcome.ioctlSucceeded = ioctlSucceeded;
     outcome.scsiStatus = buffer[SPT_SCSI_STATUS_AT];
     const uint32_t done = Read32(buffer.data() + SPT_DATA_LENGTH_AT);
-    outcome.residual = done < dataSize ? static_cast<int32_t>(dataSize - done) : 0;
+    outcome.residual = static_cast<int32_t>(dataSize - std::min<size_t>(done, dataSize));
     const size_t senseLength = buffer[SPT_SENSE_LENGTH_AT];
     outcome.sense = buffer.data() + SPT_SENSE_AT;
-    outcome.senseLength =
-        senseLength < ata::SENSE_BUFFER_SIZE ? senseLength : ata::SENSE_BUFFER_SIZE;
+    outcome.senseLength = std::min(senseLength, ata::SENSE_BUFFER_SIZE);
     return outcome;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/display_scale.h"
 
+#include <algorithm>
+
 namespace corvanite {
 namespace {
 
@@ -46,7 +48,8 @@ void AddCells(DisplayList& out, const DrawOp& op, Rect cells, int dpi) {
     fill.rect = ScaleRect(cells, dpi);
 }
 
-// The unit cells a 1-unit pen paints from (left, top) towards (right, bottom), the end excluded.
+// A level or upright line: the unit cells a 1-unit pen paints from (left, top) towards
+// (right, bottom), the end excluded.
 void AddLine(DisplayList& out, const DrawOp& op, int dpi) {
     const Point from{op.rect.left, op.rect.top};
     const Point to{op.rect.right, op.rect.bottom};
@@ -64,17 +67,9 @@ void AddLine(DisplayList& out, const DrawOp& op, int dpi) {
                  dpi);
         return;
     }
-    // A slope (the drawers make none): one cell per step along the major axis, the nearest one
-    // on the minor axis.
-    const int64_t dx = static_cast<int64_t>(to.x) - from.x;
-    const int64_t dy = static_cast<int64_t>(to.y) - from.y;
-    const int64_t steps =
-        (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy) ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
-    for (int64_t i = 0; i < steps; ++i) {
-        const int32_t x = Clamp32(from.x + (2 * dx * i + (dx < 0 ? -steps : steps)) / (2 * steps));
-        const int32_t y = Clamp32(from.y + (2 * dy * i + (dy < 0 ? -steps : steps)) / (2 * steps));
-        AddCells(out, op, Rect{x, y, x + 1, y + 1}, dpi);
-    }
+    // A slope (the drawers make none) keeps its kind with both ends scaled: the renderer's own
+    // pen draws it one device pixel wide.
+    out.ops.emplace_back(op).rect = ScaleRect(op.rect, dpi);
 }
 
 // Columns left and right - 1, rows top and bottom - 1 as four fills of unit cells; a 1 x 1
@@ -96,7 +91,7 @@ int ClampDpi(int dpi) {
     if (dpi <= 0) {
         return UNIT_DPI;
     }
-    return dpi < MIN_DPI ? MIN_DPI : (dpi > MAX_DPI ? MAX_DPI : dpi);
+    return std::clamp(dpi, MIN_DPI, MAX_DPI);
 }
 
 int32_t ScaleEdge(int32_t units, int dpi) {

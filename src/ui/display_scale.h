@@ -29,8 +29,9 @@ Point UnitPointAt(Point pixel, int dpi);
 // cell may reach past the span's end.
 int32_t UnitsCovering(int32_t pixels, int dpi);
 
-// The same picture in device pixels: every rectangle, point and clip scaled edge by edge, lines
-// and outlines turned into fills of their unit cells. Texts keep their places and fonts; the
+// The same picture in device pixels: every rectangle, point and clip scaled edge by edge, level
+// and upright lines and outlines turned into fills of their unit cells (a sloped line keeps its
+// kind, its ends scaled). Texts keep their places and fonts; the
 // renderer draws them with its fonts made for dpi. At 96 dpi the list is handed back unchanged
 // (no copy); otherwise `scratch` receives the scaled list and is handed back.
 const DisplayList& ScaleToDevice(const DisplayList& units, int dpi, DisplayList& scratch);

@@ -1,5 +1,7 @@
 #include "ui/palette.h"
 
+#include <algorithm>
+
 namespace corvanite {
 
 Color HealthColor(HealthStatus health) {
@@ -20,7 +22,7 @@ Color ScaleColor(Color color, float factor) {
     for (int shift = 0; shift <= 16; shift += 8) {
         const auto channel = static_cast<float>((color >> shift) & 0xFF);
         auto value = static_cast<int32_t>(channel * factor);
-        value = value < 0 ? 0 : (value > 255 ? 255 : value);
+        value = std::clamp(value, 0, 255);
         scaled |= static_cast<Color>(value) << shift;
     }
     return scaled;

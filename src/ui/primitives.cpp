@@ -1,5 +1,7 @@
 #include "ui/primitives.h"
 
+#include <algorithm>
+
 namespace corvanite {
 namespace {
 
@@ -57,7 +59,7 @@ void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color 
     const Rect track{x, y, x + BAR_GAUGE_WIDTH, y + BAR_GAUGE_HEIGHT};
     FillSolidRect(dc, track, COLOR_SURFACE);
     DrawOutlineRect(dc, track, COLOR_BORDER);
-    const int32_t p = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+    const int32_t p = std::clamp(percent, 0, 100);
     const auto width =
         static_cast<int32_t>(static_cast<float>(BAR_GAUGE_WIDTH) * static_cast<float>(p) / 100.0f);
     if (width == 0) {

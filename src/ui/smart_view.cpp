@@ -36,10 +36,10 @@ int32_t SmartRawColumnWidth(const DriveInfo& drive) {
         for (uint64_t value = AttributeRawValue(attribute); value >= 10; value /= 10) {
             ++n;
         }
-        digits = n > digits ? n : digits;
+        digits = std::max(n, digits);
     }
     const int32_t width = SMART_DIGIT_WIDTH * digits + 8;
-    return width > SMART_RAW_COLUMN_WIDTH ? width : SMART_RAW_COLUMN_WIDTH;
+    return std::max(width, SMART_RAW_COLUMN_WIDTH);
 }
 
 namespace {
@@ -217,7 +217,7 @@ void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count
     FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
     DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
 
-    int32_t thumb = layout.bodyHeight * layout.visibleRows / (count > 1 ? count : 1);
+    int32_t thumb = layout.bodyHeight * layout.visibleRows / std::max(count, 1);
     if (thumb < SMART_THUMB_MIN) {
         thumb = SMART_THUMB_MIN;
     }
@@ -306,7 +306,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
 
     const auto count = static_cast<int32_t>(drive.attributes.size());
     const int32_t overflow = count - layout.visibleRows;
-    const int32_t maxScroll = overflow > 0 ? overflow : 0;
+    const int32_t maxScroll = std::max(overflow, 0);
     const int32_t scroll = std::max(0, std::min(appState.smartScroll, maxScroll));
     out.smartScrolled = true;
     out.smartScrollMax = maxScroll;

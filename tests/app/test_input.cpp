@@ -1,5 +1,6 @@
-// The window's input handling over a real frame's buttons, tabs and drive rows at 1200 x 750:
-// each case is a fresh start, a few events, and what the state and the host show afterwards.
+// The window's input handling over a real frame's buttons, tabs and drive rows at 1200 x 750
+// (each case a fresh start, a few events, and what the state and the host show afterwards); the
+// window's place on real work areas and its resize edges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,13 +8,16 @@
 #include <thread>
 
 #include "app/input.h"
+#include "app/scan_worker.h"
+#include "app/window_frame.h"
 #include "fake_device.h"
 #include "fake_host.h"
-#include "fake_report_file.h"
 #include "report/text_report.h"
 #include "state/app_state.h"
 #include "state/host.h"
+#include "test_data.h"
 #include "ui/buttons.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "volume_check/fake_child.h"
 
@@ -45,14 +49,16 @@ constexpr Act FRAME = [](Point size) {
     BuildFrame(list, out, size.x, size.y);
     CommitFrame(out);
 };
-// A click in the middle of drive x's card as the last frame placed it.
+// The card of drive n as the last frame placed it (an empty rectangle when none).
+Rect CardOf(int32_t n) {
+    const auto& rows = appState.driveRows;
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](auto& r) { return r.drive == n; });
+    return row == rows.end() ? Rect{} : row->rect;
+}
+// A click in the middle of drive x's card.
 constexpr Act CLICK_CARD = [](Point p) {
-    for (const DriveRowEntry& row : appState.driveRows) {
-        if (row.drive == p.x) {
-            CLICK(
-                Point{(row.rect.left + row.rect.right) / 2, (row.rect.top + row.rect.bottom) / 2});
-        }
-    }
+    CLICK(Point{(CardOf(p.x).left + CardOf(p.x).right) / 2,
+                (CardOf(p.x).top + CardOf(p.x).bottom) / 2});
 };
 // The key x pressed y times at 800 x 580, each followed by a repaint.
 constexpr Act KEYS_AT_MIN = [](Point p) {
@@ -68,17 +74,26 @@ void SixteenDrives() {
         appState.drives[static_cast<size_t>(n)].driveNumber = n;
     }
 }
-bool SelectedCardShownWhole() {
-    for (const DriveRowEntry& row : appState.driveRows) {
-        if (row.drive == appState.selectedDrive) {
-            return row.rect.Height() == 68;
-        }
-    }
-    return false;
-}
 constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
-constexpr Act SCAN_ENDED = [](Point) { test::WaitForMessage(MSG_SCAN_DONE); };
+// The scan's end, its list taken over on the UI thread only.
+constexpr Act SCAN_ENDED = [](Point) {
+    test::WaitForMessage(MSG_SCAN_DONE);
+    EXPECT_EQ(appState.drives.size(), 3u);
+    HandleScanDone();
+};
+// x drives present with y attributes each; those in the mask (drive n: 1 << n) cannot be opened.
+void Drives(int count, int rows, int refused = 0) {
+    for (int n = 0; n < count; ++n) {
+        test::FakeDrive& d = test::Machine().drives[static_cast<size_t>(n)];
+        d.present = d.smartDataAnswers = true;
+        d.openRefused = (refused >> n & 1) != 0;
+        for (size_t i = 0; i < static_cast<size_t>(rows); ++i) {
+            d.smartData[2 + 12 * i] = static_cast<uint8_t>(i + 1);
+        }
+    }
+}
+const std::u16string SKIPPED = u" disks could not be opened (access denied), run as administrator";
 // The volume-check worker's final event: only then has it let go of the state.
 constexpr Act CHECK_ENDED = [](Point) {
     const PostedMessage done{MSG_CHKDSK_EVENT, CHKDSK_EVENT_DONE};
@@ -111,6 +126,13 @@ const Case CASES[] = {
     {"maximise", TAB_SMART, [] {}, {MAXIMIZE}, [] {
         EXPECT_TRUE(appState.maximized); EXPECT_EQ(Host().bounds, Host().workArea); EXPECT_EQ(appState.restoreRect, (Rect{100, 50, 1300, 800})); }},
     {"maximise and restore", TAB_SMART, [] {}, {MAXIMIZE, MAXIMIZE}, [] { EXPECT_FALSE(appState.maximized); EXPECT_EQ(Host().bounds, (Rect{100, 50, 1300, 800})); }},
+    // The system maximises (Win+Up): [MAXIMIZE] shows it and puts the window back; a window the
+    // program maximised keeps its old place.
+    {"system maximise, then the button", TAB_SMART, [] { NoteWindowMaximized(true, Rect{300, 200, 1500, 950}); }, {MAXIMIZE},
+     [] { EXPECT_FALSE(appState.maximized); EXPECT_EQ(Host().bounds, (Rect{300, 200, 1500, 950})); }},
+    {"the button, then the system", TAB_SMART, [] {}, {MAXIMIZE}, [] {
+        NoteWindowMaximized(true, Host().workArea); EXPECT_EQ(appState.restoreRect, (Rect{100, 50, 1300, 800}));
+        NoteWindowMaximized(false, Rect{}); EXPECT_FALSE(appState.maximized); }},
     {"drag by the title", TAB_SMART, [] {}, {{DOWN, 1090, 20}, {DRAG, 1130, 5}, {UP, 1130, 5}, {DRAG, 0, 0}},
      [] { EXPECT_EQ(Host().placements, std::vector<Rect>{(Rect{140, 35, 1340, 785})}); EXPECT_FALSE(appState.dragging); }},
     {"no drag below the title", TAB_SMART, [] {}, {{DOWN, 300, 37}, {DRAG, 340, 5}}, [] { EXPECT_TRUE(Host().placements.empty()); }},
@@ -133,8 +155,20 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.targetVolume, u"Z:"); }},
     {"no letters elsewhere", TAB_SMART, [] {}, {{KEY, 'D'}}, [] { EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"F5 while a scan runs", TAB_SMART, [] { appState.scanning = true; }, {{KEY, KEY_F5}, REFRESH}, [] { EXPECT_EQ(Host().threadsStarted, 0); }},
-    {"F5", TAB_SMART, [] {}, {{KEY, KEY_F5}, {SCAN_ENDED}}, [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); }},
-    {"refresh", TAB_SMART, [] {}, {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(Host().threadsStarted, 1); }},
+    {"F5, one scan at a time", TAB_SMART, [] { test::HoldScan(true); }, {{KEY, KEY_F5}, {KEY, KEY_F5}},
+     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); test::HoldScan(false); SCAN_ENDED({}); }},
+    {"refresh, no drives", TAB_SMART, [] { appState.skippedDrivesText = u"old"; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"No drives found"); EXPECT_TRUE(appState.skippedDrivesText.empty()); }},
+    {"scan keeps the selection", TAB_SMART, [] { Drives(2, 3); appState.selectedDrive = 1; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  3 attrs"); EXPECT_EQ(appState.selectedDrive, 1); }},
+    {"scan, selection gone", TAB_SMART, [] { Drives(2, 2); appState.selectedDrive = 2; }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive0  //  2 attrs"); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"scan, drives refused", TAB_SMART, [] { Drives(3, 2, 0b101); }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  2 attrs  //  2" + SKIPPED); EXPECT_EQ(appState.drives.size(), 1u); }},
+    {"scan, all refused", TAB_SMART, [] { Drives(3, 2, 0b111); }, {REFRESH, {SCAN_ENDED}},
+     [] { EXPECT_EQ(appState.statusText, u"No drives found: 3" + SKIPPED); EXPECT_FALSE(appState.skippedDrivesText.empty()); }},
+    {"scan without a thread, a long status", TAB_SMART, [] { Host().refuseThreads = true; }, {REFRESH},
+     [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
     {"timer", TAB_SMART, [] { appState.tickCount = 0xFFFFFFFF; }, {{TICK}}, [] { EXPECT_EQ(appState.tickCount, 0u); EXPECT_EQ(Host().repaints, 0); }},
     {"timer while a check runs", TAB_SMART, [] { appState.chkdskRunning = true; }, {{TICK}}, [] { EXPECT_EQ(Host().repaints, 1); }},
     {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); }, {{CHKDSK, CHKDSK_EVENT_LINE}}, [] { EXPECT_EQ(appState.statusText, u"start"); }},
@@ -178,7 +212,7 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
-     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_TRUE(SelectedCardShownWhole()); EXPECT_EQ(appState.smartScroll, 0);
+     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68); EXPECT_EQ(appState.smartScroll, 0);
           KEYS_AT_MIN(Point{KEY_UP, 20}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
 };
 // clang-format on
@@ -188,7 +222,6 @@ TEST(Input, EventsOverARealFrame) {
         SCOPED_TRACE(c.name);
         test::ResetHost();
         test::ResetMachine();
-        test::ReportFile() = test::FakeReportFile();
         test::FakeChildScript script;
         script.reads = {"line\r\n"};
         test::SetFakeChild(script);
@@ -216,6 +249,25 @@ TEST(Input, EventsOverARealFrame) {
     }
     AttachMessageWindow(0);
     ResetAppState();
+}
+
+TEST(WindowFrame, PlacementHitsAndUnits) {
+    test::CheckTable("cases/window-frame.txt", [](const std::string& input) {
+        const std::vector<std::string> w = test::Words(input);
+        const auto n = [&](size_t i) { return static_cast<int32_t>(std::stol(w.at(i))); };
+        if (w[0] == "hit") {
+            return std::to_string(FrameHitAt(Point{n(1), n(2)}, 1200, 750, 5, n(3) != 0));
+        }
+        if (w[0] == "units") {
+            return std::to_string(UnitsCovering(n(1), n(2)));
+        }
+        const Rect r =
+            PlaceWindow(Rect{n(1), n(2), n(3), n(4)}, ScaleEdge(INITIAL_WINDOW_WIDTH, n(5)),
+                        ScaleEdge(INITIAL_WINDOW_HEIGHT, n(5)), ScaleEdge(MIN_WINDOW_WIDTH, n(5)),
+                        ScaleEdge(MIN_WINDOW_HEIGHT, n(5)));
+        return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right) + " " + std::to_string(r.bottom);
+    });
 }
 
 }  // namespace
