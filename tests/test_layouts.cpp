@@ -98,7 +98,8 @@ TEST(Layouts, Windows) {
         }
         if (w[0] == "identify-reply") {  // over a descriptor's texts
             DescriptorTexts t{"NVMe", "desc product", "desc serial", "desc rev", 17};
-            const bool ok = ApplyIdentifyControllerReply(Reply<NVME_IDENTIFY_REPLY_SIZE>(w, 1), t);
+            const Reply<NVME_IDENTIFY_REPLY_SIZE> reply(w, 1);  // the texts point into it
+            const bool ok = ApplyIdentifyControllerReply(reply, t);
             return std::string(ok ? "applied " : "kept ") + std::string(t.vendor) + "|" +
                    std::string(t.product) + "|" + std::string(t.serial) + "|" +
                    std::string(t.revision) + "|" + std::to_string(t.busType);
