@@ -6,13 +6,11 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "app/window_host.h"
 #include "report/report_file.h"
-#include "state/app_state.h"
 #include "state/host.h"
 
 namespace corvanite {
@@ -43,9 +41,9 @@ void ResetHost() {
     file = FakeReportFile();
 }
 
-std::vector<PostedMessage> WaitForMessage(uint32_t message, std::chrono::milliseconds limit) {
+std::vector<PostedMessage> WaitForMessage(uint32_t message) {
     std::unique_lock<std::mutex> guard(lock);
-    posted.wait_for(guard, limit, [&] {
+    posted.wait_for(guard, std::chrono::seconds(10), [&] {
         return std::any_of(messages.begin(), messages.end(),
                            [&](const PostedMessage& m) { return m.message == message; });
     });
@@ -78,13 +76,6 @@ bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
     return true;
 }
 
-std::vector<PostedMessage> TakePostedMessages() {
-    std::lock_guard<std::mutex> guard(lock);
-    std::vector<PostedMessage> taken;
-    taken.swap(messages);
-    return taken;
-}
-
 void RequestRepaint() {
     std::lock_guard<std::mutex> guard(lock);
     ++host.repaints;
@@ -101,35 +92,21 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     if (host.beforeThread != nullptr) {
         host.beforeThread();
     }
+    // As the program starts them: under Wine a detached std::thread now and then never runs
+    // when another one has just ended.
 #ifdef _WIN32
-    // As the program starts its threads: under Wine a detached std::thread (winpthreads) now and
-    // then never runs when another one has just ended.
-    struct Start {
-        void (*procedure)(void*);
-        void* parameter;
+    using Start = std::pair<void (*)(void*), void*>;
+    const auto run = [](void* start) -> DWORD {
+        const Start s = *static_cast<Start*>(start);
+        delete static_cast<Start*>(start);
+        s.first(s.second);
+        return 0;
     };
-    const HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* start) -> DWORD {
-            const Start s = *static_cast<Start*>(start);
-            delete static_cast<Start*>(start);
-            s.procedure(s.parameter);
-            return 0;
-        },
-        new Start{procedure, parameter}, 0, nullptr);
-    CloseHandle(thread);
+    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
 #else
     std::thread(procedure, parameter).detach();
 #endif
     return true;
-}
-
-bool DetachedThreadsRunning() {
-    return false;
-}
-
-void EndProcessNow(int exitCode) {
-    std::_Exit(exitCode);
 }
 
 Rect MainWindowBounds() {
@@ -176,24 +153,18 @@ bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
 bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     ++host.saveDialogs;
     dialogError = host.saveDialogError;
-    if (!host.saveChosen) {
-        return false;
-    }
-    path = host.savePath;
-    return true;
+    path = host.saveChosen ? host.savePath : path;
+    return host.saveChosen;
 }
 
 bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
                      uint32_t& errorCode) {
     ++file.writes;
     file.path = path;
-    if (file.fail) {
-        reason = u"Access is denied";
-        errorCode = 5;
-        return false;
-    }
-    file.bytes = bytes;
-    return true;
+    file.bytes = file.fail ? file.bytes : std::string(bytes);
+    reason = file.fail ? u"Access is denied" : reason;
+    errorCode = file.fail ? 5 : errorCode;
+    return !file.fail;
 }
 
 }  // namespace corvanite

@@ -14,27 +14,30 @@ namespace {
 const bool updating = std::getenv("CORVANITE_UPDATE_GOLDEN") != nullptr;
 
 void Update(const std::string& relativePath, const std::string& text) {
-    std::ofstream(std::string(CORVANITE_TEST_DATA) + "/" + relativePath, std::ios::binary) << text;
+    if (updating) {
+        std::ofstream(CORVANITE_TEST_DATA "/" + relativePath, std::ios::binary) << text;
+    }
 }
 
 }  // namespace
 
-const char* const REAL_DRIVES[9] = {
-    "FUJITSU_MHY2120BH--0084000D",   "FUJITSU_MHY2250BH--0085000B",
-    "INTEL_SSDSA2CW120G3--4PC10302", "Maxtor_96147H8--BAC51KJ0--2",
-    "SAMSUNG_HD501LJ--CR100-12",     "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
-    "ST320410A--3.39",               "TOSHIBA_MK1651GSY--38IGT0G5T",
-    "WDC_WD2500JS-75NCB3--10.02E04"};
+const char* const REAL_DRIVES[9] = {"FUJITSU_MHY2120BH--0084000D",
+                                    "FUJITSU_MHY2250BH--0085000B",
+                                    "INTEL_SSDSA2CW120G3--4PC10302",
+                                    "Maxtor_96147H8--BAC51KJ0--2",
+                                    "SAMSUNG_HD501LJ--CR100-12",
+                                    "SAMSUNG_MMCQE28G8MUP--0VA_VAM08L1Q",
+                                    "ST320410A--3.39",
+                                    "TOSHIBA_MK1651GSY--38IGT0G5T",
+                                    "WDC_WD2500JS-75NCB3--10.02E04"};
 
 std::string ReadTestText(const std::string& relativePath) {
-    std::ifstream in(std::string(CORVANITE_TEST_DATA) + "/" + relativePath, std::ios::binary);
+    std::ifstream in(CORVANITE_TEST_DATA "/" + relativePath, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void CheckGolden(const std::string& relativePath, const std::string& text) {
-    if (updating) {
-        Update(relativePath, text);
-    }
+    Update(relativePath, text);
     EXPECT_EQ(text, ReadTestText(relativePath)) << relativePath;
 }
 
@@ -53,9 +56,7 @@ void CheckTable(const std::string& relativePath,
         }
     }
     EXPECT_GT(cases, 0) << relativePath;
-    if (updating) {
-        Update(relativePath, updated);
-    }
+    Update(relativePath, updated);
 }
 
 std::vector<std::string> Words(const std::string& line, char sep) {
@@ -74,26 +75,23 @@ std::vector<uint8_t> Bytes(const std::string& tokens, size_t size) {
     for (const std::string& token : Words(tokens)) {
         const size_t mark = token.find_first_of("=#/:");
         if (mark == std::string::npos || token[0] < '0' || token[0] > '9') {
-            continue;  // a word of the case, not a byte
+            continue;
         }
-        size_t at = std::stoul(token.substr(0, mark), nullptr, 0);
+        const char kind = token[mark];
         const std::string value = token.substr(mark + 1);
-        const auto put = [&](uint64_t b) {
-            if (at < size) {
-                bytes[at++] = static_cast<uint8_t>(b);
-            }
-        };
-        if (token[mark] == '=' || token[mark] == '#') {
-            const uint64_t v = std::stoull(value, nullptr, 0);
-            for (int i = 0; i < (token[mark] == '=' ? 4 : 8); ++i) {
-                put(v >> (8 * i));
-            }
+        std::vector<uint64_t> put;
+        for (size_t i = 0; i < (kind == '=' ? 4u : kind == '#' ? 8u : 0u); ++i) {
+            put.push_back(std::stoull(value, nullptr, 0) >> (8 * i));
         }
-        for (size_t i = 0; token[mark] == '/' && i + 1 < value.size(); i += 2) {
-            put(std::stoul(value.substr(i, 2), nullptr, 16));
+        for (size_t i = 0; kind == '/' && i + 1 < value.size(); i += 2) {
+            put.push_back(std::stoul(value.substr(i, 2), nullptr, 16));
         }
-        for (size_t i = 0; token[mark] == ':' && i < value.size(); ++i) {
-            put(value[i] == '~' ? ' ' : value[i] == '_' ? '\0' : static_cast<uint8_t>(value[i]));
+        for (const char c : kind == ':' ? value : "") {
+            put.push_back(c == '~' ? ' ' : c == '_' ? 0 : static_cast<uint8_t>(c));
+        }
+        for (size_t i = 0, at = std::stoul(token, nullptr, 0); i < put.size() && at + i < size;
+             ++i) {
+            bytes[at + i] = static_cast<uint8_t>(put[i]);
         }
     }
     return bytes;

@@ -1,14 +1,17 @@
-// Two fixed scans through the device fake, compared whole with golden files: the JSON report
-// (whose format scripts rely on), the text report and every device request in order.
-// Regenerate them after an intended change with
-//   CORVANITE_UPDATE_GOLDEN=1 build/linux/tests/corvanite_tests --gtest_filter='Probe*'
-// and review the diff.
+// Fixed scans through the device fake against golden files (the JSON report, whose format scripts
+// rely on, the text report and every device request in order), and corvanite-report over a fixed
+// drive list. Regenerate the goldens after an intended change with CORVANITE_UPDATE_GOLDEN=1.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "drives/probe.h"
 #include "fake_device.h"
+#include "fake_host.h"
 #include "report/json_report.h"
+#include "report/report_file.h"
 #include "report/text_report.h"
+#include "report_tool.h"
 #include "test_data.h"
 #include "text/utf.h"
 
@@ -23,9 +26,7 @@ test::FakeDrive& Drive(int n, uint32_t bus, const char16_t* vendor, const char16
                        uint64_t sizeBytes, const std::string& capture = "", bool direct = false) {
     test::FakeDrive& d = Machine().drives[static_cast<size_t>(n)];
     d.present = true;
-    d.identity.vendor = vendor;
-    d.identity.product = product;
-    d.identity.busType = bus;
+    d.identity = {vendor, product, u"", u"", bus};
     d.sizeBytes = sizeBytes;
     if (!capture.empty()) {
         d.identify = test::RealPage(capture, "identify");
@@ -47,10 +48,8 @@ std::string Calls() {
 TEST(Probe, FixedScanMatchesTheJsonGolden) {
     test::ResetMachine();
     const std::string samsung = "SAMSUNG_HD501LJ--CR100-12";
-    test::FakeDrive& sata =
-        Drive(0, 11, u"ATA     ", u"SAMSUNG HD501LJ", 500107862016, samsung, true);
-    sata.identity.serial = u"S0MUJ1NQ110060";
-    sata.identity.revision = u"CR100-12";
+    Drive(0, 11, u"ATA     ", u"SAMSUNG HD501LJ", 500107862016, samsung, true).identity = {
+        u"ATA     ", u"SAMSUNG HD501LJ", u"S0MUJ1NQ110060", u"CR100-12", 11};
     test::FakeDrive& nvme = Drive(1, 17, u"", u"NVMe Disk", 1000204886016);
     nvme.identity.serial = u"NV-0001";
     nvme.nvmeAnswers = true;
@@ -89,8 +88,7 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     Drive(8, 11, u"", u"WDC WD2500JS-75NCB3", 250059350016, real[8], true).smartThresholdsAnswer =
         false;
     // The descriptor fails (no size asked), yet the pages are read.
-    test::FakeDrive& noDescriptor = Drive(9, 11, u"", u"X", 1, real[4], true);
-    noDescriptor.identityAnswers = false;
+    Drive(9, 11, u"", u"X", 1, real[4], true).identityAnswers = false;
     Drive(10, 11, u"", u"No size, no SMART", 1).sizeAnswers = false;
     Drive(11, 17, u"", u"NVMe refusing", 1).requestError = 1;
     test::FakeDrive& empty = Drive(12, 11, u"", u"Empty page, NVMe log", 1);
@@ -109,6 +107,79 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     test::CheckGolden(
         "probe-golden-2.txt",
         ReportFileBytes(drives) + Utf16ToUtf8(SkippedDrivesText(skipped, 0)) + "\n" + Calls());
+}
+
+const HealthStatus GRADES[] = {HEALTH_GOOD, HEALTH_WARN, HEALTH_CRIT, HEALTH_UNKNOWN};
+std::vector<DriveInfo> drives;
+std::string out, err;
+bool outFails = false;
+
+int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd = "\n") {
+    out.clear();
+    err.clear();
+    return RunReportTool(
+        args, {[] { return drives; }, [](std::string_view b) { return out.append(b), !outFails; },
+               [](std::string_view b) { return err.append(b), true; }, WriteReportFile, lineEnd});
+}
+
+std::string Escaped(std::string_view text) {
+    std::string e;
+    for (const char c : text.substr(0, 70)) {
+        e += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    }
+    return e + (text.size() > 70 ? "...(" + std::to_string(text.size()) + ")" : "");
+}
+
+// "GRADES | ARGS | FLAGS": grades G W C U or 9 (an out-of-range value), one drive each; args
+// ('' an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and
+// error, and the file written.
+TEST(ReportTool, Cases) {
+    test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
+        const std::vector<std::string> f = test::Words(input + "|", '|');
+        drives.clear();
+        for (const char g : f.at(0)) {
+            drives.push_back(StartDriveRecord(static_cast<int>(drives.size())));
+            const size_t grade = std::string_view("GWCU").find(g);
+            drives.back().health = grade < 4 ? GRADES[grade] : 9;
+        }
+        std::vector<std::u16string> args;
+        for (const std::string& a : test::Words(f.at(1))) {
+            args.push_back(a == "''" ? u"" : Utf8ToUtf16(a));
+        }
+        test::ResetHost();
+        test::ReportFile().fail = f.at(2).find("filefail") != std::string::npos;
+        outFails = f[2].find("outfail") != std::string::npos;
+        const int status = RunTool(args, f[2].find("crlf") != std::string::npos ? "\r\n" : "\n");
+        if (f[1].find("--json") != std::string::npos && status == 1) {  // for the schema test
+            std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary)
+                << (out.rfind('{', 0) == 0 ? out : test::ReportFile().bytes);
+        }
+        return std::to_string(status) + " | " + Escaped(out) + " | " + Escaped(err) + " | " +
+               Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
+    });
+}
+
+// Records the probe does not give: temperature 0, an unknown grade, a long row name, texts in
+// several scripts; written by the tool as it writes standard output.
+TEST(ReportTool, UnusualRecordsMatchTheGolden) {
+    DriveInfo odd = StartDriveRecord(3);
+    odd.model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
+    odd.temperatureC = 0;
+    odd.health = 77;
+    odd.errorText.Set(u"cannot open the drive (error 5): run as administrator");
+    SmartAttribute row;
+    row.id = 0xBB;
+    row.name.Set(u"A name that is longer than thirty-two units");
+    row.current = 5;
+    row.worst = 255;
+    row.raw = {1, 2, 3, 4, 5, 6};
+    row.failing = true;
+    odd.attributes.push_back(row);
+    drives = {odd, StartDriveRecord(4)};
+    drives[1].temperatureC = 66;
+    outFails = false;
+    EXPECT_EQ(RunTool({}), 3);
+    test::CheckGolden("report-unusual.txt", out + Utf16ToUtf8(ReportText({})));
 }
 
 }  // namespace
