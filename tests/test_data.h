@@ -28,7 +28,7 @@ using Page = std::array<uint8_t, 512>;
 Page PageOf(const std::string& tokens);
 // The drives captured under ata-smart/: NAME.data.bin, .thresholds.bin, .identify.bin (what),
 // and NAME.expected.txt from an independent decoding.
-extern const char* const REAL_DRIVES[9];
+extern const std::vector<std::string> REAL_DRIVES;
 Page RealPage(const std::string& name, const std::string& what);
 // The ATA data page (current = worst) or thresholds page of "id/current/threshold/raw" entries,
 // one per slot in order; other words are skipped.

@@ -231,7 +231,7 @@ std::string RunRow(const Row& r) {
 }
 
 TEST(Drives, RealDrivesMatchTheirIndependentDecoding) {
-    for (const char* name : test::REAL_DRIVES) {
+    for (const std::string& name : test::REAL_DRIVES) {
         SCOPED_TRACE(name);
         const test::Page data = test::RealPage(name, "data");
         const test::Page thresholds = test::RealPage(name, "thresholds");
@@ -244,16 +244,12 @@ TEST(Drives, RealDrivesMatchTheirIndependentDecoding) {
             char row[96];
             std::snprintf(row, sizeof row, "%d %d %d %d %llu 0x%04X %s\n", a.id, a.current, a.worst,
                           a.threshold, static_cast<unsigned long long>(AttributeRawValue(a)),
-                          unsigned{a.flags},
-                          a.failing   ? "FAIL"
-                          : a.warning ? "WARN"
-                                      : "OK");
+                          unsigned{a.flags}, U8(AttributeStatusWord(a)).c_str());
             got += row;
             EXPECT_EQ(a.preFailure, (a.flags & 1) != 0);
         }
         got += "TEMP " + std::to_string(d.temperatureC) + "\nVERDICT " + U8(HealthWord(d.health));
-        EXPECT_EQ(got + "\n",
-                  test::ReadTestText("ata-smart/" + std::string(name) + ".expected.txt"));
+        EXPECT_EQ(got + "\n", test::ReadTestText("ata-smart/" + name + ".expected.txt"));
     }
 }
 

@@ -28,12 +28,10 @@ test::FakeDrive& Drive(int n, uint32_t bus, const char16_t* vendor, const char16
     d.present = true;
     d.identity = {vendor, product, u"", u"", bus};
     d.sizeBytes = sizeBytes;
-    if (!capture.empty()) {
-        d.identify = test::RealPage(capture, "identify");
-        d.smartData = test::RealPage(capture, "data");
-        d.smartThresholds = test::RealPage(capture, "thresholds");
-        d.smartDataAnswers = d.smartThresholdsAnswer = direct;
-    }
+    d.identify = test::RealPage(capture, "identify");  // zeros when there is no capture
+    d.smartData = test::RealPage(capture, "data");
+    d.smartThresholds = test::RealPage(capture, "thresholds");
+    d.smartDataAnswers = d.smartThresholdsAnswer = direct;
     return d;
 }
 
@@ -76,7 +74,7 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
 // The real drives on various buses and through bridges, then one drive per device failure.
 TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     test::ResetMachine();
-    const char* const* real = test::REAL_DRIVES;
+    const std::vector<std::string>& real = test::REAL_DRIVES;
     Drive(0, 3, u"", u"FUJITSU MHY2120BH", 120034123776, real[0], true).devicePath = u"/dev/sda";
     Drive(1, 11, u"", u"FUJITSU MHY2250BH", 250059350016, real[1], true);
     Drive(2, 11, u"ATA     ", u"INTEL SSDSA2CW120G3", 120034123776, real[2], true);
@@ -162,20 +160,13 @@ TEST(ReportTool, Cases) {
 // Records the probe does not give: temperature 0, an unknown grade, a long row name, texts in
 // several scripts; written by the tool as it writes standard output.
 TEST(ReportTool, UnusualRecordsMatchTheGolden) {
-    DriveInfo odd = StartDriveRecord(3);
-    odd.model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
-    odd.temperatureC = 0;
-    odd.health = 77;
-    odd.errorText.Set(u"cannot open the drive (error 5): run as administrator");
-    SmartAttribute row;
-    row.id = 0xBB;
-    row.name.Set(u"A name that is longer than thirty-two units");
-    row.current = 5;
-    row.worst = 255;
-    row.raw = {1, 2, 3, 4, 5, 6};
-    row.failing = true;
-    odd.attributes.push_back(row);
-    drives = {odd, StartDriveRecord(4)};
+    drives = {StartDriveRecord(3), StartDriveRecord(4)};
+    drives[0].model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
+    drives[0].temperatureC = 0;
+    drives[0].health = 77;
+    drives[0].errorText.Set(u"cannot open the drive (error 5): run as administrator");
+    drives[0].attributes = {{0xBB, {}, 5, 255, 0, {1, 2, 3, 4, 5, 6}, 0, false, true, false}};
+    drives[0].attributes[0].name.Set(u"A name that is longer than thirty-two units");
     drives[1].temperatureC = 66;
     outFails = false;
     EXPECT_EQ(RunTool({}), 3);
