@@ -26,7 +26,7 @@ bool Log(const char* what, DriveHandle handle, int extra = -1, int32_t error = 0
     char line[64];
     std::snprintf(line, sizeof line, extra >= 0 ? "%s %ld %02X" : "%s %ld", what,
                   static_cast<long>(handle), extra);
-    machine.calls.emplace_back(line);
+    machine.calls += line + std::string("\n");
     lastError = error != 0 ? error : lastError;
     return error == 0;
 }
@@ -64,7 +64,7 @@ SystemErrorKind DeviceErrorKind() {
     return ERRORS_WIN32;
 }
 void BeginDriveScan() {
-    machine.calls.emplace_back("begin");
+    machine.calls += "begin\n";
 }
 std::u16string DriveDevicePath(int driveNumber) {
     const std::u16string& path = Drive(driveNumber).devicePath;
@@ -79,12 +79,10 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     errorCode = !drive.present                                                       ? 2  // absent
                 : drive.openRefused || (++drive.opens == 2 && drive.secondOpenFails) ? 5  // denied
                                                                                      : 0;
-    if (!Log("open", driveNumber, -1, static_cast<int32_t>(errorCode))) {
-        return false;
-    }
     handle = driveNumber;
-    machine.maxOpenHandles = std::max(machine.maxOpenHandles, ++machine.openHandles);
-    return true;
+    machine.openHandles += errorCode == 0 ? 1 : 0;
+    machine.maxOpenHandles = std::max(machine.maxOpenHandles, machine.openHandles);
+    return Log("open", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
 void CloseDrive(DriveHandle handle) {
@@ -130,7 +128,7 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, u
     for (size_t i = 0; i < length; ++i) {
         line += {"0123456789ABCDEF"[cdb[i] >> 4], "0123456789ABCDEF"[cdb[i] & 15]};
     }
-    machine.calls.push_back(line);
+    machine.calls += line + "\n";
     const test::FakeDrive& drive = Drive(handle);
     const bool is16 = length == 16;
     const uint8_t command = cdb[is16 ? 14 : 9], feature = cdb[is16 ? 4 : 3];

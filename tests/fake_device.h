@@ -39,7 +39,7 @@ struct FakeDrive {
 
 struct FakeMachine {
     std::array<FakeDrive, 16> drives;
-    std::vector<std::string> calls;
+    std::string calls;  // one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
 };

@@ -84,9 +84,8 @@ std::vector<uint8_t> Bytes(const std::string& tokens, size_t size) {
 }
 
 Page PageOf(const std::string& tokens) {
-    const std::vector<uint8_t> bytes = Bytes(tokens, 512);
     Page page;
-    std::copy(bytes.begin(), bytes.end(), page.begin());
+    std::ranges::copy(Bytes(tokens, page.size()), page.begin());
     return page;
 }
 
