@@ -33,7 +33,6 @@ FakeHostState& Host() {
 FakeReportFile& ReportFile() {
     return file;
 }
-
 void ResetHost() {
     std::lock_guard<std::mutex> guard(lock);
     messages.clear();
@@ -64,16 +63,13 @@ void AttachMessageWindow(PlatformHandle window) {
 
 bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
     std::lock_guard<std::mutex> guard(lock);
-    if (!attached) {
-        return false;
+    const bool taken = attached && host.refusePosts == 0;
+    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
+    if (taken) {
+        messages.push_back(PostedMessage{message, wParam});
+        posted.notify_all();
     }
-    if (host.refusePosts > 0) {  // a full queue
-        --host.refusePosts;
-        return false;
-    }
-    messages.push_back(PostedMessage{message, wParam});
-    posted.notify_all();
-    return true;
+    return taken;
 }
 
 void RequestRepaint() {
@@ -112,20 +108,16 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
 Rect MainWindowBounds() {
     return host.bounds;
 }
-
 void PlaceMainWindow(Rect bounds) {
     host.bounds = bounds;
     host.placements.push_back(bounds);
 }
-
 void MoveMainWindow(int32_t x, int32_t y) {
     PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
 }
-
 Point ClientToScreen(Point client) {  // the client area starts at the window's corner
     return Point{client.x + host.bounds.left, client.y + host.bounds.top};
 }
-
 Rect MonitorWorkArea() {
     return host.workArea;
 }
@@ -144,12 +136,10 @@ void ReleaseMouse() {
 void TrackMouseLeave() {
     ++host.leaveRequests;
 }
-
 bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
     return host.answerYes;
 }
-
 bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     ++host.saveDialogs;
     dialogError = host.saveDialogError;

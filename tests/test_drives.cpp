@@ -68,19 +68,6 @@ struct Row {
     }
 };
 
-std::string Graded(bool parsed, DriveInfo& d) {
-    AssessHealth(d);
-    std::string out = (parsed ? "read " : "none ") + U8(SourceLabel(d.smartSource)) + " t" +
-                      std::to_string(d.temperatureC) + " life" + std::to_string(d.lifeRemaining) +
-                      " " + U8(HealthWord(d.health));
-    for (const SmartAttribute& a : d.attributes) {
-        out += " " + std::to_string(a.id) + ":" + std::to_string(a.current) + "/" +
-               std::to_string(a.threshold) + "/" + std::to_string(AttributeRawValue(a)) + "/" +
-               U8(AttributeStatusWord(a));
-    }
-    return out;
-}
-
 std::string Identity(const DriveIdentity& identity) {
     DriveInfo d = StartDriveRecord(0);
     ApplyDriveIdentity(identity, d);
@@ -91,11 +78,6 @@ std::string Identity(const DriveIdentity& identity) {
 std::string Texts(const DescriptorTexts& t) {
     return std::string(t.vendor) + "|" + std::string(t.product) + "|" + std::string(t.serial) +
            "|" + std::string(t.revision) + "|" + std::to_string(t.busType);
-}
-
-std::string Page(bool ok, const uint8_t (&page)[512]) {
-    return (ok ? "page " : "refused ") + Hex(std::span(page, 4)) + Hex(std::span(page + 166, 4)) +
-           Hex(std::span(page + 508, 4));
 }
 
 // A driver answering the NVMe health log query at the levels the row names (49: the adapter,
@@ -119,12 +101,21 @@ std::string RunRow(const Row& r) {
     DriveInfo d = StartDriveRecord(0);
     d.attributes.resize(3);  // an earlier list is replaced
     std::string out;
-    if (k == "ata") {  // id/current/threshold/raw ... ("nothr": no thresholds page)
+    if (k == "ata" || k == "nvme") {  // id/current/threshold/raw ... ("nothr": none), or BYTES
         const test::Page data = test::AtaPage(r.input, false), thr = test::AtaPage(r.input, true);
-        const bool noThresholds = r.input.find("nothr") != std::string::npos;
-        out = Graded(ParseSmartPages(data.data(), noThresholds ? nullptr : thr.data(), d), d);
-    } else if (k == "nvme") {
-        out = Graded(ParseNvmeHealthLog(test::PageOf(r.input).data(), d), d);
+        const bool parsed = k == "nvme" ? ParseNvmeHealthLog(test::PageOf(r.input).data(), d)
+                            : r.input.find("nothr") != std::string::npos
+                                ? ParseSmartPages(data.data(), nullptr, d)
+                                : ParseSmartPages(data.data(), thr.data(), d);
+        AssessHealth(d);
+        out = (parsed ? "read " : "none ") + U8(SourceLabel(d.smartSource)) + " t" +
+              std::to_string(d.temperatureC) + " life" + std::to_string(d.lifeRemaining) + " " +
+              U8(HealthWord(d.health));
+        for (const SmartAttribute& a : d.attributes) {
+            out += " " + std::to_string(a.id) + ":" + std::to_string(a.current) + "/" +
+                   std::to_string(a.threshold) + "/" + std::to_string(AttributeRawValue(a)) + "/" +
+                   U8(AttributeStatusWord(a));
+        }
     } else if (k == "identity") {  // bus|vendor|product|serial|revision
         const std::vector<std::string> f = test::Words(r.input.substr(9) + "||||", '|');
         out = Identity({Utf8ToUtf16(f[1]), Utf8ToUtf16(f[2]), Utf8ToUtf16(f[3]), Utf8ToUtf16(f[4]),
@@ -146,8 +137,8 @@ std::string RunRow(const Row& r) {
     } else if (k == "skipped") {
         out = U8(SkippedDrivesText({r.n<int32_t>(1), r.n<uint32_t>(2)}, r.n<int32_t>(3)));
     } else if (k == "words") {
-        const auto v = r.n<int32_t>(1);
-        out = U8(HealthWord(v)) + " " + U8(MediaWord(v)) + " " + U8(SourceLabel(v));
+        out = U8(HealthWord(r.n<int32_t>(1))) + " " + U8(MediaWord(r.n<int32_t>(1))) + " " +
+              U8(SourceLabel(r.n<int32_t>(1)));
     } else if (k == "names") {
         for (int id = 1; id < 256; ++id) {
             const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));
@@ -194,10 +185,13 @@ std::string RunRow(const Row& r) {
         out = Texts(ParseDescriptorReply(b.data(), b.size(), r.n<uint32_t>(2)));
     } else if (k == "geometry") {
         out = std::to_string(GeometryDiskSize(r.Fixed<GEOMETRY_REPLY_SIZE>()));
-    } else if (k == "smart-reply") {
-        out = Page(SmartReplyPage(r.Fixed<SMART_PAGE_REPLY_SIZE>(), page), page);
-    } else if (k == "nvme-reply") {
-        out = Page(LocateNvmeLogPage(r.Fixed<NVME_REPLY_SIZE>(), page), page);
+    } else if (k == "smart-reply" || k == "nvme-reply") {
+        out = (k == "smart-reply" ? SmartReplyPage(r.Fixed<SMART_PAGE_REPLY_SIZE>(), page)
+                                  : LocateNvmeLogPage(r.Fixed<NVME_REPLY_SIZE>(), page))
+                  ? "page "
+                  : "refused ";
+        out +=
+            Hex(std::span(page, 4)) + Hex(std::span(page + 166, 4)) + Hex(std::span(page + 508, 4));
     } else if (k == "identify-reply") {  // over a descriptor's texts
         DescriptorTexts t{"NVMe", "desc product", "desc serial", "desc rev", 17};
         const bool ok = ApplyIdentifyControllerReply(r.Fixed<NVME_IDENTIFY_REPLY_SIZE>(), t);

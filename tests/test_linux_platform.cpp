@@ -18,8 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class LinuxPlatform : public ::testing::Test {
-protected:
+struct LinuxPlatform : ::testing::Test {
     void SetUp() override {
         char dir[] = "/tmp/cvXXXXXX";  // short: device paths hold 31 units
         ASSERT_NE(mkdtemp(dir), nullptr);
