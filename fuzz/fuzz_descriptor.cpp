@@ -1,8 +1,5 @@
 // The storage descriptor reply as a Windows driver may return it, into the drive record. Input:
 // the reply buffer, whose first 4 bytes (the descriptor's size) double as the driver's count.
-#include <cstring>
-#include <memory>
-
 #include "drives/identity.h"
 #include "drives/win32_layout.h"
 #include "fuzz_support.h"
@@ -11,11 +8,7 @@ using namespace corvanite;
 using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A heap buffer of exactly the input's size: any read past it is an ASan report.
-    std::unique_ptr<uint8_t[]> reply(new uint8_t[size == 0 ? 1 : size]);
-    if (size != 0) {
-        std::memcpy(reply.get(), data, size);
-    }
+    const std::unique_ptr<uint8_t[]> reply = fuzz::HeapCopy(data, size, 0, size);
     const uint32_t returned = size >= 4 ? fuzz::Read32(data) : 0;
     const win32::DescriptorTexts t = win32::ParseDescriptorReply(reply.get(), size, returned);
 

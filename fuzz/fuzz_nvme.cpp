@@ -3,9 +3,6 @@
 //
 // Input: bytes 0-583 the reply buffer (zeros where the input is short); from byte 584 UTF-16
 // units (little endian) for the record's texts.
-#include <cstring>
-#include <memory>
-
 #include "drives/nvme_health.h"
 #include "drives/win32_layout.h"
 #include "fuzz_support.h"
@@ -14,13 +11,9 @@ using namespace corvanite;
 using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Reply and page on the heap at their exact sizes, so that ASan sees a read past either.
     constexpr size_t REPLY = win32::NVME_REPLY_SIZE;
-    std::unique_ptr<uint8_t[]> reply(new uint8_t[REPLY]());
-    if (size != 0) {
-        std::memcpy(reply.get(), data, std::min(size, REPLY));
-    }
-    std::unique_ptr<uint8_t[]> page(new uint8_t[NVME_LOG_PAGE_SIZE]);
+    const std::unique_ptr<uint8_t[]> reply = fuzz::HeapCopy(data, size, 0, REPLY);
+    const std::unique_ptr<uint8_t[]> page(new uint8_t[NVME_LOG_PAGE_SIZE]);  // as exact
     auto& log = *reinterpret_cast<uint8_t(*)[NVME_LOG_PAGE_SIZE]>(page.get());
     const bool located =
         win32::LocateNvmeLogPage(*reinterpret_cast<const uint8_t(*)[REPLY]>(reply.get()), log);

@@ -4,7 +4,6 @@
 // short), byte 1024 bit 0 set: no thresholds page; from byte 1025 UTF-16 units (little endian)
 // for the record's texts. A real drive's two pages concatenated are a valid input as they are.
 #include <cstring>
-#include <memory>
 
 #include "drives/ata_smart.h"
 #include "fuzz_support.h"
@@ -13,15 +12,8 @@ using namespace corvanite;
 using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Each page on the heap at exactly 512 bytes, so that ASan sees a read past it.
-    std::unique_ptr<uint8_t[]> pages[2];
-    for (size_t p = 0; p < 2; ++p) {
-        pages[p].reset(new uint8_t[SMART_PAGE_SIZE]());
-        if (size > p * SMART_PAGE_SIZE) {
-            std::memcpy(pages[p].get(), data + p * SMART_PAGE_SIZE,
-                        std::min(size - p * SMART_PAGE_SIZE, SMART_PAGE_SIZE));
-        }
-    }
+    const std::unique_ptr<uint8_t[]> pages[2] = {fuzz::HeapCopy(data, size, 0, SMART_PAGE_SIZE),
+                                                 fuzz::HeapCopy(data, size, 512, SMART_PAGE_SIZE)};
     const bool noThresholds = size > 1024 && (data[1024] & 1) != 0;
     DriveInfo drive = StartDriveRecord(0);
     const bool available =

@@ -2,8 +2,11 @@
 // libFuzzer keeps the input as a crash.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "drives/health.h"
@@ -21,6 +24,17 @@ inline void Check(bool holds, const char* what) {
 
 inline uint32_t Read32(const uint8_t* b) {
     return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+}
+
+// The input's bytes from `from` in a heap block of exactly `exact` bytes (zeros past the
+// input's end), so that ASan sees a read past the block.
+inline std::unique_ptr<uint8_t[]> HeapCopy(const uint8_t* data, size_t size, size_t from,
+                                           size_t exact) {
+    std::unique_ptr<uint8_t[]> block(new uint8_t[exact == 0 ? 1 : exact]());
+    if (size > from) {
+        std::memcpy(block.get(), data + from, std::min(size - from, exact));
+    }
+    return block;
 }
 
 template <size_t Capacity>

@@ -208,7 +208,7 @@ ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buff
     outcome.ioctlSucceeded = ioctlSucceeded;
     outcome.scsiStatus = buffer[SPT_SCSI_STATUS_AT];
     const uint32_t done = Read32(buffer.data() + SPT_DATA_LENGTH_AT);
-    outcome.residual = done < dataSize ? static_cast<int32_t>(dataSize - done) : 0;
+    outcome.residual = static_cast<int32_t>(dataSize - std::min<size_t>(done, dataSize));
     const size_t senseLength = buffer[SPT_SENSE_LENGTH_AT];
     outcome.sense = buffer.data() + SPT_SENSE_AT;
     outcome.senseLength = std::min(senseLength, ata::SENSE_BUFFER_SIZE);

@@ -19,7 +19,7 @@ Color HealthColor(HealthStatus health) {
 
 Color ScaleColor(Color color, float factor) {
     Color scaled = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
+    for (const int shift : {0, 8, 16}) {  // blue, green, red
         const auto channel = static_cast<float>((color >> shift) & 0xFF);
         auto value = static_cast<int32_t>(channel * factor);
         value = std::clamp(value, 0, 255);

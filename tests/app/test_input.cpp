@@ -15,6 +15,7 @@
 #include "report/text_report.h"
 #include "state/app_state.h"
 #include "state/host.h"
+#include "test_data.h"
 #include "ui/buttons.h"
 #include "ui/display_scale.h"
 #include "ui/frame.h"
@@ -48,14 +49,16 @@ constexpr Act FRAME = [](Point size) {
     BuildFrame(list, out, size.x, size.y);
     CommitFrame(out);
 };
-// A click in the middle of drive x's card as the last frame placed it.
+// The card of drive n as the last frame placed it (an empty rectangle when none).
+Rect CardOf(int32_t n) {
+    const auto& rows = appState.driveRows;
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](auto& r) { return r.drive == n; });
+    return row == rows.end() ? Rect{} : row->rect;
+}
+// A click in the middle of drive x's card.
 constexpr Act CLICK_CARD = [](Point p) {
-    for (const DriveRowEntry& row : appState.driveRows) {
-        if (row.drive == p.x) {
-            CLICK(
-                Point{(row.rect.left + row.rect.right) / 2, (row.rect.top + row.rect.bottom) / 2});
-        }
-    }
+    CLICK(Point{(CardOf(p.x).left + CardOf(p.x).right) / 2,
+                (CardOf(p.x).top + CardOf(p.x).bottom) / 2});
 };
 // The key x pressed y times at 800 x 580, each followed by a repaint.
 constexpr Act KEYS_AT_MIN = [](Point p) {
@@ -70,14 +73,6 @@ void SixteenDrives() {
     for (int n = 0; n < MAX_DRIVES; ++n) {
         appState.drives[static_cast<size_t>(n)].driveNumber = n;
     }
-}
-bool SelectedCardShownWhole() {
-    for (const DriveRowEntry& row : appState.driveRows) {
-        if (row.drive == appState.selectedDrive) {
-            return row.rect.Height() == 68;
-        }
-    }
-    return false;
 }
 constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
@@ -217,7 +212,7 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
-     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_TRUE(SelectedCardShownWhole()); EXPECT_EQ(appState.smartScroll, 0);
+     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68); EXPECT_EQ(appState.smartScroll, 0);
           KEYS_AT_MIN(Point{KEY_UP, 20}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
 };
 // clang-format on
@@ -256,58 +251,23 @@ TEST(Input, EventsOverARealFrame) {
     ResetAppState();
 }
 
-// The first place of the window on work areas seen on real machines, at 100 % and 150 %.
-TEST(WindowFrame, PlacementFitsTheWorkAreaCentred) {
-    struct Case {
-        const char* what;
-        Rect workArea;
-        int dpi;
-        Rect expected;
-    };
-    const Case cases[] = {
-        // WinPE on the basic display driver: narrower than the window; the buttons stay on it.
-        {"1024 x 768", {0, 0, 1024, 768}, 96, {0, 9, 1024, 759}},
-        // A laptop with a 40-pixel taskbar: the status bar stays above it.
-        {"1366 x 768, taskbar", {0, 0, 1366, 728}, 96, {83, 0, 1283, 728}},
-        {"1920 x 1080 at 150 %", {0, 0, 1920, 1032}, 144, {60, 0, 1860, 1032}},
-        {"2560 x 1440 at 150 %", {0, 0, 2560, 1392}, 144, {380, 133, 2180, 1258}},
-        // A second monitor left of and above the primary one.
-        {"offset monitor", {-1280, -200, 0, 824}, 96, {-1240, -63, -40, 687}},
-        // Smaller than the minimum: the minimum size, title bar on the screen.
-        {"640 x 480", {0, 0, 640, 480}, 96, {0, 0, 800, 580}},
-        {"1024 x 768 at 150 %", {0, 0, 1024, 768}, 144, {0, 0, 1200, 870}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Rect placed =
-            PlaceWindow(c.workArea, ScaleEdge(INITIAL_WINDOW_WIDTH, c.dpi),
-                        ScaleEdge(INITIAL_WINDOW_HEIGHT, c.dpi), ScaleEdge(MIN_WINDOW_WIDTH, c.dpi),
-                        ScaleEdge(MIN_WINDOW_HEIGHT, c.dpi));
-        EXPECT_EQ(placed, c.expected);
-    }
-    // A client area of so many pixels holds this many units, a part unit counted whole.
-    EXPECT_EQ(UnitsCovering(1500, 120), 1200);
-    EXPECT_EQ(UnitsCovering(1501, 120), 1201);
-}
-
-TEST(WindowFrame, EdgesAndCornersResize) {
-    struct Case {
-        Point point;
-        bool maximized;
-        FrameHit expected;
-    };
-    const Case cases[] = {
-        {{0, 0}, false, HIT_TOP_LEFT},      {{600, 4}, false, HIT_TOP},
-        {{600, 5}, false, HIT_CLIENT},      {{1199, 2}, false, HIT_TOP_RIGHT},
-        {{-3, 300}, false, HIT_LEFT},       {{1195, 300}, false, HIT_RIGHT},
-        {{1194, 300}, false, HIT_CLIENT},   {{600, 749}, false, HIT_BOTTOM},
-        {{4, 745}, false, HIT_BOTTOM_LEFT}, {{1199, 749}, false, HIT_BOTTOM_RIGHT},
-        {{0, 0}, true, HIT_CLIENT},         {{1199, 749}, true, HIT_CLIENT},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FrameHitAt(c.point, 1200, 750, 5, c.maximized), c.expected)
-            << c.point.x << "," << c.point.y << (c.maximized ? " maximised" : "");
-    }
+TEST(WindowFrame, PlacementHitsAndUnits) {
+    test::CheckTable("cases/window-frame.txt", [](const std::string& input) {
+        const std::vector<std::string> w = test::Words(input);
+        const auto n = [&](size_t i) { return static_cast<int32_t>(std::stol(w.at(i))); };
+        if (w[0] == "hit") {
+            return std::to_string(FrameHitAt(Point{n(1), n(2)}, 1200, 750, 5, n(3) != 0));
+        }
+        if (w[0] == "units") {
+            return std::to_string(UnitsCovering(n(1), n(2)));
+        }
+        const Rect r =
+            PlaceWindow(Rect{n(1), n(2), n(3), n(4)}, ScaleEdge(INITIAL_WINDOW_WIDTH, n(5)),
+                        ScaleEdge(INITIAL_WINDOW_HEIGHT, n(5)), ScaleEdge(MIN_WINDOW_WIDTH, n(5)),
+                        ScaleEdge(MIN_WINDOW_HEIGHT, n(5)));
+        return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right) + " " + std::to_string(r.bottom);
+    });
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The end-to-end build's frame hook: after a painted frame that shows something new, it appends
-// to the file named by CORVANITE_E2E_TRACE one line of tab-separated key=value fields: what the
-// window shows, and the frame's click rectangles as left,top,right,bottom in client pixels.
+// The end-to-end build's frame hook: after a frame that shows something new, one line of
+// tab-separated key=value fields to the file CORVANITE_E2E_TRACE names (rectangles: l,t,r,b).
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -20,44 +19,34 @@ void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
         line += Utf16ToUtf8(HealthWord(drive.health)) + (&drive == &s.drives.back() ? "" : ",");
     }
     line += "\tvolume=" + Utf16ToUtf8(s.targetVolume.view());
-    line += "\tsize=" + std::to_string(clientWidth) + "x" + std::to_string(clientHeight);
     std::unique_lock<std::mutex> guard(s.chkdskLinesLock);
     const std::pair<const char*, int64_t> numbers[] = {
-        {"drives", static_cast<int64_t>(s.drives.size())},
-        {"selected", s.selectedDrive},
-        {"scanning", s.scanning},
-        {"tab", s.activeTab},
-        {"hover", s.hoverButton},
-        {"pressed", s.pressedButton},
-        {"hoverRow", s.hoverDriveRow},
-        {"maximized", s.maximized},
-        {"running", s.chkdskRunning},
-        {"lines", static_cast<int64_t>(s.chkdskLines.size())},
-        {"smartScroll", s.smartScroll},
-        {"smartScrollMax", s.smartScrollMax},
-        {"chkdskScroll", s.chkdskScroll},
-        {"chkdskScrollMax", s.chkdskScrollMax},
-        {"listScroll", s.driveScroll},
-        {"listScrollMax", s.driveScrollMax},
-    };
+        {"width", clientWidth},           {"height", clientHeight},
+        {"drives", std::ssize(s.drives)}, {"selected", s.selectedDrive},
+        {"scanning", s.scanning},         {"tab", s.activeTab},
+        {"hover", s.hoverButton},         {"pressed", s.pressedButton},
+        {"hoverRow", s.hoverDriveRow},    {"maximized", s.maximized},
+        {"running", s.chkdskRunning},     {"lines", std::ssize(s.chkdskLines)},
+        {"smartScroll", s.smartScroll},   {"smartScrollMax", s.smartScrollMax},
+        {"chkdskScroll", s.chkdskScroll}, {"chkdskScrollMax", s.chkdskScrollMax}};
     guard.unlock();
     for (const auto& [key, value] : numbers) {
         line += std::string("\t") + key + "=" + std::to_string(value);
     }
-    auto addRect = [&line](const std::string& key, const Rect& r) {
+    auto add = [&line](const std::string& key, const Rect& r) {
         line += "\t" + key + "=" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
                 std::to_string(r.right) + "," + std::to_string(r.bottom);
     };
     for (const ButtonEntry& button : s.buttons) {
-        addRect("button." + std::to_string(button.id), button.rect);
+        add("button." + std::to_string(button.id), button.rect);
     }
     for (int32_t i = 0; i < TAB_COUNT; ++i) {
-        addRect("tab." + std::to_string(i), s.tabRects[i]);
+        add("tab." + std::to_string(i), s.tabRects[i]);
     }
     for (const DriveRowEntry& row : s.driveRows) {
-        addRect("row." + std::to_string(row.drive), row.rect);
+        add("row." + std::to_string(row.drive), row.rect);
     }
-    addRect("drag", s.dragZone);
+    add("drag", s.dragZone);
     const char* path = std::getenv("CORVANITE_E2E_TRACE");
     std::FILE* file = path != nullptr && line != last ? std::fopen(path, "ab") : nullptr;
     if (file != nullptr) {

@@ -95,7 +95,8 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"smart-maxtor-hover-row", 1200, 750, [] { Show(TAB_SMART, 0); appState.hoverDriveRow = 2; }},
     {"smart-maxtor-scroll-past-end", 1200, 750, [] { Show(TAB_SMART, 0); appState.smartScroll = 100; }},
     {"smart-samsung-hover-export", 1200, 750, [] { Show(TAB_SMART, 1); appState.hoverButton = BTN_EXPORT; }},
-    {"smart-samsung-press-export", 1200, 750, [] { Show(TAB_SMART, 1); appState.hoverButton = appState.pressedButton = BTN_EXPORT; }},
+    {"smart-samsung-press-export", 1200, 750, [] { Show(TAB_SMART, 1); appState.hoverButton = appState.pressedButton = BTN_EXPORT;
+        appState.drives[1].temperatureC = 0; }},  // a sensor that reads 0: no temperature
     {"smart-nvme-hover-close", 1200, 750, [] { Show(TAB_SMART, NVME); appState.hoverButton = BTN_CLOSE; }},
     {"smart-no-data-press-minimize", 1200, 750, [] { Show(TAB_SMART, NO_DATA); appState.hoverButton = appState.pressedButton = BTN_MINIMIZE; }},
     {"smart-selection-past-end", 1200, 750, [] { Show(TAB_SMART, NO_DATA + 1); appState.smartScroll = -3; }},
@@ -112,7 +113,7 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
-    {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); }},
+    {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); appState.drives[NVME].nvmeCriticalWarning = 1; }},  // bit 0 alone
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
         Show(TAB_SMART, 15); appState.drives.resize(MAX_DRIVES, appState.drives[1]); appState.driveScroll = 6; appState.hoverDriveRow = 9; }},

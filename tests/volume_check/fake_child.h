@@ -1,35 +1,51 @@
-// A scripted stand-in for the volume checker's child process, linked into corvanite_tests in
-// place of the platform's. Set before a run starts; read once it has ended.
+// The scripted child that corvanite_tests links in place of the platform's (defined in
+// test_volume_check.cpp), and what a run left in the shared state.
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "state/app_state.h"
+#include "text/utf.h"
 #include "volume_check/child_process.h"
 
 namespace corvanite::test {
 
-// A read of this asks the run to end, as the Cancel button does, and brings no output.
-inline const std::string CANCEL_READ = "<cancel>";
+inline const std::string CANCEL_READ = "<cancel>";  // asks the run to end, as Cancel does
 
 struct FakeChildScript {
     ChildStart start = CHILD_STARTED;
     std::vector<std::string> reads{};  // one entry per read; "" is a slice in which nothing came
-    uint32_t exitCode = 0;             // 0 once terminated, as TerminateProcess(child, 0) makes it
-    bool outlivesTheWait = false;      // still running after the wait, until EndFakeChild()
+    uint32_t exitCode = 0;             // as the wait reports it (0 once terminated)
 };
 
 struct FakeChildRecord {
     int starts = 0;
     std::u16string volume;
     bool readOnly = false;
-    std::string calls;  // "C: ro [the shared state at the first read] kill close"
+    std::string calls;  // "C: ro [RunSummary() at the first read] kill close"
 };
 
-// Used by the next StartVolumeChecker; clears the record.
+// The script of the next start, which clears the record. Set before a run, read after its end.
 void SetFakeChild(const FakeChildScript& script);
 FakeChildRecord FakeChildSoFar();
-// The child that outlived the wait ends now.
-void EndFakeChild();
+inline std::atomic<bool> childLingers{false};  // while set, the child is running after the wait
+
+// "lines joined by | / flags / result text", "-" for an empty part.
+inline std::string RunSummary() {
+    std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+    const AppState& s = appState;
+    std::string lines;
+    for (size_t i = 0; i < s.chkdskLines.size(); ++i) {
+        lines.append(i > 0 ? "|" : "").append(Utf16ToUtf8(s.chkdskLines[i]));
+    }
+    const std::string flags = std::string(s.chkdskResultReady ? " ready" : " -") +
+                              (s.chkdskExitNonZero ? " nonzero" : "") +
+                              (s.chkdskFixed ? " fixed" : "") + (s.chkdskRunning ? " running" : "");
+    const std::string text = Utf16ToUtf8(s.chkdskResultText);
+    return (lines.empty() ? "-" : lines) + " /" + flags + " / " + (text.empty() ? "-" : text);
+}
 
 }  // namespace corvanite::test

@@ -1,23 +1,26 @@
-// A stand-in for the volume checker, started as chkdsk.exe by the tests, the end-to-end runs and
-// the benchmark. It writes the words it was started with, one a line, to the file named by
-// CORVANITE_FAKE_CHKDSK_ARGS (if set), then follows the script CORVANITE_FAKE_CHKDSK_SCRIPT names:
-//
-//   out HH HH ...      write these bytes (hex) to standard output; err: to standard error
-//   lines N W          write N lines of W letters, each ending in CR LF, to standard output
-//   sleep MS           pause (a run the worker cancels pauses here until it is killed)
-//   close              close both output streams
-//   exit CODE          end with this exit code (the end of the script exits with 0)
+// The stand-in checker, started as chkdsk.exe by the tests, the end-to-end runs and the benchmark:
+// writes its words, one a line, to the file CORVANITE_FAKE_CHKDSK_ARGS names, then follows the
+// script CORVANITE_FAKE_CHKDSK_SCRIPT names (none: exit 0 at once), a command a line:
+//   out HH HH ... / err HH ...  these bytes (hex) to standard output / standard error
+//   lines N W                   N lines of W x, each ending in CR LF, to standard output
+//   sleep MS / close (both output streams) / exit CODE (the script's end exits with 0)
+#include <unistd.h>  // close(), also in mingw-w64
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#include "stand_in.h"
-
-using namespace corvanite::test;
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32  // the bytes as they are, with no CR added before an LF
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     if (const char* record = std::getenv("CORVANITE_FAKE_CHKDSK_ARGS")) {
         std::ofstream words(record, std::ios::binary);
         for (int i = 0; i < argc; ++i) {
@@ -26,41 +29,28 @@ int main(int argc, char** argv) {
     }
     const char* path = std::getenv("CORVANITE_FAKE_CHKDSK_SCRIPT");
     std::ifstream script(path != nullptr ? path : "", std::ios::binary);
-    if (!script) {
-        WriteStream(2, "fake chkdsk: no script\n");
-        return 97;
-    }
-    for (std::string command; std::getline(script, command);) {
+    // Each command's output goes to the pipe before the next command.
+    for (std::string command; std::getline(script, command); std::fflush(stdout)) {
         std::istringstream words(command);
         std::string verb;
-        std::string bytes;
-        unsigned long count = 0;
-        unsigned long width = 0;
+        unsigned long count = 0, width = 0;
         words >> verb;
-        if (verb == "out" || verb == "err") {
-            for (std::string hex; words >> hex;) {
-                bytes.push_back(static_cast<char>(std::strtoul(hex.c_str(), nullptr, 16)));
-            }
-            WriteStream(verb == "out" ? 1 : 2, bytes);
-        } else if (verb == "lines" && words >> count >> width) {
-            std::string line;
-            for (unsigned long i = 0; i < width; ++i) {
-                line.push_back(static_cast<char>('A' + i % 26));
-            }
-            for (unsigned long i = 0; i < count; ++i) {  // in blocks of at most 64 KiB
-                bytes += line + "\r\n";
-                if (bytes.size() + line.size() + 2 > 65536 || i + 1 == count) {
-                    WriteStream(1, bytes);
-                    bytes.clear();
-                }
+        for (std::string hex; (verb == "out" || verb == "err") && words >> hex;) {
+            std::fputc(static_cast<int>(std::strtoul(hex.c_str(), nullptr, 16)),
+                       verb == "out" ? stdout : stderr);
+        }
+        if (verb == "lines" && words >> count >> width) {
+            const std::string line = std::string(width, 'x') + "\r\n";
+            for (unsigned long i = 0; i < count; ++i) {
+                std::fputs(line.c_str(), stdout);
             }
         } else if (verb == "sleep" && words >> count) {
             std::this_thread::sleep_for(std::chrono::milliseconds(count));
         } else if (verb == "close") {
-            CloseStreams();
+            close(1);
+            close(2);
         } else if (verb == "exit") {
             return std::atoi(command.c_str() + 4);
         }
     }
-    return 0;
 }

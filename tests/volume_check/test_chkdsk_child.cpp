@@ -1,116 +1,103 @@
-// The worker through a real child, the stand-in checker, on this platform: what the scripted
-// child cannot show (the pipe, the command, termination, exit code and code page).
+// The worker through a real child, the stand-in checker (fake_chkdsk.cpp) started as chkdsk.exe:
+// the pipe, the command, termination, the exit code and the code page.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <thread>
+#include <tuple>
 
-#include "run_summary.h"
-#include "stand_in.h"
+#include "fake_child.h"
+#include "state/host.h"
 #include "volume_check/chkdsk_worker.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace corvanite::test {
 namespace {
 
-// A script line writing these bytes to standard output ("out") or standard error ("err").
-std::string Write(const std::string& bytes, const char* stream = "out") {
-    std::string line = stream;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        line += {' ', "0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
-    }
-    return line + "\n";
+namespace fs = std::filesystem;
+
+void SetVariable(const char* name, const std::string& value) {
+#ifdef _WIN32
+    SetEnvironmentVariableA(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
 }
 
-class ChkdskChild : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetAppState();
-        std::filesystem::create_directories(folder_);
-        std::string why;
-        checker_ = PlaceChecker(CORVANITE_FAKE_CHKDSK, folder_, why);
-        if (checker_.empty()) {
-            GTEST_SKIP() << why;
+// After the start: the run ends; is cancelled at its first line; outlives the wait; or no checker.
+enum Then { ENDS, CANCEL, LIVES_ON, MISSING };
+
+TEST(ChkdskChild, Runs) {
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-child";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+#ifdef _WIN32  // the worker starts the system directory's chkdsk.exe: replaced under Wine only
+    const std::string eAcute = "82";  // code page 437, the OEM code page of Wine's English locale
+    const fs::path checker = fs::path(std::getenv("SystemRoot")) / "system32" / "chkdsk.exe";
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+        GTEST_SKIP() << "not under Wine: the system's own chkdsk.exe stays";
+    }
+    fs::copy_file(CORVANITE_FAKE_CHKDSK, checker, fs::copy_options::overwrite_existing);
+#else  // a link called chkdsk.exe in a folder that is all of PATH
+    const fs::path checker = folder / "chkdsk.exe";
+    fs::create_symlink(CORVANITE_FAKE_CHKDSK, checker);
+    SetVariable("PATH", folder.string());
+    const std::string eAcute = "c3 a9";
+#endif
+    SetVariable("CORVANITE_FAKE_CHKDSK_SCRIPT", (folder / "script").string());
+    SetVariable("CORVANITE_FAKE_CHKDSK_ARGS", (folder / "args").string());
+    AttachMessageWindow(1);  // on Linux the final events are queued, not posted again for a while
+    // The script; read-only; the run's summary, then the child's words, one a line.
+    // clang-format off
+    const std::tuple<std::string, bool, std::string, Then> cases[] = {
+        // Both streams on one pipe, in the code page; also a read of one byte alone (the "o").
+        {"out 6f\nsleep 50\nout 75 74 0d 0a\nerr 65 0d 0a\nout 63 " + eAcute + " 0d 0a\n", true,
+            "out|e|c\u00E9 / ready / No errors found chkdsk.exe\nD:\n/v\n", ENDS},
+        {"exit 2\n", true, "- / ready nonzero / Volume requires cleanup (chkdsk /f recommended) "
+            "chkdsk.exe\nD:\n/v\n", ENDS},
+        {"exit 1\n", false, "- / ready nonzero fixed / Errors found and corrected chkdsk.exe\n"
+            "D:\n/f\n/x\n/v\n", ENDS},
+        // Exit code 0, not the script's 3: the hanging child was terminated and its end was seen.
+        {"out 61 0a\nsleep 60000\nexit 3\n", true,
+            "a / - / Operation cancelled chkdsk.exe\nD:\n/v\n", CANCEL},
+#ifndef _WIN32  // Wine's console host for a CREATE_NO_WINDOW child keeps its pipe open
+        {"out 62 0a\nclose\nsleep 7000\n", true, "b / ready nonzero / chkdsk returned unexpected "
+            "exit code chkdsk.exe\nD:\n/v\nalive", LIVES_ON},
+#endif
+        {"exit 0\n", true, "- / - / Failed to start chkdsk.exe ", MISSING},
+    };
+    // clang-format on
+    for (const auto& [script, readOnly, expected, then] : cases) {
+        std::ofstream(folder / "script", std::ios::binary) << script;
+        fs::remove(folder / "args");
+        if (then == MISSING) {
+            fs::remove(checker);
         }
-        SetVariable("CORVANITE_FAKE_CHKDSK_SCRIPT", folder_ / "script");
-        SetVariable("CORVANITE_FAKE_CHKDSK_ARGS", folder_ / "args");
-    }
-    void TearDown() override {
-        SetVariable("PATH", path_);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    // Starts a run of the script, then Wait().
-    std::string Run(const std::string& script, bool readOnly = true, bool untilLine = false) {
-        std::ofstream(folder_ / "script", std::ios::binary) << script;
+        ResetAppState();
         EXPECT_TRUE(StartChkdsk(u"D:", readOnly));
-        return Wait(untilLine);
-    }
-    // "lines / flags / result text" once the run has ended (or untilLine, once its first line has
-    // come), waiting long enough for a slow first start under Wine.
-    std::string Wait(bool untilLine = false) {
-        for (int i = 0; i < 30000 && (untilLine ? RunSummary().starts_with("- ")
-                                                : appState.chkdskRunning.load());
-             ++i) {
+        // Long enough for a slow first start under Wine.
+        for (int i = 0; i < 30000 && appState.chkdskRunning; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            appState.chkdskCancel = then == CANCEL && !RunSummary().starts_with("- ");
+        }
+        std::ostringstream args;
+        args << std::ifstream(folder / "args", std::ios::binary).rdbuf();
+        EXPECT_EQ(RunSummary() + " " + args.str() + (appState.chkdskCheckerAlive ? "alive" : ""),
+                  expected);
+        for (int i = 0; i < 10000 && appState.chkdskCheckerAlive; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        std::ifstream args(folder_ / "args", std::ios::binary);
-        args_.assign(std::istreambuf_iterator<char>(args), std::istreambuf_iterator<char>());
-        return RunSummary();
+        EXPECT_FALSE(appState.chkdskCheckerAlive);
     }
-
-    const std::string path_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    const std::filesystem::path folder_ =
-        std::filesystem::temp_directory_path() /
-        ("corvanite-chkdsk-" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::path checker_;
-    std::string args_;  // the words the child was started with, one a line
-};
-
-// Also a read of one byte alone (the "o").
-TEST_F(ChkdskChild, BothStreamsOnOnePipeInTheCodePage) {
-    EXPECT_EQ(Run(Write("o") + "sleep 50\n" + Write("ut\r\n") + Write("err\r\n", "err") +
-                  Write(std::string("caf") + E_ACUTE + "\r\n")),
-              "out|err|caf\u00E9 / ready / No errors found");
-}
-
-TEST_F(ChkdskChild, ArgumentsAndExitCodeAsTheCheckerHasThem) {
-    EXPECT_EQ(Run("exit 2\n"),
-              "- / ready nonzero / Volume requires cleanup (chkdsk /f recommended)");
-    EXPECT_EQ(args_, "chkdsk.exe\nD:\n/v\n");
-    EXPECT_EQ(Run("exit 1\n", false), "- / ready nonzero fixed / Errors found and corrected");
-    EXPECT_EQ(args_, "chkdsk.exe\nD:\n/f\n/x\n/v\n");
-}
-
-// Exit code 0, not the script's 3: the hanging child was terminated and its end was seen.
-TEST_F(ChkdskChild, CancelEndsAHangingChild) {
-    EXPECT_EQ(Run(Write("started\r\n") + "sleep 60000\nexit 3\n", true, true),
-              "started / running / -");
-    appState.chkdskCancel = true;
-    EXPECT_EQ(Wait(), "started / - / Operation cancelled");
-}
-
-TEST_F(ChkdskChild, AMissingCheckerFailsTheStart) {
-    std::filesystem::remove(checker_);
-    EXPECT_EQ(Run("exit 0\n"), "- / - / Failed to start chkdsk.exe");
-}
-
-// The child closes its output and lives on past the worker's wait: STILL_ACTIVE, unexpected.
-TEST_F(ChkdskChild, AChildStillRunningAfterTheWait) {
-    if (CLOSED_OUTPUT_UNTESTABLE != nullptr) {
-        GTEST_SKIP() << CLOSED_OUTPUT_UNTESTABLE;
-    }
-    EXPECT_EQ(Run(Write("bye\r\n") + "close\nsleep 8000\n"),
-              "bye / ready nonzero / chkdsk returned unexpected exit code");
-    EXPECT_FALSE(StartChkdsk(u"D:", true));  // not while that checker lives on
-    for (int i = 0; i < 10000 && appState.chkdskCheckerAlive; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_FALSE(appState.chkdskCheckerAlive);
+    SetVariable("PATH", path);
+    AttachMessageWindow(0);
 }
 
 }  // namespace

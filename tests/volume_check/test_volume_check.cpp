@@ -1,34 +1,82 @@
-// The portable volume check: the result of a run, its output cut into lines, and the worker over
-// the scripted child and the fake window host.
+// The portable volume check: a run's result, its output cut into lines, and the worker over the
+// scripted child (defined here) and the fake window host.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
 #include <thread>
-#include <vector>
+#include <tuple>
 
 #include "fake_child.h"
 #include "fake_host.h"
-#include "run_summary.h"
 #include "state/host.h"
 #include "volume_check/chkdsk_outcome.h"
 #include "volume_check/chkdsk_worker.h"
 #include "volume_check/line_assembler.h"
 
 namespace corvanite {
+
+// The worker's thread starts after the script is set and the record is read after the run's final
+// event or its end: only childLingers is shared while both run.
+static test::FakeChildScript script;
+static test::FakeChildRecord record;
+static size_t nextRead = 0;
+
+void test::SetFakeChild(const FakeChildScript& next) {
+    script = next;
+    record = FakeChildRecord();
+}
+test::FakeChildRecord test::FakeChildSoFar() {
+    return record;
+}
+
+ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& started) {
+    record = {record.starts + 1, std::u16string(volume), readOnly,
+              Utf16ToUtf8(volume) + (readOnly ? " ro" : " fix")};
+    nextRead = 0;
+    started = nullptr;
+    return script.start;
+}
+
+ChildRead ReadChildOutput(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& count) {
+    record.calls += nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
+    count = 0;
+    if (nextRead == script.reads.size()) {
+        return CHILD_ENDED;
+    }
+    const std::string& bytes = script.reads[nextRead++];
+    if (bytes == test::CANCEL_READ) {
+        appState.chkdskCancel = true;
+    } else {
+        count = bytes.copy(buffer, capacity);
+    }
+    return count > 0 ? CHILD_OUTPUT : CHILD_QUIET;
+}
+
+void TerminateChild(ChildProcess*) {
+    record.calls += " kill";
+    script.exitCode = 0;  // as TerminateProcess(child, 0) makes it
+}
+uint32_t WaitForChildExit(ChildProcess*, uint32_t) {
+    return test::childLingers ? CHKDSK_STILL_ACTIVE : script.exitCode;
+}
+bool ChildStillRunning(ChildProcess*) {
+    return test::childLingers.load();
+}
+void CloseChild(ChildProcess*) {
+    record.calls += " close";
+}
+std::u16string ChildLineToText(std::string_view bytes) {
+    return Utf8ToUtf16(bytes);
+}
+
 namespace {
 
 using std::string_literals::operator""s;
 
 TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
-    const struct {
-        uint32_t exitCode;
-        bool readOnly;
-        bool cancelled;
-        const char* expected;  // ready, exit code not 0, fixed; the sentence
-    } cases[] = {
+    // Exit code, read-only, cancelled; then ready, exit code not 0, fixed, and the sentence.
+    const std::tuple<uint32_t, bool, bool, const char*> cases[] = {
         {0, true, false, "100 No errors found"},
-        {0, false, false, "100 No errors found"},
         {1, true, false, "110 Errors detected (run without /f to fix)"},
         {1, false, false, "111 Errors found and corrected"},
         {2, false, false, "110 Volume requires cleanup (chkdsk /f recommended)"},
@@ -39,19 +87,16 @@ TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
         {0, true, true, "000 Operation cancelled"},
         {1, false, true, "011 Operation cancelled"},
     };
-    for (const auto& c : cases) {
-        const ChkdskResult r = ChkdskOutcome(c.exitCode, c.readOnly, c.cancelled);
+    for (const auto& [exitCode, readOnly, cancelled, expected] : cases) {
+        const ChkdskResult r = ChkdskOutcome(exitCode, readOnly, cancelled);
         const std::string flags{char('0' + r.ready), char('0' + r.exitNonZero),
                                 char('0' + r.fixed)};
-        EXPECT_EQ(flags + " " + Utf16ToUtf8(r.text), c.expected) << c.exitCode << c.readOnly;
+        EXPECT_EQ(flags + " " + Utf16ToUtf8(r.text), expected);
     }
 }
 
 TEST(LineAssembler, ReadsToLines) {
-    const struct {
-        std::vector<std::string> reads;
-        std::vector<std::string> lines;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
         {{"a\r\nb\n"}, {"a", "b"}},
         {{"x\ry\r\n", "x\r\r\n"}, {"x\ry", "x\r"}},  // only the CR right before the LF goes
         {{"\r\n\n", "\n"}, {"", "", ""}},
@@ -67,14 +112,13 @@ TEST(LineAssembler, ReadsToLines) {
         // A zero byte goes alone; the line goes on.
         {{"a\0b\r\n"s, "\0\0x\0"s, "y\n\0"s}, {"ab", "xy"}},
         {{"\r\0\n"s}, {""}},
-        {{}, {}},
         {{"", "\0"s}, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [reads, expected] : cases) {
         LineAssembler assembler;
         std::vector<std::string> lines;
         std::string_view line;
-        for (const std::string& read : c.reads) {
+        for (const std::string& read : reads) {
             AddOutputBytes(assembler, read);
             while (TakeLine(assembler, line)) {
                 lines.emplace_back(line);
@@ -83,21 +127,21 @@ TEST(LineAssembler, ReadsToLines) {
         if (TakeLastLine(assembler, line)) {
             lines.emplace_back(line);
         }
-        EXPECT_EQ(lines, c.lines) << testing::PrintToString(c.reads);
+        EXPECT_EQ(lines, expected) << testing::PrintToString(reads);
     }
 }
 
-// Besides what an earlier run left (lines, result, its cancel request): a run still going, or
-// no thread to be had.
-// Or a cancel pressed before the worker runs; or a window queue that refuses the first posts.
-enum Before { LEFT_OVER, RUNNING, NO_THREAD, EARLY_CANCEL, FULL_QUEUE };
+// Besides what an earlier run left (lines, result, its cancel request): a run still going, no
+// thread to be had, a cancel pressed as the worker's thread is about to start, a window queue that
+// refuses the first posts, or a child still running after the wait.
+enum Setting { LEFT_OVER, RUNNING, NO_THREAD, EARLY_CANCEL, FULL_QUEUE, LINGERING };
 
 struct Case {
     const char16_t* volume;
     bool readOnly;
     test::FakeChildScript child;
-    const char* expected;  // "events / lines / flags / result text / child calls"
-    Before before = LEFT_OVER;
+    std::string expected;  // "events / lines / flags / result text / child calls"
+    Setting setting = LEFT_OVER;
 };
 
 std::string RunCase(const Case& c) {
@@ -105,36 +149,37 @@ std::string RunCase(const Case& c) {
     test::ResetHost();
     AttachMessageWindow(1);
     test::SetFakeChild(c.child);
+    test::childLingers = c.setting == LINGERING;
     appState.chkdskLines = {u"old"};
     appState.chkdskResultReady = appState.chkdskExitNonZero = appState.chkdskFixed = true;
     appState.chkdskResultText = u"old";
     appState.chkdskCancel = true;
-    appState.chkdskRunning = c.before == RUNNING;
-    test::Host().refuseThreads = c.before == NO_THREAD;
-    test::Host().refusePosts = c.before == FULL_QUEUE ? 5 : 0;
-
-    if (c.before == EARLY_CANCEL) {  // pressed between the start and the worker's first step
+    appState.chkdskRunning = c.setting == RUNNING;
+    test::Host().refuseThreads = c.setting == NO_THREAD;
+    test::Host().refusePosts = c.setting == FULL_QUEUE ? 5 : 0;
+    if (c.setting == EARLY_CANCEL) {
         test::Host().beforeThread = [] { appState.chkdskCancel = true; };
     }
     const bool started = StartChkdsk(c.volume, c.readOnly);
-    std::vector<PostedMessage> posted = test::PostedSoFar();
-    // Long enough for a slow machine (Wine's threads under load): the run ends well before.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (; started && std::chrono::steady_clock::now() < deadline; posted = test::PostedSoFar()) {
-        if (!posted.empty() && posted.back().wParam != CHKDSK_EVENT_LINE) {
-            break;
-        }
+    std::vector<PostedMessage> p = test::PostedSoFar();  // until the final event (Wine is slow)
+    for (int i = 0; started && i < 60000 && (p.empty() || p.back().wParam == CHKDSK_EVENT_LINE);
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        p = test::PostedSoFar();
+    }
+    std::string events = started ? "" : " refused";
+    for (const PostedMessage& m : p) {
+        const char* const names[] = {" FAIL", " LINE", " DONE"};  // CHKDSK_EVENT_ 0, 1, 2
+        events += m.message == MSG_CHKDSK_EVENT && m.wParam < 3 ? names[m.wParam] : " ?";
+    }
+    // A checker that outlived the wait holds off the next run until it has gone.
+    events += appState.chkdskCheckerAlive && !StartChkdsk(u"C:", true) ? " held" : "";
+    test::childLingers = false;
+    for (int i = 0; i < 5000 && appState.chkdskCheckerAlive; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::string events = started ? "" : "refused";
-    for (const PostedMessage& m : posted) {
-        events.append(events.empty() ? "" : " ")
-            .append(m.message != MSG_CHKDSK_EVENT   ? "?"
-                    : m.wParam == CHKDSK_EVENT_LINE ? "LINE"
-                    : m.wParam == CHKDSK_EVENT_DONE ? "DONE"
-                                                    : "FAILED");
-    }
-    return events + " / " + test::RunSummary() + " / " + test::Part(test::FakeChildSoFar().calls);
+    const std::string calls = test::FakeChildSoFar().calls;
+    return events.erase(0, 1) + " / " + test::RunSummary() + " / " + (calls.empty() ? "-" : calls);
 }
 
 TEST(ChkdskWorker, Runs) {
@@ -143,21 +188,29 @@ TEST(ChkdskWorker, Runs) {
         // Lines over reads and quiet slices, each converted whole; the last one without LF.
         {u"A:", true, {CHILD_STARTED, {"first\r\nsec", "", "ond\r\ncaf\xC3", "\xA9\n", "ta\0il"s}},
             "LINE DONE / first|second|caf\u00E9|tail / ready / No errors found / "
-            "A: ro [- / running / -] close"},
+            "A: ro [- / - running / -] close"},
         {u"Z:", false, {CHILD_STARTED, {"fixed\r\n"}, 1},
             "LINE DONE / fixed / ready nonzero fixed / Errors found and corrected / "
-            "Z: fix [- / running / -] close"},
+            "Z: fix [- / - running / -] close"},
+        // A flood: one line event waits for the window at a time.
+        {u"C:", true, {CHILD_STARTED, std::vector<std::string>(20000, "\n")},
+            "LINE DONE / " + std::string(19999, '|') + " / ready / No errors found / C: ro "
+            "[- / - running / -] close"},
         // A cancel ends the run at once; the line in progress is kept.
         {u"C:", true, {CHILD_STARTED, {"one\r\ntw", test::CANCEL_READ, "never\r\n"}, 3},
-            "LINE DONE / one|tw / - / Operation cancelled / C: ro [- / running / -] kill close"},
-        // A cancel pressed between the start and the worker's first step is kept; a final event
-        // the full queue refused is posted again.
+            "LINE DONE / one|tw / - / Operation cancelled / C: ro [- / - running / -] kill close"},
+        // A cancel before the worker's first step is kept. Posts refused (a full queue): the next
+        // line is posted all the same, and a refused final event again.
         {u"C:", true, {CHILD_STARTED, {"a\r\n"}},
             "DONE / - / - / Operation cancelled / C: ro kill close", EARLY_CANCEL},
-        {u"C:", true, {CHILD_STARTED, {"a\r\n"}},
-            "DONE / a / ready / No errors found / C: ro [- / running / -] close", FULL_QUEUE},
-        {u"C:", true, {CHILD_PIPE_FAILED}, "FAILED / - / - / Failed to create pipe / C: ro"},
-        {u"C:", true, {CHILD_START_FAILED}, "FAILED / - / - / Failed to start chkdsk.exe / C: ro"},
+        {u"C:", true, {CHILD_STARTED, {"a\nb\nc\nd\ne\nf\n"}},
+            "LINE DONE / a|b|c|d|e|f / ready / No errors found / C: ro [- / - running / -] close",
+            FULL_QUEUE},
+        {u"C:", true, {CHILD_PIPE_FAILED}, "FAIL / - / - / Failed to create pipe / C: ro",
+            FULL_QUEUE},
+        {u"C:", true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk.exe / C: ro"},
+        {u"C:", true, {}, "DONE held / - / ready nonzero / chkdsk returned unexpected exit code / "
+            "C: ro [- / - running / -] close", LINGERING},
         // Refused: nothing changes, nothing is posted, no child is started.
         {u"c:", true, {}, "refused / old / ready nonzero fixed / old / -"},
         {u"C: /f", true, {}, "refused / old / ready nonzero fixed / old / -"},
@@ -169,29 +222,6 @@ TEST(ChkdskWorker, Runs) {
         EXPECT_EQ(RunCase(c), c.expected);
     }
     AttachMessageWindow(0);
-    ResetAppState();
-}
-
-// One line event waits for the window at a time, however many lines come; a checker that
-// outlives the wait for its end holds off the next run until it is gone.
-TEST(ChkdskWorker, FloodAndLingeringChecker) {
-    const Case flood{u"C:", true, {CHILD_STARTED, std::vector<std::string>(20000, "x\n")}, ""};
-    EXPECT_EQ(RunCase(flood).substr(0, 12), "LINE DONE / ");
-    EXPECT_EQ(appState.chkdskLines.size(), 20000u);
-    test::FakeChildScript lingering;
-    lingering.outlivesTheWait = true;
-    EXPECT_EQ(RunCase({u"C:", true, lingering, ""}),
-              "DONE / - / ready nonzero / chkdsk returned unexpected exit code / C: ro [- / "
-              "running / -]");
-    EXPECT_TRUE(appState.chkdskCheckerAlive);
-    EXPECT_FALSE(StartChkdsk(u"C:", true));
-    test::EndFakeChild();
-    for (int i = 0; i < 5000 && appState.chkdskCheckerAlive; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_EQ(test::Part(test::FakeChildSoFar().calls), "C: ro [- / running / -] close");
-    AttachMessageWindow(0);
-    ResetAppState();
 }
 
 }  // namespace

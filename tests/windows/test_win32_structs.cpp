@@ -59,16 +59,11 @@ std::vector<uint8_t> BytesOf(const T& value, size_t size = sizeof(T)) {
     return bytes;
 }
 
-template <typename A>
-std::vector<uint8_t> Vec(const A& a) {
-    return std::vector<uint8_t>(a.begin(), a.end());
-}
-
 TEST(Win32Structs, RequestsMatchTheSdkStructures) {
     STORAGE_PROPERTY_QUERY query = {};
     query.PropertyId = StorageDeviceProperty;
     query.QueryType = PropertyStandardQuery;
-    EXPECT_EQ(Vec(DescriptorQuery()), BytesOf(query));
+    EXPECT_EQ(BytesOf(DescriptorQuery()), BytesOf(query));
 
     // SMART: even and odd drive/head, each feature; the request leaves out bBuffer.
     for (const int drive : {0, 1, 2}) {
@@ -81,7 +76,7 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
                               SMART_CYL_HI, static_cast<BYTE>(0xA0 | ((drive & 1) << 4)),
                               SMART_CMD,    0};
             in.bDriveNumber = static_cast<BYTE>(drive);
-            EXPECT_EQ(Vec(SmartCommand(drive, feature)), BytesOf(in, SMART_COMMAND_SIZE))
+            EXPECT_EQ(BytesOf(SmartCommand(drive, feature)), BytesOf(in, SMART_COMMAND_SIZE))
                 << drive << " " << int{feature};
         }
     }
@@ -113,7 +108,7 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
         const std::vector<uint8_t> tail = BytesOf(data);
         sdk.insert(sdk.end(), tail.begin(), tail.end());
         sdk.resize(sizeof query + sizeof data);  // the query's own size, then the data
-        EXPECT_EQ(Vec(c.ours), sdk) << c.property << " " << c.dataType;
+        EXPECT_EQ(BytesOf(c.ours), sdk) << c.property << " " << c.dataType;
     }
 
     // SCSI pass-through of both block lengths: data in after the structure, sense after the data.
