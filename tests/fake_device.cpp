@@ -21,18 +21,19 @@ test::FakeDrive& Drive(DriveHandle handle) {
     return machine.drives[static_cast<size_t>(handle)];
 }
 
-// Logs "what N" or "what N XX" (hex), and fails with the given error when it is not 0.
+// Logs "what N" or "what N XX" (hex); fails with the error when it is not 0.
 bool Log(const char* what, DriveHandle handle, int extra = -1, int32_t error = 0) {
     char line[64];
     std::snprintf(line, sizeof line, extra >= 0 ? "%s %ld %02X" : "%s %ld", what,
                   static_cast<long>(handle), extra);
-    machine.calls.emplace_back(line);
+    machine.calls += line + std::string("\n");
     lastError = error != 0 ? error : lastError;
     return error == 0;
 }
 
+// Copies the page when the drive answers; a failed read leaves garbage behind.
 bool Copy(bool answers, const test::Page& from, uint8_t* to, int32_t error) {
-    std::memset(to, 0xEE, SMART_PAGE_SIZE);  // a failed read leaves garbage behind
+    std::memset(to, 0xEE, SMART_PAGE_SIZE);
     if (answers) {
         std::memcpy(to, from.data(), SMART_PAGE_SIZE);
     }
@@ -54,18 +55,6 @@ void ResetMachine() {
 void HoldScan(bool hold) {
     held = hold;
 }
-bool StorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
-                  size_t replySize) {
-    const int property = querySize >= 4 ? query[0] : 0;
-    const FakeDrive& drive = Drive(handle);
-    const bool refused = (property == 50 && drive.nvmeDeviceQueryRefused) || !drive.nvmeAnswers ||
-                         replySize < 48 + NVME_LOG_PAGE_SIZE;
-    if (Log("query", handle, property, refused ? 1 : 0)) {  // ERROR_INVALID_FUNCTION
-        reply[24] = 40;                                     // ProtocolDataOffset
-        std::memcpy(reply + 48, drive.nvmeLog.data(), NVME_LOG_PAGE_SIZE);
-    }
-    return !refused;
-}
 }  // namespace test
 
 int32_t LastDeviceError() {
@@ -75,7 +64,7 @@ SystemErrorKind DeviceErrorKind() {
     return ERRORS_WIN32;
 }
 void BeginDriveScan() {
-    machine.calls.emplace_back("begin");
+    machine.calls += "begin\n";
 }
 std::u16string DriveDevicePath(int driveNumber) {
     const std::u16string& path = Drive(driveNumber).devicePath;
@@ -86,17 +75,14 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     for (int waited = 0; held && waited < 10000; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const test::FakeDrive& drive = Drive(driveNumber);
-    const int attempt = ++machine.opens[static_cast<size_t>(driveNumber)];
-    errorCode = !drive.present                                                 ? 2  // not found
-                : drive.openRefused || (attempt == 2 && drive.secondOpenFails) ? 5  // denied
-                                                                               : 0;
-    if (!Log("open", driveNumber, -1, static_cast<int32_t>(errorCode))) {
-        return false;
-    }
+    test::FakeDrive& drive = Drive(driveNumber);
+    errorCode = !drive.present                                                       ? 2  // absent
+                : drive.openRefused || (++drive.opens == 2 && drive.secondOpenFails) ? 5  // denied
+                                                                                     : 0;
     handle = driveNumber;
-    machine.maxOpenHandles = std::max(machine.maxOpenHandles, ++machine.openHandles);
-    return true;
+    machine.openHandles += errorCode == 0 ? 1 : 0;
+    machine.maxOpenHandles = std::max(machine.maxOpenHandles, machine.openHandles);
+    return Log("open", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
 void CloseDrive(DriveHandle handle) {
@@ -135,31 +121,25 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     return Copy(Drive(handle).nvmeAnswers, Drive(handle).nvmeLog, page, Drive(handle).requestError);
 }
 
-// Reads the registers where SAT puts them in each form, as a bridge would; logged as
-// "ata16 N EC" / "ata12 N D0" (IDENTIFY, or the SMART feature).
+// A bridge reads the registers where SAT puts them in each form; logged as "ata N CDB".
 bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t* data,
                         size_t dataSize) {
-    const bool is16 = length == 16 && cdb[0] == 0x85;
-    const uint8_t command = cdb[is16 ? 14 : 9];
-    const uint8_t feature = cdb[is16 ? 4 : 3];
-    Log(is16                             ? "ata16"
-        : length == 12 && cdb[0] == 0xA1 ? "ata12"
-                                         : "ata-bad",
-        handle, command == 0xB0 ? feature : command);
+    std::string line = "ata " + std::to_string(handle) + " ";
+    for (size_t i = 0; i < length; ++i) {
+        line += {"0123456789ABCDEF"[cdb[i] >> 4], "0123456789ABCDEF"[cdb[i] & 15]};
+    }
+    machine.calls += line + "\n";
     const test::FakeDrive& drive = Drive(handle);
-    const bool smart = command == 0xB0 && cdb[is16 ? 10 : 6] == 0x4F && cdb[is16 ? 12 : 7] == 0xC2;
-    const test::Page* page = command == 0xEC                               ? &drive.identify
-                             : smart && feature == SMART_FEATURE_READ_DATA ? &drive.smartData
-                             : smart && feature == SMART_FEATURE_READ_THRESHOLDS
-                                 ? &drive.smartThresholds
-                                 : nullptr;
-    const bool pioIn = cdb[1] == 0x08 && cdb[2] == 0x0E;
-    if (!(is16 ? drive.takes16 : drive.takes12) || page == nullptr || !pioIn || data == nullptr ||
-        dataSize != SMART_PAGE_SIZE) {
+    const bool is16 = length == 16;
+    const uint8_t command = cdb[is16 ? 14 : 9], feature = cdb[is16 ? 4 : 3];
+    if (!(is16 ? drive.takes16 : drive.takes12) || dataSize != SMART_PAGE_SIZE) {
         lastError = 1;  // ERROR_INVALID_FUNCTION
         return false;
     }
-    std::memcpy(data, page->data(), SMART_PAGE_SIZE);
+    const test::Page& page = command == 0xEC                      ? drive.identify  // IDENTIFY
+                             : feature == SMART_FEATURE_READ_DATA ? drive.smartData
+                                                                  : drive.smartThresholds;
+    std::memcpy(data, page.data(), SMART_PAGE_SIZE);
     return true;
 }
 

@@ -1,5 +1,5 @@
 // A scripted stand-in for the platform's drive access: each drive number answers as told, and
-// every call is logged so that tests can check what was asked, in which order.
+// every call is logged ("open 0", "identity 0", "smart 0 D0", ...) in order.
 #pragma once
 
 #include <array>
@@ -16,9 +16,9 @@ using Page = std::array<uint8_t, 512>;
 struct FakeDrive {
     bool present = false;
     std::u16string devicePath;  // empty: the Windows path
-    bool openRefused = false;   // present, but every open fails with error 5 (access denied)
+    bool openRefused = false;   // every open fails with error 5 (access denied)
     bool secondOpenFails = false;
-    int32_t requestError = 50;  // a refused SMART or NVMe request: ERROR_NOT_SUPPORTED
+    int32_t requestError = 50;  // of a refused SMART or NVMe request: ERROR_NOT_SUPPORTED
     bool identityAnswers = true;
     DriveIdentity identity;
     bool sizeAnswers = true;
@@ -28,32 +28,25 @@ struct FakeDrive {
     Page smartData = {};
     Page smartThresholds = {};
     bool nvmeAnswers = false;
-    bool nvmeDeviceQueryRefused = false;  // StorageQuery answers only at the adapter
     Page nvmeLog = {};
     // A USB bridge: the ATA PASS-THROUGH forms it takes (IDENTIFY DEVICE answered with
-    // `identify`, SMART READ DATA and THRESHOLDS with the pages above); it refuses with error 1.
+    // `identify`, SMART READ DATA and THRESHOLDS with the pages above); else error 1.
     bool takes16 = false;
     bool takes12 = false;
     Page identify = {};
+    int opens = 0;
 };
 
 struct FakeMachine {
     std::array<FakeDrive, 16> drives;
-    std::vector<std::string> calls;  // e.g. "open 0", "identity 0", "smart 0 D0"
+    std::string calls;  // one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
-    std::array<int, 16> opens = {};
 };
 
-// The machine the fake answers from, fresh after ResetMachine().
 FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
-
-// IOCTL_STORAGE_QUERY_PROPERTY for the NVMe health log as a Windows driver answers it (a
-// win32::StorageQuerySender): the log after a 48-byte descriptor, or refused with error 1.
-bool StorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
-                  size_t replySize);
 
 }  // namespace corvanite::test

@@ -6,13 +6,11 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "app/window_host.h"
 #include "report/report_file.h"
-#include "state/app_state.h"
 #include "state/host.h"
 
 namespace corvanite {
@@ -35,7 +33,6 @@ FakeHostState& Host() {
 FakeReportFile& ReportFile() {
     return file;
 }
-
 void ResetHost() {
     std::lock_guard<std::mutex> guard(lock);
     messages.clear();
@@ -43,9 +40,9 @@ void ResetHost() {
     file = FakeReportFile();
 }
 
-std::vector<PostedMessage> WaitForMessage(uint32_t message, std::chrono::milliseconds limit) {
+std::vector<PostedMessage> WaitForMessage(uint32_t message) {
     std::unique_lock<std::mutex> guard(lock);
-    posted.wait_for(guard, limit, [&] {
+    posted.wait_for(guard, std::chrono::seconds(10), [&] {
         return std::any_of(messages.begin(), messages.end(),
                            [&](const PostedMessage& m) { return m.message == message; });
     });
@@ -66,22 +63,12 @@ void AttachMessageWindow(PlatformHandle window) {
 
 bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
     std::lock_guard<std::mutex> guard(lock);
-    if (!attached) {
-        return false;
+    const bool taken = attached && host.refusePosts == 0;
+    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
+    if (taken) {
+        messages.push_back(PostedMessage{message, wParam});
+        posted.notify_all();
     }
-    if (host.refusePosts > 0) {  // a full queue
-        --host.refusePosts;
-        return false;
-    }
-    messages.push_back(PostedMessage{message, wParam});
-    posted.notify_all();
-    return true;
-}
-
-std::vector<PostedMessage> TakePostedMessages() {
-    std::lock_guard<std::mutex> guard(lock);
-    std::vector<PostedMessage> taken;
-    taken.swap(messages);
     return taken;
 }
 
@@ -101,54 +88,36 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     if (host.beforeThread != nullptr) {
         host.beforeThread();
     }
+    // As the program starts them: under Wine a detached std::thread now and then never runs
+    // when another one has just ended.
 #ifdef _WIN32
-    // As the program starts its threads: under Wine a detached std::thread (winpthreads) now and
-    // then never runs when another one has just ended.
-    struct Start {
-        void (*procedure)(void*);
-        void* parameter;
+    using Start = std::pair<void (*)(void*), void*>;
+    const auto run = [](void* start) -> DWORD {
+        const Start s = *static_cast<Start*>(start);
+        delete static_cast<Start*>(start);
+        s.first(s.second);
+        return 0;
     };
-    const HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* start) -> DWORD {
-            const Start s = *static_cast<Start*>(start);
-            delete static_cast<Start*>(start);
-            s.procedure(s.parameter);
-            return 0;
-        },
-        new Start{procedure, parameter}, 0, nullptr);
-    CloseHandle(thread);
+    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
 #else
     std::thread(procedure, parameter).detach();
 #endif
     return true;
 }
 
-bool DetachedThreadsRunning() {
-    return false;
-}
-
-void EndProcessNow(int exitCode) {
-    std::_Exit(exitCode);
-}
-
 Rect MainWindowBounds() {
     return host.bounds;
 }
-
 void PlaceMainWindow(Rect bounds) {
     host.bounds = bounds;
     host.placements.push_back(bounds);
 }
-
 void MoveMainWindow(int32_t x, int32_t y) {
     PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
 }
-
 Point ClientToScreen(Point client) {  // the client area starts at the window's corner
     return Point{client.x + host.bounds.left, client.y + host.bounds.top};
 }
-
 Rect MonitorWorkArea() {
     return host.workArea;
 }
@@ -167,33 +136,25 @@ void ReleaseMouse() {
 void TrackMouseLeave() {
     ++host.leaveRequests;
 }
-
 bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
     host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
     return host.answerYes;
 }
-
 bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     ++host.saveDialogs;
     dialogError = host.saveDialogError;
-    if (!host.saveChosen) {
-        return false;
-    }
-    path = host.savePath;
-    return true;
+    path = host.saveChosen ? host.savePath : path;
+    return host.saveChosen;
 }
 
 bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
                      uint32_t& errorCode) {
     ++file.writes;
     file.path = path;
-    if (file.fail) {
-        reason = u"Access is denied";
-        errorCode = 5;
-        return false;
-    }
-    file.bytes = bytes;
-    return true;
+    file.bytes = file.fail ? file.bytes : std::string(bytes);
+    reason = file.fail ? u"Access is denied" : reason;
+    errorCode = file.fail ? 5 : errorCode;
+    return !file.fail;
 }
 
 }  // namespace corvanite

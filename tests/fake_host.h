@@ -2,7 +2,6 @@
 // asked and written, and starts threads (or refuses to, when told).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,9 +45,8 @@ struct FakeReportFile {
 FakeReportFile& ReportFile();
 void ResetHost();
 
-// Waits (bounded) until a message with this id has been posted; returns all posted so far.
-std::vector<PostedMessage> WaitForMessage(
-    uint32_t message, std::chrono::milliseconds limit = std::chrono::seconds(10));
+// Waits (10 s at most) until a message with this id is posted; returns all posted so far.
+std::vector<PostedMessage> WaitForMessage(uint32_t message);
 std::vector<PostedMessage> PostedSoFar();
 
 }  // namespace corvanite::test

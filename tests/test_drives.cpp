@@ -1,167 +1,421 @@
-// The drive record's rules: real drives' pages against their independent decoding, then tables
-// of cases under tests/data/cases for what real pages seldom show.
+// The drive record and the requests' byte layouts (real drives' pages against their independent
+// decoding, then the tables under tests/data/cases, one runner per kind of row), fixed scans
+// through the device fake against golden files (the JSON report, whose format scripts rely on,
+// the text report and every device request in order), and corvanite-report over fixed drives.
+// Regenerate tables and goldens after an intended change with CORVANITE_UPDATE_GOLDEN=1.
 #include <gtest/gtest.h>
 
-#include <iomanip>
-#include <sstream>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <span>
 
 #include "drives/ata_passthrough.h"
 #include "drives/ata_smart.h"
 #include "drives/device_error.h"
 #include "drives/health.h"
 #include "drives/identity.h"
+#include "drives/linux_layout.h"
 #include "drives/nvme_health.h"
+#include "drives/probe.h"
+#include "drives/win32_layout.h"
+#include "fake_device.h"
+#include "fake_host.h"
+#include "report/json_report.h"
+#include "report/report_file.h"
+#include "report/text_report.h"
+#include "report_tool.h"
 #include "test_data.h"
 #include "text/utf.h"
 
 namespace corvanite {
 namespace {
 
+using namespace win32;
+using namespace linux_layout;
+
 std::string U8(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
+// Each unit in hex (two digits a byte), followed by sep.
+template <typename T>
+std::string Hex(const T& units, const char* sep = "") {
+    std::string hex;
+    char h[8];
+    for (auto u : units) {
+        std::snprintf(h, sizeof h, sizeof u == 1 ? "%02X%s" : "%04X%s",
+                      unsigned{std::make_unsigned_t<decltype(u)>(u)}, sep);
+        hex += h;
+    }
+    return hex;
+}
+
+// A row of a table: its words, numbers among them, and its byte tokens (test::Bytes) as the
+// fixed-size buffer a parser takes.
+struct Row {
+    std::string input;
+    std::vector<std::string> w = test::Words(input);
+    mutable std::vector<uint8_t> bytes = {};
+    template <typename T = size_t>
+    T n(size_t i) const {
+        return static_cast<T>(std::stoull(w.at(i), nullptr, 0));
+    }
+    template <size_t N>
+    auto Fixed() const -> const uint8_t (&)[N] {
+        bytes = test::Bytes(input, N);
+        return *reinterpret_cast<const uint8_t(*)[N]>(bytes.data());
+    }
+};
+
+std::string Identity(const DriveIdentity& identity) {
+    DriveInfo d = StartDriveRecord(0);
+    ApplyDriveIdentity(identity, d);
+    return U8(d.model.view()) + "|" + U8(d.serial.view()) + "|" + U8(d.firmware.view()) + "|" +
+           U8(d.busName.view()) + "|" + U8(MediaWord(d.mediaType));
+}
+
+std::string Texts(const DescriptorTexts& t) {
+    return std::string(t.vendor) + "|" + std::string(t.product) + "|" + std::string(t.serial) +
+           "|" + std::string(t.revision) + "|" + std::to_string(t.busType);
+}
+
+// A driver answering the NVMe health log query at the levels the row names (49: the adapter,
+// 50: the device), with the log after a 48-byte descriptor.
+std::string answering, sent;
+bool Driver(DriveHandle, const uint8_t* query, size_t querySize, uint8_t* reply, size_t size) {
+    sent += std::to_string(query[0]) + "/" + std::to_string(querySize) + " ";
+    const bool ok = answering.find(std::to_string(query[0])) != std::string::npos && size >= 560;
+    if (ok) {
+        reply[24] = 40;  // ProtocolDataOffset
+        reply[48 + 167] = 0x99;
+    }
+    return ok;
+}
+
+// One row of a table, by its first word.
+std::string RunRow(const Row& r) {
+    const std::string& k = r.w.at(0);
+    uint8_t page[512];
+    std::fill_n(page, 512, 0xEE);
+    DriveInfo d = StartDriveRecord(0);
+    d.attributes.resize(3);  // an earlier list is replaced
+    std::string out;
+    if (k == "ata" || k == "nvme") {  // id/current/threshold/raw ... ("nothr": none), or BYTES
+        const test::Page data = test::AtaPage(r.input, false), thr = test::AtaPage(r.input, true);
+        const bool parsed = k == "nvme" ? ParseNvmeHealthLog(test::PageOf(r.input).data(), d)
+                            : r.input.find("nothr") != std::string::npos
+                                ? ParseSmartPages(data.data(), nullptr, d)
+                                : ParseSmartPages(data.data(), thr.data(), d);
+        AssessHealth(d);
+        out = (parsed ? "read " : "none ") + U8(SourceLabel(d.smartSource)) + " t" +
+              std::to_string(d.temperatureC) + " life" + std::to_string(d.lifeRemaining) + " " +
+              U8(HealthWord(d.health));
+        for (const SmartAttribute& a : d.attributes) {
+            out += " " + std::to_string(a.id) + ":" + std::to_string(a.current) + "/" +
+                   std::to_string(a.threshold) + "/" + std::to_string(AttributeRawValue(a)) + "/" +
+                   U8(AttributeStatusWord(a));
+        }
+    } else if (k == "identity") {  // bus|vendor|product|serial|revision
+        const std::vector<std::string> f = test::Words(r.input.substr(9) + "||||", '|');
+        out = Identity({Utf8ToUtf16(f[1]), Utf8ToUtf16(f[2]), Utf8ToUtf16(f[3]), Utf8ToUtf16(f[4]),
+                        static_cast<uint32_t>(std::stoul(f[0], nullptr, 0))});
+    } else if (k == "identify") {  // a real drive's page
+        test::Page bytes = test::RealPage(r.w.at(1), "identify");
+        auto& identify = *reinterpret_cast<uint8_t(*)[512]>(bytes.data());
+        DriveIdentity identity{u"stale", {}, {}, {}};
+        ata::IdentityFromIdentifyPage(identify, identity);
+        const bool intact = ata::IdentifyPageIntact(identify);
+        identify[100] ^= 1;  // every capture carries the checksum signature
+        identity.busType = BUS_SATA;
+        out = Identity(identity) + "|" + U8(identity.vendor) +
+              (intact && !ata::IdentifyPageIntact(identify) ? "" : "|checksum not checked");
+    } else if (k == "capacity") {
+        out = U8(FormatCapacity(r.n<uint64_t>(1)));
+    } else if (k == "failure") {
+        out = U8(DeviceFailureText(r.n<int32_t>(1), r.n<int32_t>(2), r.n<int32_t>(3)));
+    } else if (k == "skipped") {
+        out = U8(SkippedDrivesText({r.n<int32_t>(1), r.n<uint32_t>(2)}, r.n<int32_t>(3)));
+    } else if (k == "words") {
+        out = U8(HealthWord(r.n<int32_t>(1))) + " " + U8(MediaWord(r.n<int32_t>(1))) + " " +
+              U8(SourceLabel(r.n<int32_t>(1)));
+    } else if (k == "names") {
+        for (int id = 1; id < 256; ++id) {
+            const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));
+            out += name == u"Unknown Attribute" ? "" : std::to_string(id) + "=" + U8(name) + ";";
+        }
+    } else if (k == "warning") {
+        out = U8(CriticalWarningText(r.n<int>(1)));
+    } else if (k == "utf16" || k == "utf8") {  // hex units, converted, in hex
+        std::u16string units;
+        std::string bytes;
+        for (size_t i = 1; i < r.w.size(); ++i) {
+            units.push_back(static_cast<char16_t>(std::stoul(r.w[i], nullptr, 16)));
+            bytes.push_back(static_cast<char>(units.back()));
+        }
+        out = k == "utf8" ? Hex(Utf8ToUtf16(bytes), " ") : Hex(Utf16ToUtf8(units), " ");
+    } else if (k == "firmware") {  // cut to the field, never inside a surrogate pair
+        d.firmware.Set(Utf8ToUtf16(r.input.substr(9)));
+        out = U8(d.firmware.view()) + (d.busName.empty() ? "" : " bus touched");
+    } else if (k == "health-log") {
+        answering = r.input;
+        sent.clear();
+        out = QueryNvmeHealthLog(Driver, 0, page) ? sent + "page " + Hex(std::span(page + 167, 1))
+                                                  : sent + "refused";
+    } else if (k == "descriptor-query") {
+        out = Hex(DescriptorQuery());
+    } else if (k == "smart-command") {
+        out = Hex(SmartCommand(r.n<int>(1), r.n<uint8_t>(2)));
+    } else if (k == "nvme-query") {
+        out = Hex(r.w[1] == "identify" ? NvmeIdentifyControllerQuery()
+                                       : NvmeHealthQuery(r.n<uint32_t>(1)));
+    } else if (k == "spt-request") {  // READ DATA of drive 1 in a CDB of the given length
+        const ata::CommandBlock cdb =
+            ata::AtaPassThroughCdb(ata::SmartRegisters(1, SMART_FEATURE_READ_DATA), true, r.n(1));
+        const ScsiPassThroughBuffer b = ScsiPassThroughRequest(cdb.bytes.data(), r.n(1), r.n(2));
+        out = Hex(std::span(b.data(), SPT_HEADER_SIZE)) + " " + std::to_string(b.size());
+    } else if (k == "spt-reply") {  // DATASIZE TOKENS
+        const ScsiPassThroughBuffer b = std::to_array(r.Fixed<SPT_BUFFER_SIZE>());
+        const ata::PassThroughOutcome o = ScsiPassThroughOutcome(b, true, r.n(1));
+        out = std::to_string(o.scsiStatus) + " residual " + std::to_string(o.residual) + " sense " +
+              Hex(std::span(o.sense, o.senseLength)) +
+              (ata::PassThroughSucceeded(o) ? " ok" : " failed");
+    } else if (k == "descriptor") {  // SIZE RETURNED TOKENS
+        const std::vector<uint8_t> b = test::Bytes(r.input, r.n(1));
+        out = Texts(ParseDescriptorReply(b.data(), b.size(), r.n<uint32_t>(2)));
+    } else if (k == "geometry") {
+        out = std::to_string(GeometryDiskSize(r.Fixed<GEOMETRY_REPLY_SIZE>()));
+    } else if (k == "smart-reply" || k == "nvme-reply") {
+        out = (k == "smart-reply" ? SmartReplyPage(r.Fixed<SMART_PAGE_REPLY_SIZE>(), page)
+                                  : LocateNvmeLogPage(r.Fixed<NVME_REPLY_SIZE>(), page))
+                  ? "page "
+                  : "refused ";
+        out +=
+            Hex(std::span(page, 4)) + Hex(std::span(page + 166, 4)) + Hex(std::span(page + 508, 4));
+    } else if (k == "identify-reply") {  // over a descriptor's texts
+        DescriptorTexts t{"NVMe", "desc product", "desc serial", "desc rev", 17};
+        const bool ok = ApplyIdentifyControllerReply(r.Fixed<NVME_IDENTIFY_REPLY_SIZE>(), t);
+        out = (ok ? "applied " : "kept ") + Texts(t);
+    } else if (k == "probed") {
+        for (size_t i = 1; i < r.w.size(); ++i) {
+            out += IsProbedDiskName(r.w[i] == "''" ? "" : r.w[i]) ? "yes " : "no ";
+        }
+    } else if (k == "order") {
+        std::vector<std::string> names(r.w.begin() + 1, r.w.end());
+        std::sort(names.begin(), names.end(), DiskNameLess);
+        for (const std::string& name : names) {
+            out += name + " ";
+        }
+        out += DiskNameLess(r.w[1], r.w[1]) ? "self-less" : "";
+    } else if (k == "bus") {
+        out = std::to_string(BusCodeFromSysfsPath(r.w.size() > 1 ? r.w[1] : ""));
+    } else if (k == "cdb") {  // smart DRIVE FEATURE | identify DRIVE, then in/none, LENGTH
+        const bool smart = r.w[1] == "smart";
+        const ata::CommandBlock cdb =
+            ata::AtaPassThroughCdb(smart ? ata::SmartRegisters(r.n<int>(2), r.n<uint8_t>(3))
+                                         : ata::IdentifyRegisters(r.n<int>(2)),
+                                   r.w.at(smart ? 4 : 3) == "in", r.n(smart ? 5 : 4));
+        out = Hex(cdb.bytes) + " " + std::to_string(cdb.length);
+    } else if (k == "inquiry") {
+        out = Hex(InquiryVpdCdb(r.n<uint8_t>(1), r.n<uint8_t>(2)));
+    } else if (k == "sense") {  // LENGTH TOKENS
+        out = std::to_string(ata::AtaStatusFromSense(r.Fixed<32>(), r.n(1)));
+    } else if (k == "outcome") {  // IOCTL SCSI HOST DRIVER RESIDUAL SENSELENGTH TOKENS
+        const ata::PassThroughOutcome o{
+            r.n(1) != 0,   r.n<uint8_t>(2), r.n<uint16_t>(3), r.n<uint16_t>(4), r.n<int32_t>(5),
+            r.Fixed<32>(), r.n(6)};
+        out = std::string(ata::PassThroughSucceeded(o) ? "ata ok" : "ata failed") +
+              (ScsiCommandSucceeded(o) ? ", scsi ok" : ", scsi failed");
+    } else if (k == "vpd") {  // LENGTH TOKENS
+        out = "[" + std::string(UnitSerialFromVpd(r.Fixed<64>(), r.n(1))) + "]";
+    } else if (k == "dword10") {
+        out = std::to_string(NvmeGetLogPageDword10(r.n<uint8_t>(1), r.n<uint32_t>(2)));
+    }
+    return out;
+}
+
 TEST(Drives, RealDrivesMatchTheirIndependentDecoding) {
-    for (const char* name : test::REAL_DRIVES) {
+    for (const std::string& name : test::REAL_DRIVES) {
         SCOPED_TRACE(name);
-        const test::Page data = test::RealPage(name, "data");
-        const test::Page thresholds = test::RealPage(name, "thresholds");
+        const test::Page data = test::RealPage(name, "data"),
+                         thr = test::RealPage(name, "thresholds");
         DriveInfo d = StartDriveRecord(0);
-        ASSERT_TRUE(ParseSmartPages(data.data(), thresholds.data(), d));
+        ASSERT_TRUE(ParseSmartPages(data.data(), thr.data(), d));
         AssessHealth(d);
         // Rows "ID CUR WORST THR RAW48 FLAGS GRADE", then "TEMP t" and "VERDICT word".
-        std::ostringstream got;
+        std::string got;
         for (const SmartAttribute& a : d.attributes) {
-            got << int(a.id) << ' ' << int(a.current) << ' ' << int(a.worst) << ' '
-                << int(a.threshold) << ' ' << AttributeRawValue(a) << " 0x" << std::hex
-                << std::uppercase << std::setw(4) << std::setfill('0') << a.flags << std::dec << ' '
-                << (a.failing   ? "FAIL"
-                    : a.warning ? "WARN"
-                                : "OK")
-                << '\n';
+            char row[96];
+            std::snprintf(row, sizeof row, "%d %d %d %d %llu 0x%04X %s\n", a.id, a.current, a.worst,
+                          a.threshold, static_cast<unsigned long long>(AttributeRawValue(a)),
+                          unsigned{a.flags}, U8(AttributeStatusWord(a)).c_str());
+            got += row;
             EXPECT_EQ(a.preFailure, (a.flags & 1) != 0);
         }
-        got << "TEMP " << d.temperatureC << "\nVERDICT " << U8(HealthWord(d.health)) << '\n';
-        EXPECT_EQ(got.str(),
-                  test::ReadTestText(std::string("ata-smart/") + name + ".expected.txt"));
+        got += "TEMP " + std::to_string(d.temperatureC) + "\nVERDICT " + U8(HealthWord(d.health));
+        EXPECT_EQ(got + "\n", test::ReadTestText("ata-smart/" + name + ".expected.txt"));
     }
-    // IDENTIFY DEVICE of the same drives: model, serial, firmware as the peer skdump reads them.
-    test::CheckTable("cases/identify.txt", [](const std::string& name) {
-        test::Page page = test::RealPage(name, "identify");
-        auto& bytes = *reinterpret_cast<uint8_t(*)[512]>(page.data());
-        DriveIdentity identity;
-        identity.vendor = u"stale";
-        ata::IdentityFromIdentifyPage(bytes, identity);
-        const bool intact = ata::IdentifyPageIntact(bytes);
-        bytes[100] ^= 1;  // every capture carries the checksum signature
-        identity.busType = BUS_SATA;
-        DriveInfo d = StartDriveRecord(0);
-        ApplyDriveIdentity(identity, d);
-        return U8(d.model.view()) + "|" + U8(d.serial.view()) + "|" + U8(d.firmware.view()) + "|" +
-               U8(MediaWord(d.mediaType)) + "|" + U8(identity.vendor) +
-               (intact && !ata::IdentifyPageIntact(bytes) ? "" : "|checksum not checked");
-    });
 }
 
-// "ata id/current/threshold/raw..." ("nothr": no thresholds page) or "nvme BYTES" (a log page
-// by test::Bytes tokens): parsed, temperature, life, verdict, and each row.
-TEST(Drives, PageCases) {
-    test::CheckTable("cases/pages.txt", [](const std::string& input) {
-        DriveInfo d = StartDriveRecord(0);
-        d.attributes.resize(3);  // an earlier list is replaced
-        bool parsed = false;
-        if (input.rfind("ata ", 0) == 0) {
-            const test::Page data = test::AtaPage(input, false);
-            const test::Page thr = test::AtaPage(input, true);
-            const bool noThresholds = input.find("nothr") != std::string::npos;
-            parsed = ParseSmartPages(data.data(), noThresholds ? nullptr : thr.data(), d);
-        } else {
-            parsed = ParseNvmeHealthLog(test::PageOf(input.substr(5)).data(), d);
-        }
-        AssessHealth(d);
-        std::ostringstream out;
-        out << (parsed ? "read" : "none") << ' ' << U8(SourceLabel(d.smartSource)) << " t"
-            << d.temperatureC << " life" << d.lifeRemaining << ' ' << U8(HealthWord(d.health));
-        for (const SmartAttribute& a : d.attributes) {
-            out << ' ' << int(a.id) << ':' << int(a.current) << '/' << int(a.threshold) << '/'
-                << AttributeRawValue(a) << '/' << U8(AttributeStatusWord(a));
-        }
-        return out.str();
-    });
-}
-
-// "bus|vendor|product|serial|revision": model|serial|firmware|bus word|media class.
-TEST(Drives, IdentityCases) {
-    test::CheckTable("cases/identity.txt", [](const std::string& input) {
-        const std::vector<std::string> f = test::Words(input + "|", '|');
-        DriveIdentity id;
-        id.busType = static_cast<uint32_t>(std::stoul(f.at(0), nullptr, 0));
-        std::u16string* texts[] = {&id.vendor, &id.product, &id.serial, &id.revision};
-        for (size_t i = 0; i < 4; ++i) {
-            *texts[i] = Utf8ToUtf16(f.size() > i + 1 ? f[i + 1] : "");
-        }
-        DriveInfo d = StartDriveRecord(0);
-        ApplyDriveIdentity(id, d);
-        return U8(d.model.view()) + "|" + U8(d.serial.view()) + "|" + U8(d.firmware.view()) + "|" +
-               U8(d.busName.view()) + "|" + U8(MediaWord(d.mediaType));
-    });
-}
-
-// Words the record and the report use: capacities, failures, names, UTF conversions, fields;
-// then every scalar value of the first plane, and two beyond it, through UTF-8 and back.
-TEST(Drives, TextCases) {
-    test::CheckTable("cases/texts.txt", [](const std::string& input) {
-        const std::vector<std::string> w = test::Words(input);
-        const auto n = [&](size_t i) { return std::stoll(w.at(i), nullptr, 0); };
-        std::string out;
-        if (w[0] == "capacity") {
-            out = U8(FormatCapacity(static_cast<uint64_t>(std::stoull(w[1], nullptr, 0))));
-        } else if (w[0] == "failure") {
-            out = U8(DeviceFailureText(static_cast<DeviceRequest>(n(1)), static_cast<int32_t>(n(2)),
-                                       static_cast<SystemErrorKind>(n(3))));
-        } else if (w[0] == "skipped") {
-            out = U8(SkippedDrivesText({static_cast<int32_t>(n(1)), static_cast<uint32_t>(n(2))},
-                                       static_cast<SystemErrorKind>(n(3))));
-        } else if (w[0] == "words") {
-            const auto v = static_cast<int32_t>(n(1));
-            out = U8(HealthWord(v)) + " " + U8(MediaWord(v)) + " " + U8(SourceLabel(v));
-        } else if (w[0] == "names") {
-            for (int id = 1; id < 256; ++id) {
-                const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));
-                out +=
-                    name == u"Unknown Attribute" ? "" : std::to_string(id) + "=" + U8(name) + ";";
-            }
-        } else if (w[0] == "warning") {
-            out = U8(CriticalWarningText(static_cast<int>(n(1))));
-        } else if (w[0] == "utf16" || w[0] == "utf8") {  // hex units, converted, in hex
-            std::u16string units;
-            std::string bytes;
-            for (size_t i = 1; i < w.size(); ++i) {
-                units.push_back(static_cast<char16_t>(std::stoul(w[i], nullptr, 16)));
-                bytes.push_back(static_cast<char>(units.back()));
-            }
-            char hex[8];
-            for (const char16_t u : w[0] == "utf8" ? Utf8ToUtf16(bytes) : u"") {
-                std::snprintf(hex, sizeof hex, "%04X ", unsigned{u});
-                out += hex;
-            }
-            for (const char c : w[0] == "utf16" ? Utf16ToUtf8(units) : "") {
-                std::snprintf(hex, sizeof hex, "%02X ", unsigned{static_cast<uint8_t>(c)});
-                out += hex;
-            }
-        } else if (w[0] == "firmware") {  // cut to the field, never inside a surrogate pair
-            DriveInfo d;
-            d.firmware.Set(Utf8ToUtf16(input.substr(9)));
-            out = U8(d.firmware.view()) + (d.busName.empty() ? "" : " bus touched");
-        }
-        return out;
-    });
-    std::u16string all;
+TEST(Drives, Cases) {
+    for (const char* table :
+         {"pages", "identity", "identify", "texts", "win32-layout", "linux-layout"}) {
+        test::CheckTable("cases/" + std::string(table) + ".txt",
+                         [](const std::string& input) { return RunRow(Row{input}); });
+    }
+    std::u16string all;  // every scalar value of the first plane, and two beyond it
     for (char32_t c = 1; c < 0x10000; ++c) {
         all.push_back(c < 0xD800 || c > 0xDFFF ? static_cast<char16_t>(c) : u'x');
     }
     all += u"\U00010000\U0010FFFF";
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(all)), all);
+}
+
+using test::Machine;
+
+// Drive n on the given bus, its descriptor telling vendor and product; a real drive's pages
+// when capture names one (answered to SMART requests when direct, else to pass-through forms).
+test::FakeDrive& Drive(int n, uint32_t bus, const char16_t* vendor, const char16_t* product,
+                       uint64_t sizeBytes, const std::string& capture = "", bool direct = false) {
+    test::FakeDrive& d = Machine().drives[static_cast<size_t>(n)];
+    d.present = true;
+    d.identity = {vendor, product, u"", u"", bus};
+    d.sizeBytes = sizeBytes;
+    d.identify = test::RealPage(capture, "identify");  // zeros when there is no capture
+    d.smartData = test::RealPage(capture, "data");
+    d.smartThresholds = test::RealPage(capture, "thresholds");
+    d.smartDataAnswers = d.smartThresholdsAnswer = direct;
+    return d;
+}
+
+TEST(Probe, FixedScanMatchesTheJsonGolden) {
+    test::ResetMachine();
+    const std::string samsung = "SAMSUNG_HD501LJ--CR100-12";
+    Drive(0, 11, u"ATA     ", u"SAMSUNG HD501LJ", 500107862016, samsung, true).identity = {
+        u"ATA     ", u"SAMSUNG HD501LJ", u"S0MUJ1NQ110060", u"CR100-12", 11};
+    test::FakeDrive& nvme = Drive(1, 17, u"", u"NVMe Disk", 1000204886016);
+    nvme.identity.serial = u"NV-0001";
+    nvme.nvmeAnswers = true;
+    nvme.nvmeLog = test::PageOf("0/093E01070A5D 128#12084 160#12");
+    // The same Samsung drive in a USB dock that takes ATA PASS-THROUGH (16), an SSD in one that
+    // takes only the 12-byte form, and a dock that takes neither.
+    Drive(2, 7, u"Generic", u"External USB 3.0", 500107862016, samsung).takes16 = true;
+    Drive(3, 7, u"JMicron", u"Tech", 120034123776, "INTEL_SSDSA2CW120G3--4PC10302").takes12 = true;
+    Drive(4, 7, u"Generic", u"External USB 3.0", 2000398934016);
+    // Texts that need escaping (a lone surrogate becomes U+FFFD), on a drive without data.
+    Drive(5, 1, u"Q\"uote\\", u"caf\u00E9 \x01\t\xD800", 0);
+    Drive(6, 11, u"", u"", 0).secondOpenFails = true;
+
+    const std::vector<DriveInfo> drives = ProbeAllDrives();
+    test::CheckGolden("report-golden.json", ReportJson(drives, "0.1.0"));
+    test::CheckGolden("probe-golden-1.txt", Utf16ToUtf8(ReportText(drives)) + Machine().calls);
+    // Behind the bridge, the drive gives the rows it gives when asked directly.
+    ASSERT_EQ(drives.size(), 7u);
+    const std::string direct = ReportJson({drives[0]}, ""), bridged = ReportJson({drives[2]}, "");
+    EXPECT_EQ(bridged.substr(bridged.find("\"attributes")),
+              direct.substr(direct.find("\"attributes")));
+}
+
+// The real drives on various buses and through bridges, then one drive per device failure.
+TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
+    test::ResetMachine();
+    const std::vector<std::string>& real = test::REAL_DRIVES;
+    Drive(0, 3, u"", u"FUJITSU MHY2120BH", 120034123776, real[0], true).devicePath = u"/dev/sda";
+    Drive(1, 11, u"", u"FUJITSU MHY2250BH", 250059350016, real[1], true);
+    Drive(2, 11, u"ATA     ", u"INTEL SSDSA2CW120G3", 120034123776, real[2], true);
+    Drive(3, 10, u"ATA", u"Maxtor 96147H8", 61492838400, real[3]).takes16 = true;
+    Drive(4, 11, u"", u"SAMSUNG HD501LJ", 500107862016, real[4], true);
+    Drive(5, 11, u"", u"SAMSUNG MMCQE28G8MUP-0VA", 128035676160, real[5], true);
+    Drive(6, 3, u"", u"ST320410A", 20020396032, real[6], true);
+    Drive(7, 7, u"TOSHIBA", u"MK1651GSY", 160041885696, real[7]).takes12 = true;
+    Drive(8, 11, u"", u"WDC WD2500JS-75NCB3", 250059350016, real[8], true).smartThresholdsAnswer =
+        false;
+    // The descriptor fails (no size asked), yet the pages are read.
+    Drive(9, 11, u"", u"X", 1, real[4], true).identityAnswers = false;
+    Drive(10, 11, u"", u"No size, no SMART", 1).sizeAnswers = false;
+    Drive(11, 17, u"", u"NVMe refusing", 1).requestError = 1;
+    test::FakeDrive& empty = Drive(12, 11, u"", u"Empty page, NVMe log", 1);
+    empty.smartDataAnswers = empty.nvmeAnswers = true;
+    empty.nvmeLog = test::PageOf("0/043601640A00");
+    Drive(13, 15, u"Msft", u"Virtual Disk", 1);
+    Drive(14, 11, u"", u"Locked", 1).openRefused = true;
+
+    ProbeSkipped skipped;
+    const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
+    ASSERT_EQ(drives.size(), 14u);
+    EXPECT_EQ(drives[0].devicePath, u"/dev/sda");
+    EXPECT_EQ(drives[1].devicePath, u"\\\\.\\PhysicalDrive1");
+    EXPECT_EQ(Machine().maxOpenHandles, 1);
+    EXPECT_EQ(Machine().openHandles, 0);
+    test::CheckGolden("probe-golden-2.txt", ReportFileBytes(drives) +
+                                                Utf16ToUtf8(SkippedDrivesText(skipped, 0)) + "\n" +
+                                                Machine().calls);
+}
+
+const HealthStatus GRADES[] = {HEALTH_GOOD, HEALTH_WARN, HEALTH_CRIT, HEALTH_UNKNOWN};
+std::vector<DriveInfo> drives;
+std::string out, err;
+bool outFails = false;
+
+int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd = "\n") {
+    out.clear();
+    err.clear();
+    return RunReportTool(
+        args, {[] { return drives; }, [](std::string_view b) { return out.append(b), !outFails; },
+               [](std::string_view b) { return err.append(b), true; }, WriteReportFile, lineEnd});
+}
+
+std::string Escaped(std::string_view text) {
+    std::string e;
+    for (const char c : text.substr(0, 70)) {
+        e += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    }
+    return e + (text.size() > 70 ? "...(" + std::to_string(text.size()) + ")" : "");
+}
+
+// "GRADES | ARGS | FLAGS": grades G W C U or 9 (an out-of-range value), one drive each; args
+// ('' an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and
+// error, and the file written.
+TEST(ReportTool, Cases) {
+    test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
+        const std::vector<std::string> f = test::Words(input + "|", '|');
+        drives.clear();
+        for (const char g : f.at(0)) {
+            drives.push_back(StartDriveRecord(static_cast<int>(drives.size())));
+            const size_t grade = std::string_view("GWCU").find(g);
+            drives.back().health = grade < 4 ? GRADES[grade] : 9;
+        }
+        std::vector<std::u16string> args;
+        for (const std::string& a : test::Words(f.at(1))) {
+            args.push_back(a == "''" ? u"" : Utf8ToUtf16(a));
+        }
+        test::ResetHost();
+        test::ReportFile().fail = f.at(2).find("filefail") != std::string::npos;
+        outFails = f[2].find("outfail") != std::string::npos;
+        const int status = RunTool(args, f[2].find("crlf") != std::string::npos ? "\r\n" : "\n");
+        if (f[1].find("--json") != std::string::npos && status == 1) {  // for the schema test
+            std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary)
+                << (out.rfind('{', 0) == 0 ? out : test::ReportFile().bytes);
+        }
+        return std::to_string(status) + " | " + Escaped(out) + " | " + Escaped(err) + " | " +
+               Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
+    });
+}
+
+// Records the probe does not give: temperature 0, an unknown grade, a long row name, texts in
+// several scripts; written by the tool as it writes standard output.
+TEST(ReportTool, UnusualRecordsMatchTheGolden) {
+    drives = {StartDriveRecord(3), StartDriveRecord(4)};
+    drives[0].model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
+    drives[0].temperatureC = 0;
+    drives[0].health = 77;
+    drives[0].errorText.Set(u"cannot open the drive (error 5): run as administrator");
+    drives[0].attributes = {{0xBB, {}, 5, 255, 0, {1, 2, 3, 4, 5, 6}, 0, false, true, false}};
+    drives[0].attributes[0].name.Set(u"A name that is longer than thirty-two units");
+    drives[1].temperatureC = 66;
+    outFails = false;
+    EXPECT_EQ(RunTool({}), 3);
+    test::CheckGolden("report-unusual.txt", out + Utf16ToUtf8(ReportText({})));
 }
 
 }  // namespace
