@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -33,26 +34,39 @@ void SetVariable(const char* name, const std::string& value) {
 // After the start: the run ends; is cancelled at its first line; outlives the wait; or no checker.
 enum Then { ENDS, CANCEL, LIVES_ON, MISSING };
 
-TEST(ChkdskChild, Runs) {
-    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-child";
+// The stand-in as chkdsk.exe, its script and the file of its words in folder; the eAcute of the
+// checker's code page. Empty when it cannot be placed here (why).
+fs::path PlaceChecker(const fs::path& folder, std::string& eAcute,
+                      [[maybe_unused]] std::string& why) {
     fs::remove_all(folder);
     fs::create_directories(folder);
-#ifdef _WIN32  // the worker starts the system directory's chkdsk.exe: replaced under Wine only
-    const std::string eAcute = "82";  // code page 437, the OEM code page of Wine's English locale
+    SetVariable("CORVANITE_FAKE_CHKDSK_SCRIPT", (folder / "script").string());
+    SetVariable("CORVANITE_FAKE_CHKDSK_ARGS", (folder / "args").string());
+#ifdef _WIN32       // the worker starts the system directory's chkdsk.exe: replaced under Wine only
+    eAcute = "82";  // code page 437, the OEM code page of Wine's English locale
     const fs::path checker = fs::path(std::getenv("SystemRoot")) / "system32" / "chkdsk.exe";
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
-        GTEST_SKIP() << "not under Wine: the system's own chkdsk.exe stays";
+        why = "not under Wine: the system's own chkdsk.exe stays";
+        return {};
     }
     fs::copy_file(CORVANITE_FAKE_CHKDSK, checker, fs::copy_options::overwrite_existing);
 #else  // a link called chkdsk.exe in a folder that is all of PATH
     const fs::path checker = folder / "chkdsk.exe";
     fs::create_symlink(CORVANITE_FAKE_CHKDSK, checker);
     SetVariable("PATH", folder.string());
-    const std::string eAcute = "c3 a9";
+    eAcute = "c3 a9";
 #endif
-    SetVariable("CORVANITE_FAKE_CHKDSK_SCRIPT", (folder / "script").string());
-    SetVariable("CORVANITE_FAKE_CHKDSK_ARGS", (folder / "args").string());
+    return checker;
+}
+
+TEST(ChkdskChild, Runs) {
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-child";
+    std::string eAcute, why;
+    const fs::path checker = PlaceChecker(folder, eAcute, why);
+    if (checker.empty()) {
+        GTEST_SKIP() << why;
+    }
     AttachMessageWindow(1);  // on Linux the final events are queued, not posted again for a while
     // The script; read-only; the run's summary, then the child's words, one a line.
     // clang-format off
@@ -99,6 +113,30 @@ TEST(ChkdskChild, Runs) {
     SetVariable("PATH", path);
     AttachMessageWindow(0);
 }
+
+#ifndef _WIN32
+// The window closed while a check floods its output: the exit after the message loop
+// (FinishProgram) ends the process without destroying the state under the running worker (under
+// the sanitizers a use after free fails the child) and only while a worker runs.
+TEST(ChkdskChild, ExitDuringAFlood) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto flood = [] {
+        std::string eAcute, why;
+        const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-exit";
+        PlaceChecker(folder, eAcute, why);
+        std::ofstream(folder / "script") << "lines 200000 60\n";
+        AttachMessageWindow(1);
+        StartChkdsk(u"C:", true);
+        for (size_t i = 0, lines = 0; i < 3000 && lines < 2000; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+            lines = appState.chkdskLines.size();
+        }
+        FinishProgram(0);
+    };
+    EXPECT_EXIT(flood(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace corvanite::test
