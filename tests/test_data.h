@@ -19,15 +19,14 @@ void CheckTable(const std::string& relativePath,
                 const std::function<std::string(const std::string& input)>& run);
 // The words of a line split at blanks, or its fields split at sep (empty ones kept).
 std::vector<std::string> Words(const std::string& line, char sep = ' ');
-// Bytes laid out by tokens: "N=V" V as 4 bytes little-endian at N, "N#V" as 8 bytes, "N/HEX" the
-// hex bytes from N, "N:TEXT" ASCII from N ('~' a blank, '_' a NUL); numbers may be 0x-prefixed.
-// Other words are skipped.
+// Bytes laid out by tokens ("N=V" V as 4 bytes little-endian at N, "N#V" 8 bytes, "N/HEX" hex
+// bytes from N, "N:TEXT" ASCII from N, '~' a blank, '_' a NUL; other words are skipped).
 std::vector<uint8_t> Bytes(const std::string& tokens, size_t size);
 
 using Page = std::array<uint8_t, 512>;
 Page PageOf(const std::string& tokens);
-// The drives captured under ata-smart/: NAME.data.bin, .thresholds.bin, .identify.bin (what),
-// and NAME.expected.txt from an independent decoding.
+// The drives captured under ata-smart/: NAME.data.bin, .thresholds.bin, .identify.bin (what);
+// NAME.expected.txt from an independent decoding.
 extern const std::vector<std::string> REAL_DRIVES;
 Page RealPage(const std::string& name, const std::string& what);
 // The ATA data page (current = worst) or thresholds page of "id/current/threshold/raw" entries,

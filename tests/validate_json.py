@@ -9,25 +9,22 @@ import jsonschema
 
 
 def unique_keys(pairs):
-    if len(pairs) != len(dict(pairs)):
-        raise ValueError(f"a key appears twice in {[k for k, _ in pairs]}")
+    assert len(pairs) == len(dict(pairs)), f"a key appears twice in {[k for k, _ in pairs]}"
     return dict(pairs)
 
 
 schema = json.loads(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8"))
 validator = jsonschema.Draft202012Validator(schema)
 validator.check_schema(schema)
-paths = map(pathlib.Path, sys.argv[2:])
-files = [f for a in paths for f in (sorted(a.glob("*.json")) if a.is_dir() else [a])]
+files = [f for a in map(pathlib.Path, sys.argv[2:]) for f in (sorted(a.glob("*.json")) if a.is_dir() else [a])]
 failed = 0
 for path in files:
     try:
         raw = path.read_bytes()
-        if raw.startswith(b"\xef\xbb\xbf"):
-            raise ValueError("starts with a byte-order mark")
-        document = json.loads(raw.decode("utf-8"), object_pairs_hook=unique_keys)
-        errors = [f"{list(e.absolute_path)}: {e.message}" for e in validator.iter_errors(document)]
-    except (OSError, ValueError) as e:
+        assert not raw.startswith(b"\xef\xbb\xbf"), "starts with a byte-order mark"
+        errors = [f"{list(e.absolute_path)}: {e.message}" for e in validator.iter_errors(
+            json.loads(raw.decode("utf-8"), object_pairs_hook=unique_keys))]
+    except (OSError, ValueError, AssertionError) as e:
         errors = [str(e)]
     failed += bool(errors)
     print("\n     ".join([("FAIL " if errors else "ok   ") + str(path)] + errors[:20]))

@@ -6,6 +6,5 @@ target_sources(corvanite_platform_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/test_c
 add_executable(corvanite_fake_chkdsk ${CMAKE_CURRENT_LIST_DIR}/fake_chkdsk.cpp)
 target_link_libraries(corvanite_fake_chkdsk PRIVATE corvanite_options)
 add_dependencies(corvanite_platform_tests corvanite_fake_chkdsk)
-# Wine sees the Linux file system as drive Z:.
 target_compile_definitions(corvanite_platform_tests PRIVATE
     CORVANITE_FAKE_CHKDSK="$<$<BOOL:${CMAKE_CROSSCOMPILING}>:Z:>$<TARGET_FILE:corvanite_fake_chkdsk>")

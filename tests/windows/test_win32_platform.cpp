@@ -1,8 +1,6 @@
-// The real Windows layers under Wine (or Windows): the probe through DeviceIoControl, where Wine's
-// \\.\PhysicalDrive0 answers a descriptor with bus code 1 and no texts, a geometry and no SMART
-// request; and the report file through CreateFileW.
+// The report file through CreateFileW under Wine (or Windows). The probe through DeviceIoControl
+// runs in corvanite_report_runs: Wine's \\.\PhysicalDrive0 answers no SMART request.
 #include <windows.h>
-#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,40 +8,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "drives/probe.h"
 #include "report/report_file.h"
 #include "text/utf.h"
 
 namespace corvanite {
 namespace {
-
-TEST(Win32Platform, ProbeFindsWineDriveZeroAsTheSystemReportsIt) {
-    const HANDLE drive =
-        CreateFileW(L"\\\\.\\PhysicalDrive0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
-    DISK_GEOMETRY_EX geometry = {};
-    DWORD returned = 0;
-    const bool answered = DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0,
-                                          &geometry, sizeof geometry, &returned, nullptr);
-    CloseHandle(drive);
-    if (!answered) {
-        GTEST_SKIP() << "\\\\.\\PhysicalDrive0 does not answer here";
-    }
-    const std::vector<DriveInfo> drives = ProbeAllDrives();
-    ASSERT_FALSE(drives.empty());
-    const DriveInfo& first = drives.front();
-    // The descriptor answered without texts: an empty identity, not the start record's name.
-    EXPECT_EQ(Utf16ToUtf8(first.devicePath.view()) + "|" + Utf16ToUtf8(first.model.view()) + "|" +
-                  Utf16ToUtf8(first.busName.view()) + "|" + Utf16ToUtf8(HealthWord(first.health)),
-              "\\\\.\\PhysicalDrive0||Bus01|N/A");
-    EXPECT_EQ(first.sizeBytes, static_cast<uint64_t>(geometry.DiskSize.QuadPart));
-}
-
-std::string ReadBack(const std::u16string& path) {
-    std::ifstream in(std::filesystem::path(reinterpret_cast<const wchar_t*>(path.c_str())),
-                     std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(cannot open)";
-}
 
 // A name in several scripts; replaced without a tail of the old bytes; a file another program
 // holds without sharing keeps its bytes; a missing folder is not made.
@@ -54,6 +23,10 @@ TEST(Win32Platform, ReportFileWritesReplacesAndFailsWithAReason) {
                                   Utf8ToUtf16("corvanite-" + std::to_string(GetTickCount64()));
     const auto wide = [](const std::u16string& s) {
         return reinterpret_cast<const wchar_t*>(s.c_str());
+    };
+    const auto ReadBack = [&](const std::u16string& file) {
+        std::ifstream in(std::filesystem::path(wide(file)), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     };
     ASSERT_TRUE(CreateDirectoryW(wide(folder), nullptr));
     const std::u16string path = folder + u"\\Bericht-\u00E4\u0394\u65E5\U0001F4BE.txt";
