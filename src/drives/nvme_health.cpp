@@ -41,7 +41,7 @@ bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     drive.nvmeSpareThreshold = spareThreshold;
     drive.nvmePercentageUsed = percentageUsed;
     drive.nvmeCriticalWarning = criticalWarning;
-    const uint8_t usedCapped = percentageUsed > 100 ? 100 : percentageUsed;
+    const uint8_t usedCapped = std::min<uint8_t>(percentageUsed, 100);
     drive.lifeRemaining = 100 - usedCapped;
 
     drive.attributes.clear();
