@@ -117,6 +117,7 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
         Show(TAB_SMART, 15); appState.drives.resize(MAX_DRIVES, appState.drives[1]); appState.driveScroll = 6; appState.hoverDriveRow = 9; }},
+    {"smart-one-card-over", 1200, 750, [] { Show(TAB_SMART, 0); appState.drives.resize(10, appState.drives[1]); }},
     {"max-smart", 1920, 1080, [] { Show(TAB_SMART, 2); appState.maximized = true; }},
     {"max-scan-running", 1920, 1080, [] { Check(80, true); appState.maximized = true; appState.tickCount = 11; }},
 };
