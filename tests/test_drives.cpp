@@ -26,6 +26,7 @@
 #include "report/text_report.h"
 #include "report_tool.h"
 #include "test_data.h"
+#include "text/text_format.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -130,6 +131,10 @@ std::string RunRow(const Row& r) {
         identity.busType = BUS_SATA;
         out = Identity(identity) + "|" + U8(identity.vendor) +
               (intact && !ata::IdentifyPageIntact(identify) ? "" : "|checksum not checked");
+    } else if (k == "signed") {
+        std::u16string text;
+        AppendSigned(text, r.n<int64_t>(1));
+        out = U8(text);
     } else if (k == "capacity") {
         out = U8(FormatCapacity(r.n<uint64_t>(1)));
     } else if (k == "failure") {
