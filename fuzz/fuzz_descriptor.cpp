@@ -9,7 +9,7 @@ using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::unique_ptr<uint8_t[]> reply = fuzz::HeapCopy(data, size, 0, size);
-    const uint32_t returned = size >= 4 ? fuzz::Read32(data) : 0;
+    const auto returned = static_cast<uint32_t>(size >= 4 ? ReadLittleEndian(data, 4) : 0);
     const win32::DescriptorTexts t = win32::ParseDescriptorReply(reply.get(), size, returned);
 
     // Each text lies in the counted part of the reply, after its first byte, and holds no NUL.
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "descriptor text outside the counted reply");
         *fields[i++] = Utf8ToUtf16(text);
     }
-    Check(size >= 32 ? t.busType == fuzz::Read32(data + win32::DESCRIPTOR_BUS_TYPE_AT)
+    Check(size >= 32 ? t.busType == ReadLittleEndian(data + win32::DESCRIPTOR_BUS_TYPE_AT, 4)
                      : t.busType == 0 && t.product.empty(),
           "bus type not read from its place");
 

@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         win32::LocateNvmeLogPage(*reinterpret_cast<const uint8_t(*)[REPLY]>(reply.get()), log);
 
     // The page starts 8 + the data offset into the reply; bytes 0-167 must lie inside it.
-    const uint64_t start =
-        8 + uint64_t{fuzz::Read32(reply.get() + win32::NVME_REPLY_DATA_OFFSET_AT)};
+    const uint64_t start = 8 + ReadLittleEndian(reply.get() + win32::NVME_REPLY_DATA_OFFSET_AT, 4);
     Check(located == (start + NVME_LOG_BYTES_READ <= REPLY), "log located against its offset");
     if (!located) {
         return 0;

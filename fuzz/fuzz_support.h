@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "drives/byte_order.h"
 #include "drives/health.h"
 #include "report/text_report.h"
 #include "text/utf.h"
@@ -20,10 +21,6 @@ inline void Check(bool holds, const char* what) {
         std::fprintf(stderr, "corvanite fuzz: invariant broken: %s\n", what);
         std::abort();
     }
-}
-
-inline uint32_t Read32(const uint8_t* b) {
-    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
 }
 
 // The input's bytes from `from` in a heap block of exactly `exact` bytes (zeros past the
