@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drives/ata_passthrough.h"
+#include "drives/ata_identify.h"
 #include "drives/ata_smart.h"
 #include "drives/byte_order.h"
 #include "drives/health.h"

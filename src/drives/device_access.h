@@ -8,27 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "drives/device_error.h"
+#include "drives/identity.h"
+#include "drives/sat.h"
+
 namespace corvanite {
 
-constexpr size_t SMART_PAGE_SIZE = 512;
 constexpr size_t NVME_LOG_PAGE_SIZE = 512;
-
-constexpr uint8_t SMART_FEATURE_READ_DATA = 0xD0;
-constexpr uint8_t SMART_FEATURE_READ_THRESHOLDS = 0xD1;
-constexpr uint8_t SMART_FEATURE_ENABLE_OPERATIONS = 0xD8;
 
 // An open drive, as the platform layer knows it (a HANDLE or a file descriptor).
 using DriveHandle = intptr_t;
-
-// The identity texts and bus code of a drive as the device reports them, untrimmed. A text
-// the device does not report is empty.
-struct DriveIdentity {
-    std::u16string vendor;
-    std::u16string product;
-    std::u16string serial;
-    std::u16string revision;
-    uint32_t busType = 0;  // a STORAGE_BUS_TYPE code
-};
 
 // Takes a fresh look at which drives the machine has, before drive numbers 0 to 15 are tried
 // (Linux lists its block devices here; on Windows the numbers are the system's own).
@@ -57,7 +46,7 @@ void SendSmartEnable(DriveHandle handle, int driveNumber);
 bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                    uint8_t (&page)[SMART_PAGE_SIZE]);
 
-// One ATA command in a SCSI command block (ATA PASS-THROUGH (16) or (12), ata_passthrough.h)
+// One ATA command in a SCSI command block (ATA PASS-THROUGH (16) or (12), sat.h)
 // through the system's SCSI pass-through; when data is not null, dataSize bytes are read from the
 // device into it. Sends exactly the block given, once. True only when the command completed
 // (ata::PassThroughSucceeded); otherwise LastDeviceError tells why.
@@ -72,6 +61,5 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 // on Windows, errno on Linux; DEVICE_ERROR_STATUS when the request came back but the
 // drive or bridge reported a failed command status). 0 when none.
 int32_t LastDeviceError();
-constexpr int32_t DEVICE_ERROR_STATUS = -1;
 
 }  // namespace corvanite

@@ -16,6 +16,10 @@ constexpr SystemErrorKind ERRORS_POSIX = 1;
 // Defined by each platform's device layer.
 SystemErrorKind DeviceErrorKind();
 
+// The error a device request reports when it came back but the drive or bridge reported a
+// failed command status.
+constexpr int32_t DEVICE_ERROR_STATUS = -1;
+
 // The requests a reason names.
 using DeviceRequest = int32_t;
 constexpr DeviceRequest REQUEST_OPEN = 0;

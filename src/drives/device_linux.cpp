@@ -1,7 +1,6 @@
 // Drive access on Linux: whole disks from /sys/block, identity from IDENTIFY DEVICE or sysfs,
 // the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH (16) and the NVMe health log
-// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h and
-// ata_passthrough.h.
+// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h and sat.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -19,13 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "drives/ata_passthrough.h"
+#include "drives/ata_identify.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/device_linux.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
+#include "drives/sat.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -294,7 +294,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
         return true;
     }
     // ATA disks, and bridges that pass ATA commands through, tell their full identity.
-    if (identity.busType != 14) {
+    if (identity.busType != BUS_VIRTIO) {
         uint8_t page[ata::IDENTIFY_PAGE_SIZE] = {};
         if (PassThrough(handle, ata::IdentifyRegisters(DriveNumberOf(name)), page, sizeof page) &&
             ata::IdentifyPageIntact(page)) {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
+#include "drives/sat.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite {
@@ -185,15 +185,18 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength
 
 bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     const int32_t before = lastDeviceError;
-    lastDeviceError = 0;
-    if (win32::QueryNvmeHealthLog(SendStorageQuery, handle, page)) {
-        lastDeviceError = before;
-        return true;
+    for (const auto& query : win32::NvmeHealthQueries()) {
+        uint8_t reply[win32::NVME_REPLY_SIZE] = {};
+        if (SendStorageQuery(handle, query.data(), query.size(), reply, sizeof reply)) {
+            if (win32::LocateNvmeLogPage(reply, page)) {
+                lastDeviceError = before;  // a refused first query is no failure of the read
+                return true;
+            }
+            lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside it
+            return false;
+        }
     }
-    if (lastDeviceError == 0) {
-        lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside the reply
-    }
-    return false;
+    return false;  // both refused: SendStorageQuery has recorded the system's error
 }
 
 }  // namespace corvanite

@@ -133,16 +133,9 @@ std::string Attribute(const SmartAttribute& row, bool fromAta) {
 }
 
 std::string NvmeFigures(const DriveInfo& drive, int depth) {
-    constexpr std::string_view BIT_NAMES[] = {
-        "available_spare_below_threshold",
-        "temperature_threshold_exceeded",
-        "reliability_degraded",
-        "media_read_only",
-        "volatile_memory_backup_failed",
-    };
     std::vector<Member> bits;
-    for (size_t bit = 0; bit < std::size(BIT_NAMES); ++bit) {
-        bits.emplace_back(BIT_NAMES[bit], Bool(((drive.nvmeCriticalWarning >> bit) & 1) != 0));
+    for (const CriticalWarningBit& bit : CRITICAL_WARNING_BITS) {
+        bits.emplace_back(bit.jsonKey, Bool((drive.nvmeCriticalWarning & bit.mask) != 0));
     }
     return Object(
         {
