@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "app/window_host.h"
+#include "host/host.h"
 #include "report/report_file.h"
-#include "state/host.h"
 
 namespace corvanite {
 namespace {
@@ -23,10 +23,87 @@ test::FakeHostState host;
 test::FakeReportFile file;
 bool attached = false;  // guarded by lock
 
+void Attach(PlatformHandle window) {
+    std::lock_guard<std::mutex> guard(lock);
+    attached = window != 0;
+}
+
+bool Post(uint32_t message, uintptr_t wParam) {
+    std::lock_guard<std::mutex> guard(lock);
+    const bool taken = attached && host.refusePosts == 0;
+    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
+    if (taken) {
+        messages.push_back(PostedMessage{message, wParam});
+        posted.notify_all();
+    }
+    return taken;
+}
+
+void Repaint() {
+    std::lock_guard<std::mutex> guard(lock);
+    ++host.repaints;
+}
+
+bool StartThread(void (*procedure)(void*), void* parameter) {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (host.refuseThreads) {
+            return false;
+        }
+        ++host.threadsStarted;
+    }
+    if (host.beforeThread != nullptr) {
+        host.beforeThread();
+    }
+    // As the program starts them: under Wine a detached std::thread now and then never runs
+    // when another one has just ended.
+#ifdef _WIN32
+    using Start = std::pair<void (*)(void*), void*>;
+    const auto run = [](void* start) -> DWORD {
+        const Start s = *static_cast<Start*>(start);
+        delete static_cast<Start*>(start);
+        s.first(s.second);
+        return 0;
+    };
+    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
+#else
+    std::thread(procedure, parameter).detach();
+#endif
+    return true;
+}
+
+// The system's table with the window's messages, repaints and threads replaced.
+const HostServices FAKE_HOST = [] {
+    HostServices table = SystemHostServices();
+    table.attachMessageWindow = Attach;
+    table.postWindowMessage = Post;
+    table.requestRepaint = Repaint;
+    table.startDetachedThread = StartThread;
+    return table;
+}();
+
+bool WriteReport(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                 uint32_t& errorCode) {
+    ++file.writes;
+    file.path = path;
+    file.bytes = file.fail ? file.bytes : std::string(bytes);
+    reason = file.fail ? u"Access is denied" : reason;
+    errorCode = file.fail ? 5 : errorCode;
+    return !file.fail;
+}
+
+constexpr ReportFileAccess FAKE_REPORT_FILE{.writeReportFile = WriteReport};
+
 }  // namespace
 
 namespace test {
 
+const HostServices& FakeHostServices() {
+    return FAKE_HOST;
+}
+const ReportFileAccess& FakeReportFileAccess() {
+    return FAKE_REPORT_FILE;
+}
 FakeHostState& Host() {
     return host;
 }
@@ -55,55 +132,6 @@ std::vector<PostedMessage> PostedSoFar() {
 }
 
 }  // namespace test
-
-void AttachMessageWindow(PlatformHandle window) {
-    std::lock_guard<std::mutex> guard(lock);
-    attached = window != 0;
-}
-
-bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
-    std::lock_guard<std::mutex> guard(lock);
-    const bool taken = attached && host.refusePosts == 0;
-    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
-    if (taken) {
-        messages.push_back(PostedMessage{message, wParam});
-        posted.notify_all();
-    }
-    return taken;
-}
-
-void RequestRepaint() {
-    std::lock_guard<std::mutex> guard(lock);
-    ++host.repaints;
-}
-
-bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        if (host.refuseThreads) {
-            return false;
-        }
-        ++host.threadsStarted;
-    }
-    if (host.beforeThread != nullptr) {
-        host.beforeThread();
-    }
-    // As the program starts them: under Wine a detached std::thread now and then never runs
-    // when another one has just ended.
-#ifdef _WIN32
-    using Start = std::pair<void (*)(void*), void*>;
-    const auto run = [](void* start) -> DWORD {
-        const Start s = *static_cast<Start*>(start);
-        delete static_cast<Start*>(start);
-        s.first(s.second);
-        return 0;
-    };
-    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
-#else
-    std::thread(procedure, parameter).detach();
-#endif
-    return true;
-}
 
 Rect MainWindowBounds() {
     return host.bounds;
@@ -145,16 +173,6 @@ bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     dialogError = host.saveDialogError;
     path = host.saveChosen ? host.savePath : path;
     return host.saveChosen;
-}
-
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
-                     uint32_t& errorCode) {
-    ++file.writes;
-    file.path = path;
-    file.bytes = file.fail ? file.bytes : std::string(bytes);
-    reason = file.fail ? u"Access is denied" : reason;
-    errorCode = file.fail ? 5 : errorCode;
-    return !file.fail;
 }
 
 }  // namespace corvanite

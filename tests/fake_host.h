@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
+#include "host/host_queue.h"
+#include "report/report_file.h"
 #include "state/geometry.h"
-#include "state/host_queue.h"
 
 namespace corvanite::test {
 
@@ -33,6 +35,10 @@ struct FakeHostState {
     std::u16string savePath;
     int saveDialogs = 0;
 };
+
+// The tables corvanite_tests installs (fake_seams.cpp).
+const HostServices& FakeHostServices();
+const ReportFileAccess& FakeReportFileAccess();
 
 FakeHostState& Host();
 // The report file written last (or refused with "Access is denied", error 5, when fail is set).

@@ -11,8 +11,8 @@
 #include "app/scan_worker.h"
 #include "app/window_frame.h"
 #include "app/window_host.h"
+#include "host/host_queue.h"
 #include "state/app_state.h"
-#include "state/host_queue.h"
 #include "text/utf.h"
 #include "ui/display_list.h"
 #include "ui/display_scale.h"
@@ -156,18 +156,31 @@ gboolean DispatchPosted(gpointer) {
     return G_SOURCE_REMOVE;
 }
 
-void WakeMainLoop() {
+// Any thread: the system's queue takes the message, then the main loop is woken to dispatch it.
+bool PostAndWake(uint32_t message, uintptr_t wParam) {
+    if (!SystemHostServices().postWindowMessage(message, wParam)) {
+        return false;
+    }
     g_idle_add(DispatchPosted, nullptr);
+    return true;
 }
 
+// UI thread only.
 void Redraw() {
     if (canvas != nullptr) {
         gtk_widget_queue_draw(canvas);
     }
 }
 
+// The system's host with the window's own wake-up and repaint, while the main loop runs.
+const HostServices GTK_HOST = [] {
+    HostServices table = SystemHostServices();
+    table.postWindowMessage = PostAndWake;
+    table.requestRepaint = Redraw;
+    return table;
+}();
+
 void OnDestroy(GtkWidget*, gpointer) {
-    SetRepaintHandler(nullptr);
     canvas = nullptr;
     gtk_main_quit();
 }
@@ -362,9 +375,8 @@ int main(int argc, char** argv) {
     g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     gtk_container_add(GTK_CONTAINER(window), canvas);
 
+    InstallHostServices(&GTK_HOST);
     AttachMessageWindow(reinterpret_cast<PlatformHandle>(window));
-    SetRepaintHandler(Redraw);
-    SetPostNotifier(WakeMainLoop);
     const guint tick = g_timeout_add(TICK_MILLISECONDS, OnTick, nullptr);
 
     gtk_widget_show_all(GTK_WIDGET(window));
@@ -373,6 +385,6 @@ int main(int argc, char** argv) {
     gtk_main();
 
     g_source_remove(tick);
-    SetPostNotifier(nullptr);
+    InstallHostServices(nullptr);  // a worker's message now waits in the queue, unread
     return FinishProgram(0);
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/host.h"
 #include "state/geometry.h"
-#include "state/host.h"
 
 namespace corvanite {
 

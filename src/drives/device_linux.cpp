@@ -1,6 +1,7 @@
-// Drive access on Linux: whole disks from /sys/block, identity from IDENTIFY DEVICE or sysfs,
-// the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH (16) and the NVMe health log
-// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h and sat.h.
+// Drive access on Linux, the system's DeviceAccess table: whole disks from /sys/block, identity
+// from IDENTIFY DEVICE or sysfs, the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH
+// (16) and the NVMe health log through the NVMe admin ioctl. Command blocks and replies are read by
+// linux_layout.h and sat.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -21,7 +22,7 @@
 #include "drives/ata_identify.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
-#include "drives/device_linux.h"
+#include "drives/device_linux_testing.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
@@ -135,11 +136,26 @@ ata::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t cdbLength
     return outcome;
 }
 
+// One command block through SG_IO, its outcome read as an ATA PASS-THROUGH's.
+bool SendCdb(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+             size_t dataSize) {
+    uint8_t sense[ata::SENSE_BUFFER_SIZE];
+    const ata::PassThroughOutcome outcome =
+        SendCommand(Fd(handle), cdb, cdbLength, data, dataSize, sense);
+    if (ata::PassThroughSucceeded(outcome)) {
+        return true;
+    }
+    if (outcome.ioctlSucceeded) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+    }
+    return false;
+}
+
 // An ATA command as ATA PASS-THROUGH (16); data-in when data is given.
 bool PassThrough(DriveHandle handle, const ata::AtaRegisters& registers, uint8_t* data,
                  size_t dataSize) {
     const ata::CommandBlock cdb = ata::AtaPassThroughCdb(registers, data != nullptr, ata::CDB16);
-    return SendAtaPassThrough(handle, cdb.bytes.data(), cdb.length, data, dataSize);
+    return SendCdb(handle, cdb.bytes.data(), cdb.length, data, dataSize);
 }
 
 // The unit serial number: the kernel's copy of VPD page 80h when it keeps one, otherwise asked
@@ -182,45 +198,11 @@ std::u16string ResolvedDevicePath(const std::string& name) {
     return Utf8ToUtf16(resolved);
 }
 
-}  // namespace
-
-SystemErrorKind DeviceErrorKind() {
-    return ERRORS_POSIX;
-}
-
-int32_t LastDeviceError() {
+int32_t LastError() {
     return lastDeviceError;
 }
 
-void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {
-    LinuxDrives& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.sysBlock = sysBlock;
-    s.devDir = devDir;
-}
-
-std::vector<std::string> ListProbedDisks(const std::string& sysBlock) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(sysBlock.c_str());
-    if (dir == nullptr) {
-        return names;
-    }
-    while (const dirent* entry = readdir(dir)) {
-        if (linux_layout::IsProbedDiskName(entry->d_name)) {
-            names.emplace_back(entry->d_name);
-        }
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return linux_layout::DiskNameLess(a, b);
-    });
-    if (names.size() > static_cast<size_t>(MAX_DRIVES)) {
-        names.resize(MAX_DRIVES);
-    }
-    return names;
-}
-
-void BeginDriveScan() {
+void BeginScan() {
     LinuxDrives& s = State();
     std::string sysBlock;
     {
@@ -232,7 +214,7 @@ void BeginDriveScan() {
     s.names = std::move(names);
 }
 
-std::u16string DriveDevicePath(int driveNumber) {
+std::u16string DevicePath(int driveNumber) {
     LinuxDrives& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
@@ -241,7 +223,7 @@ std::u16string DriveDevicePath(int driveNumber) {
     return Utf8ToUtf16(s.devDir + "/" + s.names[static_cast<size_t>(driveNumber)]);
 }
 
-bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     LinuxDrives& s = State();
     std::string name;
     std::string path;
@@ -267,7 +249,7 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
-void CloseDrive(DriveHandle handle) {
+void Close(DriveHandle handle) {
     LinuxDrives& s = State();
     {
         std::lock_guard<std::mutex> guard(s.lock);
@@ -278,7 +260,7 @@ void CloseDrive(DriveHandle handle) {
     close(Fd(handle));
 }
 
-bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
     const std::string name = NameOf(handle);
     if (name.empty()) {
         return false;
@@ -313,7 +295,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     return true;
 }
 
-bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
     uint64_t size = 0;
     if (ioctl(Fd(handle), BLKGETSIZE64, &size) != 0) {
         return false;
@@ -322,32 +304,18 @@ bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
     return true;
 }
 
-void SendSmartEnable(DriveHandle handle, int driveNumber) {
+void SmartEnable(DriveHandle handle, int driveNumber) {
     PassThrough(handle, ata::SmartRegisters(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS), nullptr,
                 0);
 }
 
-bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
-                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+               uint8_t (&page)[SMART_PAGE_SIZE]) {
     std::memset(page, 0, SMART_PAGE_SIZE);
     return PassThrough(handle, ata::SmartRegisters(driveNumber, feature), page, SMART_PAGE_SIZE);
 }
 
-bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
-                        size_t dataSize) {
-    uint8_t sense[ata::SENSE_BUFFER_SIZE];
-    const ata::PassThroughOutcome outcome =
-        SendCommand(Fd(handle), cdb, cdbLength, data, dataSize, sense);
-    if (ata::PassThroughSucceeded(outcome)) {
-        return true;
-    }
-    if (outcome.ioctlSucceeded) {
-        lastDeviceError = DEVICE_ERROR_STATUS;
-    }
-    return false;
-}
-
-bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     std::memset(page, 0, NVME_LOG_PAGE_SIZE);
     nvme_admin_cmd command{};
     command.opcode = linux_layout::NVME_ADMIN_GET_LOG_PAGE;
@@ -363,6 +331,55 @@ bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
         return false;
     }
     return true;
+}
+
+constexpr DeviceAccess LINUX_DEVICES{
+    .errorKind = ERRORS_POSIX,
+    .beginDriveScan = BeginScan,
+    .driveDevicePath = DevicePath,
+    .openDrive = Open,
+    .closeDrive = Close,
+    .queryDriveIdentity = QueryIdentity,
+    .queryDriveSize = QuerySize,
+    .sendSmartEnable = SmartEnable,
+    .readSmartPage = SmartPage,
+    .sendAtaPassThrough = SendCdb,
+    .readNvmeLogPage = NvmeLogPage,
+    .lastDeviceError = LastError,
+};
+
+}  // namespace
+
+const DeviceAccess& SystemDeviceAccess() {
+    return LINUX_DEVICES;
+}
+
+void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.sysBlock = sysBlock;
+    s.devDir = devDir;
+}
+
+std::vector<std::string> ListProbedDisks(const std::string& sysBlock) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(sysBlock.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (linux_layout::IsProbedDiskName(entry->d_name)) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return linux_layout::DiskNameLess(a, b);
+    });
+    if (names.size() > static_cast<size_t>(MAX_DRIVES)) {
+        names.resize(MAX_DRIVES);
+    }
+    return names;
 }
 
 }  // namespace corvanite
