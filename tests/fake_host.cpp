@@ -94,6 +94,42 @@ bool WriteReport(std::u16string_view path, std::string_view bytes, std::u16strin
 
 constexpr ReportFileAccess FAKE_REPORT_FILE{.writeReportFile = WriteReport};
 
+void Place(Rect bounds) {
+    host.bounds = bounds;
+    host.placements.push_back(bounds);
+}
+
+constexpr WindowHost FAKE_WINDOW{
+    .mainWindowBounds = [] { return host.bounds; },
+    .moveMainWindow =
+        [](int32_t x, int32_t y) {
+            Place(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
+        },
+    .placeMainWindow = Place,
+    .clientToScreen =  // the client area starts at the window's corner
+    [](Point client) {
+        return Point{client.x + host.bounds.left, client.y + host.bounds.top};
+    },
+    .monitorWorkArea = [] { return host.workArea; },
+    .minimizeMainWindow = [] { ++host.minimized; },
+    .closeMainWindow = [] { ++host.closed; },
+    .captureMouse = [] { host.captured = true; },
+    .releaseMouse = [] { host.captured = false; },
+    .trackMouseLeave = [] { ++host.leaveRequests; },
+    .askYesNo =
+        [](std::u16string_view text, std::u16string_view caption) {
+            host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
+            return host.answerYes;
+        },
+    .askReportPath =
+        [](std::u16string& path, uint32_t& dialogError) {
+            ++host.saveDialogs;
+            dialogError = host.saveDialogError;
+            path = host.saveChosen ? host.savePath : path;
+            return host.saveChosen;
+        },
+};
+
 }  // namespace
 
 namespace test {
@@ -103,6 +139,9 @@ const HostServices& FakeHostServices() {
 }
 const ReportFileAccess& FakeReportFileAccess() {
     return FAKE_REPORT_FILE;
+}
+const WindowHost& FakeWindowHost() {
+    return FAKE_WINDOW;
 }
 FakeHostState& Host() {
     return host;
@@ -132,47 +171,5 @@ std::vector<PostedMessage> PostedSoFar() {
 }
 
 }  // namespace test
-
-Rect MainWindowBounds() {
-    return host.bounds;
-}
-void PlaceMainWindow(Rect bounds) {
-    host.bounds = bounds;
-    host.placements.push_back(bounds);
-}
-void MoveMainWindow(int32_t x, int32_t y) {
-    PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
-}
-Point ClientToScreen(Point client) {  // the client area starts at the window's corner
-    return Point{client.x + host.bounds.left, client.y + host.bounds.top};
-}
-Rect MonitorWorkArea() {
-    return host.workArea;
-}
-void MinimizeMainWindow() {
-    ++host.minimized;
-}
-void CloseMainWindow() {
-    ++host.closed;
-}
-void CaptureMouse() {
-    host.captured = true;
-}
-void ReleaseMouse() {
-    host.captured = false;
-}
-void TrackMouseLeave() {
-    ++host.leaveRequests;
-}
-bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
-    host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
-    return host.answerYes;
-}
-bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
-    ++host.saveDialogs;
-    dialogError = host.saveDialogError;
-    path = host.saveChosen ? host.savePath : path;
-    return host.saveChosen;
-}
 
 }  // namespace corvanite

@@ -1,11 +1,12 @@
-// A stand-in for the window host and the report file: records what was posted, repainted,
-// asked and written, and starts threads (or refuses to, when told).
+// A stand-in for the host, the window host and the report file: records what was posted,
+// repainted, asked and written, and starts threads (or refuses to, when told).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/window_host.h"
 #include "host/host.h"
 #include "host/host_queue.h"
 #include "report/report_file.h"
@@ -39,6 +40,7 @@ struct FakeHostState {
 // The tables corvanite_tests installs (fake_seams.cpp).
 const HostServices& FakeHostServices();
 const ReportFileAccess& FakeReportFileAccess();
+const WindowHost& FakeWindowHost();
 
 FakeHostState& Host();
 // The report file written last (or refused with "Access is denied", error 5, when fail is set).

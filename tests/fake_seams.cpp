@@ -1,6 +1,6 @@
 // corvanite_tests runs the portable code over one fake at every seam, installed before the first
-// test: the scripted machine (fake_device.h), the host and the report file (fake_host.h), the
-// scripted checker child (fake_child.h).
+// test: the scripted machine (fake_device.h), the host, the window host and the report file
+// (fake_host.h), the scripted checker child (fake_child.h).
 #include <gtest/gtest.h>
 
 #include "fake_device.h"
@@ -14,6 +14,7 @@ struct FakeSeams : testing::Environment {
     void SetUp() override {
         InstallDeviceAccess(&FakeDeviceAccess());
         InstallHostServices(&FakeHostServices());
+        InstallWindowHost(&FakeWindowHost());
         InstallReportFileAccess(&FakeReportFileAccess());
         InstallChildProcessAccess(&FakeChildProcessAccess());
     }

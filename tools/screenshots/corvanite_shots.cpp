@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "sample_drives.h"
+#include "../sample_drives/sample_drives.h"
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
-#include "ui/render_cairo.h"
+#include "ui/render_cairo_testing.h"
 #include "volume_check/chkdsk_outcome.h"
 
 namespace {

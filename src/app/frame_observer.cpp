@@ -1,0 +1,22 @@
+#include "app/frame_observer.h"
+
+#include "host/installed_table.h"
+
+namespace corvanite {
+namespace {
+
+InstalledTable<FrameObserver> installed;
+
+constexpr FrameObserver NONE{.framePainted = [](int32_t, int32_t) {}};
+
+}  // namespace
+
+const FrameObserver* InstallFrameObserver(const FrameObserver* observer) {
+    return installed.Install(observer);
+}
+
+void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
+    installed.Or(NONE).framePainted(clientWidth, clientHeight);
+}
+
+}  // namespace corvanite
