@@ -5,18 +5,16 @@
 namespace corvanite {
 namespace {
 
-InstalledTable<FrameObserver> installed;
-
 constexpr FrameObserver NONE{.framePainted = [](int32_t, int32_t) {}};
 
 }  // namespace
 
 const FrameObserver* InstallFrameObserver(const FrameObserver* observer) {
-    return installed.Install(observer);
+    return InstallTable(observer);
 }
 
 void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
-    installed.Or(NONE).framePainted(clientWidth, clientHeight);
+    InstalledTableOr(NONE).framePainted(clientWidth, clientHeight);
 }
 
 }  // namespace corvanite

@@ -5,8 +5,6 @@
 namespace corvanite {
 namespace {
 
-InstalledTable<WindowHost> installed;
-
 // No window: nothing to place or capture, no dialog (every question answered no, no path).
 constexpr WindowHost NO_WINDOW{
     .mainWindowBounds = [] { return Rect{}; },
@@ -30,11 +28,11 @@ constexpr WindowHost NO_WINDOW{
 }  // namespace
 
 const WindowHost* InstallWindowHost(const WindowHost* table) {
-    return installed.Install(table);
+    return InstallTable(table);
 }
 
 const WindowHost& InstalledWindowHost() {
-    return installed.Or(NO_WINDOW);
+    return InstalledTableOr(NO_WINDOW);
 }
 
 }  // namespace corvanite

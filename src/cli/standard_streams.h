@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "host/installed_table.h"
+
 namespace corvanite {
 
 struct StandardStreams {
@@ -17,8 +19,12 @@ struct StandardStreams {
 // The system's table (defined by the platform layer).
 const StandardStreams& SystemStandardStreams();
 // Installs a table (null: the system's again); returns the one installed before.
-const StandardStreams* InstallStandardStreams(const StandardStreams* table);
-const StandardStreams& InstalledStandardStreams();
+inline const StandardStreams* InstallStandardStreams(const StandardStreams* table) {
+    return InstallTable(table);
+}
+inline const StandardStreams& InstalledStandardStreams() {
+    return InstalledTableOr(SystemStandardStreams());
+}
 
 // The calls of the installed table.
 inline bool WriteStandardOutput(std::string_view bytes) {

@@ -13,6 +13,7 @@
 #include "drives/device_error.h"
 #include "drives/identity.h"
 #include "drives/sat.h"
+#include "host/installed_table.h"
 
 namespace corvanite {
 
@@ -72,8 +73,12 @@ struct DeviceAccess {
 // The system's table (defined by the platform's device layer).
 const DeviceAccess& SystemDeviceAccess();
 // Installs a table (null: the system's again); returns the one installed before.
-const DeviceAccess* InstallDeviceAccess(const DeviceAccess* table);
-const DeviceAccess& InstalledDeviceAccess();
+inline const DeviceAccess* InstallDeviceAccess(const DeviceAccess* table) {
+    return InstallTable(table);
+}
+inline const DeviceAccess& InstalledDeviceAccess() {
+    return InstalledTableOr(SystemDeviceAccess());
+}
 
 // The calls of the installed table.
 inline SystemErrorKind DeviceErrorKind() {

@@ -10,40 +10,35 @@ constexpr int ATA_STATUS_ERR = 0x01;
 constexpr int ATA_STATUS_DF = 0x20;
 constexpr int ATA_STATUS_BSY = 0x80;
 
+// Where the 28-bit registers stand in each form of ATA PASS-THROUGH (the low bytes of the 16-byte
+// form's register pairs).
+struct CdbLayout {
+    size_t length;
+    uint8_t opcode;
+    size_t feature, count, sectorNumber, cylinderLow, cylinderHigh, driveHead, command;
+};
+constexpr CdbLayout ATA_PASS_THROUGH_16{CDB16, 0x85, 4, 6, 8, 10, 12, 13, 14};
+constexpr CdbLayout ATA_PASS_THROUGH_12{CDB12, 0xA1, 3, 4, 5, 6, 7, 8, 9};
+
 }  // namespace
 
 CommandBlock AtaPassThroughCdb(const AtaRegisters& r, bool dataIn, size_t length) {
+    const CdbLayout& at = length == CDB12 ? ATA_PASS_THROUGH_12 : ATA_PASS_THROUGH_16;
     CommandBlock block;
+    block.length = at.length;
     uint8_t* cdb = block.bytes.data();
+    cdb[0] = at.opcode;
     // Protocol: PIO data-in (4) or non-data (3); 28-bit command (EXTEND 0). Data-in: T_DIR from
     // the device, BYT_BLOK in blocks, T_LENGTH in the count field.
-    const auto protocol = static_cast<uint8_t>((dataIn ? 4 : 3) << 1);
-    const uint8_t transfer = dataIn ? 0x0E : 0x00;
-    if (length == CDB12) {
-        block.length = CDB12;
-        cdb[0] = 0xA1;  // ATA PASS-THROUGH (12)
-        cdb[1] = protocol;
-        cdb[2] = transfer;
-        cdb[3] = r.feature;
-        cdb[4] = r.count;
-        cdb[5] = r.sectorNumber;
-        cdb[6] = r.cylinderLow;
-        cdb[7] = r.cylinderHigh;
-        cdb[8] = r.driveHead;
-        cdb[9] = r.command;
-        return block;
-    }
-    block.length = CDB16;
-    cdb[0] = 0x85;  // ATA PASS-THROUGH (16)
-    cdb[1] = protocol;
-    cdb[2] = transfer;
-    cdb[4] = r.feature;
-    cdb[6] = r.count;
-    cdb[8] = r.sectorNumber;
-    cdb[10] = r.cylinderLow;
-    cdb[12] = r.cylinderHigh;
-    cdb[13] = r.driveHead;
-    cdb[14] = r.command;
+    cdb[1] = static_cast<uint8_t>((dataIn ? 4 : 3) << 1);
+    cdb[2] = dataIn ? 0x0E : 0x00;
+    cdb[at.feature] = r.feature;
+    cdb[at.count] = r.count;
+    cdb[at.sectorNumber] = r.sectorNumber;
+    cdb[at.cylinderLow] = r.cylinderLow;
+    cdb[at.cylinderHigh] = r.cylinderHigh;
+    cdb[at.driveHead] = r.driveHead;
+    cdb[at.command] = r.command;
     return block;
 }
 

@@ -10,7 +10,6 @@ set(CORVANITE_DRIVES_PORTABLE
     drives/nvme_health.cpp
     drives/health.cpp
     drives/probe.cpp
-    drives/device_access.cpp
     drives/device_error.cpp
     drives/win32_layout.cpp
     drives/linux_layout.cpp

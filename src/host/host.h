@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "host/installed_table.h"
+
 namespace corvanite {
 
 // A platform handle (HWND, GtkWidget*, ...) as portable code holds it; 0 is none.
@@ -35,8 +37,12 @@ struct HostServices {
 // The system's table (defined by the platform layer).
 const HostServices& SystemHostServices();
 // Installs a table (null: the system's again); returns the one installed before.
-const HostServices* InstallHostServices(const HostServices* table);
-const HostServices& InstalledHostServices();
+inline const HostServices* InstallHostServices(const HostServices* table) {
+    return InstallTable(table);
+}
+inline const HostServices& InstalledHostServices() {
+    return InstalledTableOr(SystemHostServices());
+}
 
 // The calls of the installed table.
 inline void AttachMessageWindow(PlatformHandle window) {
@@ -62,11 +68,6 @@ inline bool DetachedThreadsRunning() {
 // What the window program returns from its entry point after the message loop: while a worker
 // still runs (a check or a scan is never waited for), the process ends here instead, so that no
 // static destructor runs under it (appState, the scan's hand-over, the message queue).
-inline int FinishProgram(int exitCode) {
-    if (DetachedThreadsRunning()) {
-        EndProcessNow(exitCode);
-    }
-    return exitCode;
-}
+int FinishProgram(int exitCode);
 
 }  // namespace corvanite

@@ -1,7 +1,7 @@
 // How a seam is replaced: each seam is one table of functions (the device access, the host's
 // messages and threads, the checker child, the report file, ...). The platform layer gives the
 // system's table; a window program, a test or the end-to-end build installs its own at start,
-// and every call goes through the table installed at the time.
+// and every call goes through the table installed at the time. One slot per table type.
 #pragma once
 
 #include <atomic>
@@ -9,17 +9,22 @@
 namespace corvanite {
 
 template <typename Table>
-struct InstalledTable {
-    std::atomic<const Table*> table{nullptr};
+std::atomic<const Table*>& InstalledSlot() {
+    static std::atomic<const Table*> slot{nullptr};
+    return slot;
+}
 
-    // Installs a table (null: none, so the system's is used again); returns the one before.
-    const Table* Install(const Table* next) { return table.exchange(next); }
+// Installs a table (null: none, so the fallback is used again); returns the one before.
+template <typename Table>
+const Table* InstallTable(const Table* table) {
+    return InstalledSlot<Table>().exchange(table);
+}
 
-    // The installed table, or the fallback while none is.
-    const Table& Or(const Table& fallback) const {
-        const Table* installed = table.load();
-        return installed != nullptr ? *installed : fallback;
-    }
-};
+// The installed table, or the fallback while none is.
+template <typename Table>
+const Table& InstalledTableOr(const Table& fallback) {
+    const Table* installed = InstalledSlot<Table>().load();
+    return installed != nullptr ? *installed : fallback;
+}
 
 }  // namespace corvanite

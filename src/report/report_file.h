@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/installed_table.h"
+
 namespace corvanite {
 
 struct ReportFileAccess {
@@ -21,8 +23,12 @@ struct ReportFileAccess {
 // The system's table (defined by the platform layer).
 const ReportFileAccess& SystemReportFileAccess();
 // Installs a table (null: the system's again); returns the one installed before.
-const ReportFileAccess* InstallReportFileAccess(const ReportFileAccess* table);
-const ReportFileAccess& InstalledReportFileAccess();
+inline const ReportFileAccess* InstallReportFileAccess(const ReportFileAccess* table) {
+    return InstallTable(table);
+}
+inline const ReportFileAccess& InstalledReportFileAccess() {
+    return InstalledTableOr(SystemReportFileAccess());
+}
 
 // The call of the installed table.
 inline bool WriteReportFile(std::u16string_view path, std::string_view bytes,

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/installed_table.h"
+
 namespace corvanite {
 
 // A started child and the read end of its output pipe, as the platform holds them.
@@ -60,8 +62,12 @@ struct ChildProcessAccess {
 // The system's table (defined by the platform layer).
 const ChildProcessAccess& SystemChildProcessAccess();
 // Installs a table (null: the system's again); returns the one installed before.
-const ChildProcessAccess* InstallChildProcessAccess(const ChildProcessAccess* table);
-const ChildProcessAccess& InstalledChildProcessAccess();
+inline const ChildProcessAccess* InstallChildProcessAccess(const ChildProcessAccess* table) {
+    return InstallTable(table);
+}
+inline const ChildProcessAccess& InstalledChildProcessAccess() {
+    return InstalledTableOr(SystemChildProcessAccess());
+}
 
 // The calls of the installed table.
 inline ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly,

@@ -4,7 +4,6 @@ set(CORVANITE_VOLUME_CHECK_PORTABLE
     volume_check/chkdsk_command.cpp
     volume_check/line_assembler.cpp
     volume_check/chkdsk_worker.cpp
-    volume_check/child_process.cpp
 )
 set(CORVANITE_VOLUME_CHECK_WIN32 volume_check/child_win32.cpp)
 set(CORVANITE_VOLUME_CHECK_LINUX volume_check/child_posix.cpp)
