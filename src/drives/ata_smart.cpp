@@ -63,12 +63,21 @@ constexpr uint8_t HOT_RAW_TEMPERATURE = 65;
 constexpr uint8_t PLAUSIBLE_TEMPERATURE_MIN = 1;
 constexpr uint8_t PLAUSIBLE_TEMPERATURE_MAX = 99;
 
+// The attributes graded on their raw value.
+constexpr uint8_t ID_REALLOCATED_SECTORS = 5;
+constexpr uint8_t ID_AIRFLOW_TEMPERATURE = 190;
+constexpr uint8_t ID_TEMPERATURE = 194;
+constexpr uint8_t ID_REALLOCATION_EVENTS = 196;
+constexpr uint8_t ID_PENDING_SECTORS = 197;
+constexpr uint8_t ID_UNCORRECTABLE_SECTORS = 198;
+
 bool IsTemperatureId(uint8_t id) {
-    return id == 190 || id == 194;
+    return id == ID_AIRFLOW_TEMPERATURE || id == ID_TEMPERATURE;
 }
 
 bool IsSectorCountId(uint8_t id) {
-    return id == 5 || id == 196 || id == 197 || id == 198;
+    return id == ID_REALLOCATED_SECTORS || id == ID_REALLOCATION_EVENTS ||
+           id == ID_PENDING_SECTORS || id == ID_UNCORRECTABLE_SECTORS;
 }
 
 uint8_t FindThreshold(const uint8_t* thresholdPage, uint8_t id) {
