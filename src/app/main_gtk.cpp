@@ -333,6 +333,9 @@ int main(int argc, char** argv) {
     g_set_prgname("CorvaniteWnd");
     gtk_init(&argc, &argv);
     screenDpi = ScreenDpi();
+    // The installed icon (hicolor theme) for the task bar and the window switcher; the menu entry
+    // names the window's class "CorvaniteWnd" so the desktop ties the window to it.
+    gtk_window_set_default_icon_name("corvanite");
 
     window = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     gtk_window_set_title(window, "Corvanite");
