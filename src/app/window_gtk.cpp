@@ -357,6 +357,9 @@ int RunWindowProgram(int argc, char** argv, int) {
     g_set_prgname("CorvaniteWnd");
     gtk_init(&argc, &argv);
     screenDpi = ScreenDpi();
+    // The installed icon (hicolor theme) for the task bar and the window switcher; the menu entry
+    // names the window's class "CorvaniteWnd" so the desktop ties the window to it.
+    gtk_window_set_default_icon_name("corvanite");
 
     window = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     gtk_window_set_title(window, "Corvanite");
