@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "drives/device_access.h"
+#include "drives/sat.h"
 #include "drives/drive_info.h"
 
 namespace corvanite::bench {

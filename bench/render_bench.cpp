@@ -23,6 +23,7 @@
 #include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/render_cairo.h"
+#include "ui/render_cairo_testing.h"
 
 namespace {
 

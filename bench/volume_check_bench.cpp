@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "host/host.h"
+#include "host/host_queue.h"
 #include "state/app_state.h"
-#include "state/host.h"
-#include "state/host_queue.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace {

@@ -41,37 +41,18 @@ bool Copy(bool answers, const test::Page& from, uint8_t* to, int32_t error) {
     return answers;
 }
 
-}  // namespace
-
-namespace test {
-FakeMachine& Machine() {
-    return machine;
-}
-void ResetMachine() {
-    machine = FakeMachine();
-    held = false;
-    lastError = 0;
-}
-void HoldScan(bool hold) {
-    held = hold;
-}
-}  // namespace test
-
-int32_t LastDeviceError() {
+int32_t LastError() {
     return lastError;
 }
-SystemErrorKind DeviceErrorKind() {
-    return ERRORS_WIN32;
-}
-void BeginDriveScan() {
+void BeginScan() {
     machine.calls += "begin\n";
 }
-std::u16string DriveDevicePath(int driveNumber) {
+std::u16string DevicePath(int driveNumber) {
     const std::u16string& path = Drive(driveNumber).devicePath;
     return path.empty() ? PhysicalDrivePath(driveNumber) : path;
 }
 
-bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     for (int waited = 0; held && waited < 10000; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -85,29 +66,29 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return Log("open", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
-void CloseDrive(DriveHandle handle) {
+void Close(DriveHandle handle) {
     Log("close", handle);
     --machine.openHandles;
 }
 
-bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
     Log("identity", handle);
     identity = Drive(handle).identityAnswers ? Drive(handle).identity : identity;
     return Drive(handle).identityAnswers;
 }
 
-bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
     Log("size", handle);
     sizeBytes = Drive(handle).sizeAnswers ? Drive(handle).sizeBytes : sizeBytes;
     return Drive(handle).sizeAnswers;
 }
 
-void SendSmartEnable(DriveHandle handle, int driveNumber) {
+void SmartEnable(DriveHandle handle, int driveNumber) {
     Log("enable", handle, driveNumber);
 }
 
-bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
-                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+               uint8_t (&page)[SMART_PAGE_SIZE]) {
     Log(driveNumber == handle ? "smart" : "smart-wrong-drive", handle, feature);
     const test::FakeDrive& d = Drive(handle);
     const bool data = feature == SMART_FEATURE_READ_DATA;
@@ -116,14 +97,14 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                 data ? d.smartData : d.smartThresholds, page, d.requestError);
 }
 
-bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     Log("nvme", handle);
     return Copy(Drive(handle).nvmeAnswers, Drive(handle).nvmeLog, page, Drive(handle).requestError);
 }
 
 // A bridge reads the registers where SAT puts them in each form; logged as "ata N CDB".
-bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t* data,
-                        size_t dataSize) {
+bool PassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t* data,
+                 size_t dataSize) {
     std::string line = "ata " + std::to_string(handle) + " ";
     for (size_t i = 0; i < length; ++i) {
         line += {"0123456789ABCDEF"[cdb[i] >> 4], "0123456789ABCDEF"[cdb[i] & 15]};
@@ -142,5 +123,39 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, u
     std::memcpy(data, page.data(), SMART_PAGE_SIZE);
     return true;
 }
+
+constexpr DeviceAccess FAKE_DEVICES{
+    .errorKind = ERRORS_WIN32,
+    .beginDriveScan = BeginScan,
+    .driveDevicePath = DevicePath,
+    .openDrive = Open,
+    .closeDrive = Close,
+    .queryDriveIdentity = QueryIdentity,
+    .queryDriveSize = QuerySize,
+    .sendSmartEnable = SmartEnable,
+    .readSmartPage = SmartPage,
+    .sendAtaPassThrough = PassThrough,
+    .readNvmeLogPage = NvmeLogPage,
+    .lastDeviceError = LastError,
+};
+
+}  // namespace
+
+namespace test {
+const DeviceAccess& FakeDeviceAccess() {
+    return FAKE_DEVICES;
+}
+FakeMachine& Machine() {
+    return machine;
+}
+void ResetMachine() {
+    machine = FakeMachine();
+    held = false;
+    lastError = 0;
+}
+void HoldScan(bool hold) {
+    held = hold;
+}
+}  // namespace test
 
 }  // namespace corvanite

@@ -44,6 +44,8 @@ struct FakeMachine {
     int maxOpenHandles = 0;
 };
 
+// The table corvanite_tests installs (fake_seams.cpp).
+const DeviceAccess& FakeDeviceAccess();
 FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).

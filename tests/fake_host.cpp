@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "app/window_host.h"
+#include "host/host.h"
 #include "report/report_file.h"
-#include "state/host.h"
 
 namespace corvanite {
 namespace {
@@ -23,10 +23,126 @@ test::FakeHostState host;
 test::FakeReportFile file;
 bool attached = false;  // guarded by lock
 
+void Attach(PlatformHandle window) {
+    std::lock_guard<std::mutex> guard(lock);
+    attached = window != 0;
+}
+
+bool Post(uint32_t message, uintptr_t wParam) {
+    std::lock_guard<std::mutex> guard(lock);
+    const bool taken = attached && host.refusePosts == 0;
+    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
+    if (taken) {
+        messages.push_back(PostedMessage{message, wParam});
+        posted.notify_all();
+    }
+    return taken;
+}
+
+void Repaint() {
+    std::lock_guard<std::mutex> guard(lock);
+    ++host.repaints;
+}
+
+bool StartThread(void (*procedure)(void*), void* parameter) {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (host.refuseThreads) {
+            return false;
+        }
+        ++host.threadsStarted;
+    }
+    if (host.beforeThread != nullptr) {
+        host.beforeThread();
+    }
+    // As the program starts them: under Wine a detached std::thread now and then never runs
+    // when another one has just ended.
+#ifdef _WIN32
+    using Start = std::pair<void (*)(void*), void*>;
+    const auto run = [](void* start) -> DWORD {
+        const Start s = *static_cast<Start*>(start);
+        delete static_cast<Start*>(start);
+        s.first(s.second);
+        return 0;
+    };
+    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
+#else
+    std::thread(procedure, parameter).detach();
+#endif
+    return true;
+}
+
+// The system's table with the window's messages, repaints and threads replaced.
+const HostServices FAKE_HOST = [] {
+    HostServices table = SystemHostServices();
+    table.attachMessageWindow = Attach;
+    table.postWindowMessage = Post;
+    table.requestRepaint = Repaint;
+    table.startDetachedThread = StartThread;
+    return table;
+}();
+
+bool WriteReport(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+                 uint32_t& errorCode) {
+    ++file.writes;
+    file.path = path;
+    file.bytes = file.fail ? file.bytes : std::string(bytes);
+    reason = file.fail ? u"Access is denied" : reason;
+    errorCode = file.fail ? 5 : errorCode;
+    return !file.fail;
+}
+
+constexpr ReportFileAccess FAKE_REPORT_FILE{.writeReportFile = WriteReport};
+
+void Place(Rect bounds) {
+    host.bounds = bounds;
+    host.placements.push_back(bounds);
+}
+
+constexpr WindowHost FAKE_WINDOW{
+    .mainWindowBounds = [] { return host.bounds; },
+    .moveMainWindow =
+        [](int32_t x, int32_t y) {
+            Place(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
+        },
+    .placeMainWindow = Place,
+    .clientToScreen =  // the client area starts at the window's corner
+    [](Point client) {
+        return Point{client.x + host.bounds.left, client.y + host.bounds.top};
+    },
+    .monitorWorkArea = [] { return host.workArea; },
+    .minimizeMainWindow = [] { ++host.minimized; },
+    .closeMainWindow = [] { ++host.closed; },
+    .captureMouse = [] { host.captured = true; },
+    .releaseMouse = [] { host.captured = false; },
+    .trackMouseLeave = [] { ++host.leaveRequests; },
+    .askYesNo =
+        [](std::u16string_view text, std::u16string_view caption) {
+            host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
+            return host.answerYes;
+        },
+    .askReportPath =
+        [](std::u16string& path, uint32_t& dialogError) {
+            ++host.saveDialogs;
+            dialogError = host.saveDialogError;
+            path = host.saveChosen ? host.savePath : path;
+            return host.saveChosen;
+        },
+};
+
 }  // namespace
 
 namespace test {
 
+const HostServices& FakeHostServices() {
+    return FAKE_HOST;
+}
+const ReportFileAccess& FakeReportFileAccess() {
+    return FAKE_REPORT_FILE;
+}
+const WindowHost& FakeWindowHost() {
+    return FAKE_WINDOW;
+}
 FakeHostState& Host() {
     return host;
 }
@@ -55,106 +171,5 @@ std::vector<PostedMessage> PostedSoFar() {
 }
 
 }  // namespace test
-
-void AttachMessageWindow(PlatformHandle window) {
-    std::lock_guard<std::mutex> guard(lock);
-    attached = window != 0;
-}
-
-bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
-    std::lock_guard<std::mutex> guard(lock);
-    const bool taken = attached && host.refusePosts == 0;
-    host.refusePosts -= attached && !taken ? 1 : 0;  // refused as by a full queue
-    if (taken) {
-        messages.push_back(PostedMessage{message, wParam});
-        posted.notify_all();
-    }
-    return taken;
-}
-
-void RequestRepaint() {
-    std::lock_guard<std::mutex> guard(lock);
-    ++host.repaints;
-}
-
-bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        if (host.refuseThreads) {
-            return false;
-        }
-        ++host.threadsStarted;
-    }
-    if (host.beforeThread != nullptr) {
-        host.beforeThread();
-    }
-    // As the program starts them: under Wine a detached std::thread now and then never runs
-    // when another one has just ended.
-#ifdef _WIN32
-    using Start = std::pair<void (*)(void*), void*>;
-    const auto run = [](void* start) -> DWORD {
-        const Start s = *static_cast<Start*>(start);
-        delete static_cast<Start*>(start);
-        s.first(s.second);
-        return 0;
-    };
-    CloseHandle(CreateThread(nullptr, 0, run, new Start{procedure, parameter}, 0, nullptr));
-#else
-    std::thread(procedure, parameter).detach();
-#endif
-    return true;
-}
-
-Rect MainWindowBounds() {
-    return host.bounds;
-}
-void PlaceMainWindow(Rect bounds) {
-    host.bounds = bounds;
-    host.placements.push_back(bounds);
-}
-void MoveMainWindow(int32_t x, int32_t y) {
-    PlaceMainWindow(Rect{x, y, x + host.bounds.Width(), y + host.bounds.Height()});
-}
-Point ClientToScreen(Point client) {  // the client area starts at the window's corner
-    return Point{client.x + host.bounds.left, client.y + host.bounds.top};
-}
-Rect MonitorWorkArea() {
-    return host.workArea;
-}
-void MinimizeMainWindow() {
-    ++host.minimized;
-}
-void CloseMainWindow() {
-    ++host.closed;
-}
-void CaptureMouse() {
-    host.captured = true;
-}
-void ReleaseMouse() {
-    host.captured = false;
-}
-void TrackMouseLeave() {
-    ++host.leaveRequests;
-}
-bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
-    host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
-    return host.answerYes;
-}
-bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
-    ++host.saveDialogs;
-    dialogError = host.saveDialogError;
-    path = host.saveChosen ? host.savePath : path;
-    return host.saveChosen;
-}
-
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
-                     uint32_t& errorCode) {
-    ++file.writes;
-    file.path = path;
-    file.bytes = file.fail ? file.bytes : std::string(bytes);
-    reason = file.fail ? u"Access is denied" : reason;
-    errorCode = file.fail ? 5 : errorCode;
-    return !file.fail;
-}
 
 }  // namespace corvanite

@@ -1,13 +1,16 @@
-// A stand-in for the window host and the report file: records what was posted, repainted,
-// asked and written, and starts threads (or refuses to, when told).
+// A stand-in for the host, the window host and the report file: records what was posted,
+// repainted, asked and written, and starts threads (or refuses to, when told).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/window_host.h"
+#include "host/host.h"
+#include "host/host_queue.h"
+#include "report/report_file.h"
 #include "state/geometry.h"
-#include "state/host_queue.h"
 
 namespace corvanite::test {
 
@@ -33,6 +36,11 @@ struct FakeHostState {
     std::u16string savePath;
     int saveDialogs = 0;
 };
+
+// The tables corvanite_tests installs (fake_seams.cpp).
+const HostServices& FakeHostServices();
+const ReportFileAccess& FakeReportFileAccess();
+const WindowHost& FakeWindowHost();
 
 FakeHostState& Host();
 // The report file written last (or refused with "Access is denied", error 5, when fail is set).

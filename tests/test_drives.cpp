@@ -10,7 +10,9 @@
 #include <fstream>
 #include <span>
 
-#include "drives/ata_passthrough.h"
+#include "cli/report_tool.h"
+#include "cli/standard_streams.h"
+#include "drives/ata_identify.h"
 #include "drives/ata_smart.h"
 #include "drives/device_error.h"
 #include "drives/health.h"
@@ -18,13 +20,13 @@
 #include "drives/linux_layout.h"
 #include "drives/nvme_health.h"
 #include "drives/probe.h"
+#include "drives/sat.h"
 #include "drives/win32_layout.h"
 #include "fake_device.h"
 #include "fake_host.h"
+#include "report/exit_status.h"
 #include "report/json_report.h"
-#include "report/report_file.h"
 #include "report/text_report.h"
-#include "report_tool.h"
 #include "test_data.h"
 #include "text/text_format.h"
 #include "text/utf.h"
@@ -81,19 +83,6 @@ std::string Texts(const DescriptorTexts& t) {
            "|" + std::string(t.revision) + "|" + std::to_string(t.busType);
 }
 
-// A driver answering the NVMe health log query at the levels the row names (49: the adapter,
-// 50: the device), with the log after a 48-byte descriptor.
-std::string answering, sent;
-bool Driver(DriveHandle, const uint8_t* query, size_t querySize, uint8_t* reply, size_t size) {
-    sent += std::to_string(query[0]) + "/" + std::to_string(querySize) + " ";
-    const bool ok = answering.find(std::to_string(query[0])) != std::string::npos && size >= 560;
-    if (ok) {
-        reply[24] = 40;  // ProtocolDataOffset
-        reply[48 + 167] = 0x99;
-    }
-    return ok;
-}
-
 // One row of a table, by its first word.
 std::string RunRow(const Row& r) {
     const std::string& k = r.w.at(0);
@@ -104,7 +93,8 @@ std::string RunRow(const Row& r) {
     std::string out;
     if (k == "ata" || k == "nvme") {  // id/current/threshold/raw ... ("nothr": none), or BYTES
         const test::Page data = test::AtaPage(r.input, false), thr = test::AtaPage(r.input, true);
-        const bool parsed = k == "nvme" ? ParseNvmeHealthLog(test::PageOf(r.input).data(), d)
+        const bool parsed = k == "nvme"
+                                ? (ParseNvmeHealthLog(test::PageOf(r.input).data(), d), true)
                             : r.input.find("nothr") != std::string::npos
                                 ? ParseSmartPages(data.data(), nullptr, d)
                                 : ParseSmartPages(data.data(), thr.data(), d);
@@ -143,7 +133,8 @@ std::string RunRow(const Row& r) {
         out = U8(SkippedDrivesText({r.n<int32_t>(1), r.n<uint32_t>(2)}, r.n<int32_t>(3)));
     } else if (k == "words") {
         out = U8(HealthWord(r.n<int32_t>(1))) + " " + U8(MediaWord(r.n<int32_t>(1))) + " " +
-              U8(SourceLabel(r.n<int32_t>(1)));
+              U8(SourceLabel(r.n<int32_t>(1))) + " exit " +
+              std::to_string(HealthExitStatus(r.n<int32_t>(1)));
     } else if (k == "names") {
         for (int id = 1; id < 256; ++id) {
             const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));
@@ -162,11 +153,11 @@ std::string RunRow(const Row& r) {
     } else if (k == "firmware") {  // cut to the field, never inside a surrogate pair
         d.firmware.Set(Utf8ToUtf16(r.input.substr(9)));
         out = U8(d.firmware.view()) + (d.busName.empty() ? "" : " bus touched");
-    } else if (k == "health-log") {
-        answering = r.input;
-        sent.clear();
-        out = QueryNvmeHealthLog(Driver, 0, page) ? sent + "page " + Hex(std::span(page + 167, 1))
-                                                  : sent + "refused";
+    } else if (k == "health-log") {  // the queries in the order they are sent, by property
+        for (const auto& query : NvmeHealthQueries()) {
+            out += (out.empty() ? "" : " ") + std::to_string(query[0]) +
+                   (query == NvmeHealthQuery(query[0]) ? "" : "?");
+        }
     } else if (k == "descriptor-query") {
         out = Hex(DescriptorQuery());
     } else if (k == "smart-command") {
@@ -357,17 +348,17 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
                                                 Machine().calls);
 }
 
-const HealthStatus GRADES[] = {HEALTH_GOOD, HEALTH_WARN, HEALTH_CRIT, HEALTH_UNKNOWN};
-std::vector<DriveInfo> drives;
 std::string out, err;
 bool outFails = false;
+StandardStreams streams{[](std::string_view b) { return out.append(b), !outFails; },
+                        [](std::string_view b) { return err.append(b), true; }, "\n"};
 
-int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd = "\n") {
+int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd) {
     out.clear();
     err.clear();
-    return RunReportTool(
-        args, {[] { return drives; }, [](std::string_view b) { return out.append(b), !outFails; },
-               [](std::string_view b) { return err.append(b), true; }, WriteReportFile, lineEnd});
+    streams.lineEnd = lineEnd;
+    InstallStandardStreams(&streams);
+    return RunReportTool(args);
 }
 
 std::string Escaped(std::string_view text) {
@@ -378,17 +369,20 @@ std::string Escaped(std::string_view text) {
     return e + (text.size() > 70 ? "...(" + std::to_string(text.size()) + ")" : "");
 }
 
-// "GRADES | ARGS | FLAGS": grades G W C U or 9 (an out-of-range value), one drive each; args
-// ('' an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and
-// error, and the file written.
+// "GRADES | ARGS | FLAGS": one drive each of the grades G W C U (a row of power-on hours, a
+// reallocated sector, a row at its threshold, no SMART answer); args ('' an empty one); flags
+// crlf, filefail, outfail. Gives the exit status, standard output and error, and the file written.
 TEST(ReportTool, Cases) {
     test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
         const std::vector<std::string> f = test::Words(input + "|", '|');
-        drives.clear();
-        for (const char g : f.at(0)) {
-            drives.push_back(StartDriveRecord(static_cast<int>(drives.size())));
-            const size_t grade = std::string_view("GWCU").find(g);
-            drives.back().health = grade < 4 ? GRADES[grade] : 9;
+        test::ResetMachine();
+        const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", ""};  // G W C U
+        for (size_t n = 0; n < f.at(0).size(); ++n) {
+            const std::string row = rows[std::string_view("GWCU").find(f[0][n])];
+            test::FakeDrive& d = Drive(static_cast<int>(n), 11, u"", u"", 0);
+            d.smartDataAnswers = d.smartThresholdsAnswer = !row.empty();
+            d.smartData = test::AtaPage(row, false);
+            d.smartThresholds = test::AtaPage(row, true);
         }
         std::vector<std::u16string> args;
         for (const std::string& a : test::Words(f.at(1))) {
@@ -407,10 +401,10 @@ TEST(ReportTool, Cases) {
     });
 }
 
-// Records the probe does not give: temperature 0, an unknown grade, a long row name, texts in
-// several scripts; written by the tool as it writes standard output.
+// Records the probe does not give: temperature 0, an unknown grade, one never graded (N/A, not
+// GOOD), a long row name, texts in several scripts; with the line ends of standard output.
 TEST(ReportTool, UnusualRecordsMatchTheGolden) {
-    drives = {StartDriveRecord(3), StartDriveRecord(4)};
+    std::vector<DriveInfo> drives = {StartDriveRecord(3), StartDriveRecord(4)};
     drives[0].model.Set(u"Disque \u00E9t\u00E9 \u65E5\u672C \U0001F4BE");
     drives[0].temperatureC = 0;
     drives[0].health = 77;
@@ -418,9 +412,12 @@ TEST(ReportTool, UnusualRecordsMatchTheGolden) {
     drives[0].attributes = {{0xBB, {}, 5, 255, 0, {1, 2, 3, 4, 5, 6}, 0, false, true, false}};
     drives[0].attributes[0].name.Set(u"A name that is longer than thirty-two units");
     drives[1].temperatureC = 66;
-    outFails = false;
-    EXPECT_EQ(RunTool({}), 3);
-    test::CheckGolden("report-unusual.txt", out + Utf16ToUtf8(ReportText({})));
+    EXPECT_EQ(ReportExitStatus(drives), REPORT_EXIT_NO_DATA);
+    std::string text = Utf16ToUtf8(ReportText(drives));
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
+        text.erase(at, 1);
+    }
+    test::CheckGolden("report-unusual.txt", text + Utf16ToUtf8(ReportText({})));
 }
 
 }  // namespace

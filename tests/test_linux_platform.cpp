@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "drives/device_linux.h"
+#include "drives/device_linux_testing.h"
 #include "drives/probe.h"
 #include "report/report_file.h"
 #include "test_data.h"

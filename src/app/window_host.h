@@ -1,37 +1,84 @@
-// What the input handling asks of the window itself: placement, capture, dialogs. Each window
-// program defines these (main_win32.cpp, main_gtk.cpp, or a test's fake).
+// What the input handling asks of the window itself: placement, capture, dialogs. One table of
+// functions (WindowHost), installed by the window program at its start (window_win32.cpp,
+// window_gtk.cpp) or by a test; until then a table without a window is in place (nothing moves,
+// every question is answered no). The free functions below go through the installed table.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "host/host.h"
 #include "state/geometry.h"
-#include "state/host.h"
 
 namespace corvanite {
 
-// The main window's outer rectangle in screen coordinates.
-Rect MainWindowBounds();
-// Moves the main window (keeping its size), or moves and sizes it.
-void MoveMainWindow(int32_t x, int32_t y);
-void PlaceMainWindow(Rect bounds);
-// A client point of the main window in screen coordinates.
-Point ClientToScreen(Point client);
-// The work area (screen without task bars) of the monitor nearest the main window.
-Rect MonitorWorkArea();
-void MinimizeMainWindow();
-// Closes the main window; the program ends once its message loop has run out.
-void CloseMainWindow();
-// Mouse capture while the left button is held, and one notice when the cursor leaves.
-void CaptureMouse();
-void ReleaseMouse();
-void TrackMouseLeave();
-// A modal Yes/No question with a warning icon; true for Yes.
-bool AskYesNo(std::u16string_view text, std::u16string_view caption);
-// The system's save dialog for the report ("Corvanite_Report.txt", text files first, asks
-// before replacing, adds .txt to a name typed without one, keeps the process's current folder).
-// False when cancelled, with dialogError 0, or when the dialog failed, with its error code.
-bool AskReportPath(std::u16string& path, uint32_t& dialogError);
+struct WindowHost {
+    // The main window's outer rectangle in screen coordinates.
+    Rect (*mainWindowBounds)();
+    // Moves the main window (keeping its size), or moves and sizes it.
+    void (*moveMainWindow)(int32_t x, int32_t y);
+    void (*placeMainWindow)(Rect bounds);
+    // A client point of the main window in screen coordinates.
+    Point (*clientToScreen)(Point client);
+    // The work area (screen without task bars) of the monitor nearest the main window.
+    Rect (*monitorWorkArea)();
+    void (*minimizeMainWindow)();
+    // Closes the main window; the program ends once its message loop has run out.
+    void (*closeMainWindow)();
+    // Mouse capture while the left button is held, and one notice when the cursor leaves.
+    void (*captureMouse)();
+    void (*releaseMouse)();
+    void (*trackMouseLeave)();
+    // A modal Yes/No question with a warning icon; true for Yes.
+    bool (*askYesNo)(std::u16string_view text, std::u16string_view caption);
+    // The system's save dialog for the report ("Corvanite_Report.txt", text files first, asks
+    // before replacing, adds .txt to a name typed without one, keeps the process's current
+    // folder). False when cancelled, with dialogError 0, or when the dialog failed, with its
+    // error code.
+    bool (*askReportPath)(std::u16string& path, uint32_t& dialogError);
+};
+
+// Installs a table (null: the one without a window again); returns the one installed before.
+const WindowHost* InstallWindowHost(const WindowHost* table);
+const WindowHost& InstalledWindowHost();
+
+// The calls of the installed table.
+inline Rect MainWindowBounds() {
+    return InstalledWindowHost().mainWindowBounds();
+}
+inline void MoveMainWindow(int32_t x, int32_t y) {
+    InstalledWindowHost().moveMainWindow(x, y);
+}
+inline void PlaceMainWindow(Rect bounds) {
+    InstalledWindowHost().placeMainWindow(bounds);
+}
+inline Point ClientToScreen(Point client) {
+    return InstalledWindowHost().clientToScreen(client);
+}
+inline Rect MonitorWorkArea() {
+    return InstalledWindowHost().monitorWorkArea();
+}
+inline void MinimizeMainWindow() {
+    InstalledWindowHost().minimizeMainWindow();
+}
+inline void CloseMainWindow() {
+    InstalledWindowHost().closeMainWindow();
+}
+inline void CaptureMouse() {
+    InstalledWindowHost().captureMouse();
+}
+inline void ReleaseMouse() {
+    InstalledWindowHost().releaseMouse();
+}
+inline void TrackMouseLeave() {
+    InstalledWindowHost().trackMouseLeave();
+}
+inline bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
+    return InstalledWindowHost().askYesNo(text, caption);
+}
+inline bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
+    return InstalledWindowHost().askReportPath(path, dialogError);
+}
 
 }  // namespace corvanite

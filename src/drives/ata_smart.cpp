@@ -2,8 +2,8 @@
 
 #include <iterator>
 
-#include "drives/ata_passthrough.h"
 #include "drives/byte_order.h"
+#include "drives/health.h"
 
 namespace corvanite {
 namespace {
@@ -57,12 +57,27 @@ constexpr CatalogueRow SMART_ATTRIBUTE_CATALOGUE[] = {
 };
 static_assert(std::size(SMART_ATTRIBUTE_CATALOGUE) == 40);
 
+// A temperature row whose raw byte 0 (degrees Celsius) is above this needs attention.
+constexpr uint8_t HOT_RAW_TEMPERATURE = 65;
+// Raw byte 0 of a temperature row is taken as the drive's temperature when it lies in this range.
+constexpr uint8_t PLAUSIBLE_TEMPERATURE_MIN = 1;
+constexpr uint8_t PLAUSIBLE_TEMPERATURE_MAX = 99;
+
+// The attributes graded on their raw value.
+constexpr uint8_t ID_REALLOCATED_SECTORS = 5;
+constexpr uint8_t ID_AIRFLOW_TEMPERATURE = 190;
+constexpr uint8_t ID_TEMPERATURE = 194;
+constexpr uint8_t ID_REALLOCATION_EVENTS = 196;
+constexpr uint8_t ID_PENDING_SECTORS = 197;
+constexpr uint8_t ID_UNCORRECTABLE_SECTORS = 198;
+
 bool IsTemperatureId(uint8_t id) {
-    return id == 190 || id == 194;
+    return id == ID_AIRFLOW_TEMPERATURE || id == ID_TEMPERATURE;
 }
 
 bool IsSectorCountId(uint8_t id) {
-    return id == 5 || id == 196 || id == 197 || id == 198;
+    return id == ID_REALLOCATED_SECTORS || id == ID_REALLOCATION_EVENTS ||
+           id == ID_PENDING_SECTORS || id == ID_UNCORRECTABLE_SECTORS;
 }
 
 uint8_t FindThreshold(const uint8_t* thresholdPage, uint8_t id) {
@@ -91,15 +106,15 @@ std::u16string_view SmartAttributeName(uint8_t id) {
 }
 
 void GradeSmartAttribute(SmartAttribute& attribute) {
-    attribute.failing = attribute.threshold != 0 && attribute.current <= attribute.threshold;
+    attribute.failing = FailsThreshold(attribute.current, attribute.threshold);
     attribute.warning = false;
     if (attribute.failing) {
         return;
     }
     if (IsTemperatureId(attribute.id)) {
-        const auto nearThreshold = static_cast<uint8_t>(attribute.threshold + 10);
         attribute.warning =
-            attribute.raw[0] > 65 || (attribute.current != 0 && attribute.current < nearThreshold);
+            attribute.raw[0] > HOT_RAW_TEMPERATURE ||
+            (attribute.current != 0 && NearThreshold(attribute.current, attribute.threshold));
     } else if (IsSectorCountId(attribute.id)) {
         attribute.warning = AttributeRawValue(attribute) != 0;
     }
@@ -126,8 +141,8 @@ bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, Driv
         row.threshold = FindThreshold(thresholdPage, row.id);
         row.name.Set(SmartAttributeName(row.id));
         GradeSmartAttribute(row);
-        if (IsTemperatureId(row.id) && drive.temperatureC < 0 && row.raw[0] >= 1 &&
-            row.raw[0] <= 99) {
+        if (IsTemperatureId(row.id) && drive.temperatureC < 0 &&
+            row.raw[0] >= PLAUSIBLE_TEMPERATURE_MIN && row.raw[0] <= PLAUSIBLE_TEMPERATURE_MAX) {
             drive.temperatureC = row.raw[0];
         }
     }
@@ -140,9 +155,7 @@ bool ReadAtaSmart(DriveHandle handle, int driveNumber, DriveInfo& drive) {
     SendSmartEnable(handle, driveNumber);
     uint8_t dataPage[SMART_PAGE_SIZE];
     if (!ReadSmartPage(handle, driveNumber, SMART_FEATURE_READ_DATA, dataPage)) {
-        // A bridge that takes no SMART request of its own may still pass ATA commands through.
-        return ata::MayBeBehindBridge(drive) &&
-               ata::ReadAtaBehindBridge(handle, driveNumber, drive);
+        return false;
     }
     uint8_t thresholdPage[SMART_PAGE_SIZE];
     const bool haveThresholds =

@@ -27,16 +27,10 @@ void GradeSmartAttribute(SmartAttribute& attribute);
 // while it is still negative. Returns smartAvailable.
 bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, DriveInfo& drive);
 
-// Enables SMART, reads both pages and parses them; a threshold page that cannot be read leaves
-// every threshold 0. When the data page cannot be read, a drive that may sit behind a bridge is
-// read through ATA PASS-THROUGH instead (ata::ReadAtaBehindBridge, which may replace its identity
-// and sets errorText when that fails too); otherwise false with the record unchanged.
+// Enables SMART, reads both pages and parses them (ParseSmartPages); a threshold page that
+// cannot be read leaves every threshold 0. False with the record unchanged when the data page
+// cannot be read (the device's reason in LastDeviceError); false with smartSource ATA when the
+// page was read but held no attribute.
 bool ReadAtaSmart(DriveHandle handle, int driveNumber, DriveInfo& drive);
-
-// The ATA drive/head register of a SMART command: 0xA0, with bit 4 (the device bit) set for an
-// odd drive number.
-constexpr uint8_t AtaDriveHead(int driveNumber) {
-    return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
-}
 
 }  // namespace corvanite

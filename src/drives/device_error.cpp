@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "drives/device_access.h"
 #include "text/text_format.h"
 
 namespace corvanite {

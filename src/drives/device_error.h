@@ -13,8 +13,9 @@ using SystemErrorKind = int32_t;
 constexpr SystemErrorKind ERRORS_WIN32 = 0;
 constexpr SystemErrorKind ERRORS_POSIX = 1;
 
-// Defined by each platform's device layer.
-SystemErrorKind DeviceErrorKind();
+// The error a device request reports when it came back but the drive or bridge reported a
+// failed command status.
+constexpr int32_t DEVICE_ERROR_STATUS = -1;
 
 // The requests a reason names.
 using DeviceRequest = int32_t;

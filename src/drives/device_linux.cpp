@@ -1,7 +1,7 @@
-// Drive access on Linux: whole disks from /sys/block, identity from IDENTIFY DEVICE or sysfs,
-// the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH (16) and the NVMe health log
-// through the NVMe admin ioctl. Command blocks and replies are read by linux_layout.h and
-// ata_passthrough.h.
+// Drive access on Linux, the system's DeviceAccess table: whole disks from /sys/block, identity
+// from IDENTIFY DEVICE or sysfs, the size from BLKGETSIZE64, SMART through SG_IO ATA PASS-THROUGH
+// (16) and the NVMe health log through the NVMe admin ioctl. Command blocks and replies are read by
+// linux_layout.h and sat.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -19,13 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "drives/ata_passthrough.h"
+#include "drives/ata_identify.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
-#include "drives/device_linux.h"
+#include "drives/device_linux_testing.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
+#include "drives/sat.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -135,11 +136,26 @@ ata::PassThroughOutcome SendCommand(int fd, const uint8_t* cdb, size_t cdbLength
     return outcome;
 }
 
+// One command block through SG_IO, its outcome read as an ATA PASS-THROUGH's.
+bool SendCdb(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+             size_t dataSize) {
+    uint8_t sense[ata::SENSE_BUFFER_SIZE];
+    const ata::PassThroughOutcome outcome =
+        SendCommand(Fd(handle), cdb, cdbLength, data, dataSize, sense);
+    if (ata::PassThroughSucceeded(outcome)) {
+        return true;
+    }
+    if (outcome.ioctlSucceeded) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+    }
+    return false;
+}
+
 // An ATA command as ATA PASS-THROUGH (16); data-in when data is given.
 bool PassThrough(DriveHandle handle, const ata::AtaRegisters& registers, uint8_t* data,
                  size_t dataSize) {
     const ata::CommandBlock cdb = ata::AtaPassThroughCdb(registers, data != nullptr, ata::CDB16);
-    return SendAtaPassThrough(handle, cdb.bytes.data(), cdb.length, data, dataSize);
+    return SendCdb(handle, cdb.bytes.data(), cdb.length, data, dataSize);
 }
 
 // The unit serial number: the kernel's copy of VPD page 80h when it keeps one, otherwise asked
@@ -182,14 +198,160 @@ std::u16string ResolvedDevicePath(const std::string& name) {
     return Utf8ToUtf16(resolved);
 }
 
-}  // namespace
-
-SystemErrorKind DeviceErrorKind() {
-    return ERRORS_POSIX;
+int32_t LastError() {
+    return lastDeviceError;
 }
 
-int32_t LastDeviceError() {
-    return lastDeviceError;
+void BeginScan() {
+    LinuxDrives& s = State();
+    std::string sysBlock;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        sysBlock = s.sysBlock;
+    }
+    std::vector<std::string> names = ListProbedDisks(sysBlock);
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.names = std::move(names);
+}
+
+std::u16string DevicePath(int driveNumber) {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
+        return {};
+    }
+    return Utf8ToUtf16(s.devDir + "/" + s.names[static_cast<size_t>(driveNumber)]);
+}
+
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    LinuxDrives& s = State();
+    std::string name;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
+            errorCode = ENODEV;
+            return false;
+        }
+        name = s.names[static_cast<size_t>(driveNumber)];
+        path = s.devDir + "/" + name;
+    }
+    // Read and write access as for the Windows drives; no waiting for removable media.
+    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastDeviceError = errno;
+        errorCode = static_cast<uint32_t>(errno);
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.open.emplace_back(fd, name);
+    handle = fd;
+    return true;
+}
+
+void Close(DriveHandle handle) {
+    LinuxDrives& s = State();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.open.erase(std::remove_if(s.open.begin(), s.open.end(),
+                                    [&](const auto& entry) { return entry.first == handle; }),
+                     s.open.end());
+    }
+    close(Fd(handle));
+}
+
+bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
+    const std::string name = NameOf(handle);
+    if (name.empty()) {
+        return false;
+    }
+    const std::string dir = SysfsDir(name);
+    identity = DriveIdentity();
+    identity.busType = linux_layout::BusCodeFromSysfsPath(Utf16ToUtf8(ResolvedDevicePath(name)));
+
+    if (identity.busType == BUS_NVME) {
+        identity.product = SysfsText(dir + "/device/model");
+        identity.serial = SysfsText(dir + "/device/serial");
+        identity.revision = SysfsText(dir + "/device/firmware_rev");
+        return true;
+    }
+    // ATA disks, and bridges that pass ATA commands through, tell their full identity.
+    if (identity.busType != BUS_VIRTIO) {
+        uint8_t page[ata::IDENTIFY_PAGE_SIZE] = {};
+        if (PassThrough(handle, ata::IdentifyRegisters(DriveNumberOf(name)), page, sizeof page) &&
+            ata::IdentifyPageIntact(page)) {
+            ata::IdentityFromIdentifyPage(page, identity);
+            return true;
+        }
+    }
+    if (identity.busType == BUS_VIRTIO) {
+        identity.serial = SysfsText(dir + "/serial");
+        return true;
+    }
+    identity.vendor = SysfsText(dir + "/device/vendor");
+    identity.product = SysfsText(dir + "/device/model");
+    identity.revision = SysfsText(dir + "/device/rev");
+    identity.serial = UnitSerial(Fd(handle), dir);
+    return true;
+}
+
+bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
+    uint64_t size = 0;
+    if (ioctl(Fd(handle), BLKGETSIZE64, &size) != 0) {
+        return false;
+    }
+    sizeBytes = size;
+    return true;
+}
+
+void SmartEnable(DriveHandle handle, int driveNumber) {
+    PassThrough(handle, ata::SmartRegisters(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS), nullptr,
+                0);
+}
+
+bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+               uint8_t (&page)[SMART_PAGE_SIZE]) {
+    std::memset(page, 0, SMART_PAGE_SIZE);
+    return PassThrough(handle, ata::SmartRegisters(driveNumber, feature), page, SMART_PAGE_SIZE);
+}
+
+bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
+    nvme_admin_cmd command{};
+    command.opcode = linux_layout::NVME_ADMIN_GET_LOG_PAGE;
+    command.nsid = linux_layout::NVME_ALL_NAMESPACES;
+    command.addr = reinterpret_cast<uintptr_t>(page);
+    command.data_len = NVME_LOG_PAGE_SIZE;
+    command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
+                                                        NVME_LOG_PAGE_SIZE);
+    // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
+    const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
+    if (result != 0) {
+        lastDeviceError = result > 0 ? DEVICE_ERROR_STATUS : errno;
+        return false;
+    }
+    return true;
+}
+
+constexpr DeviceAccess LINUX_DEVICES{
+    .errorKind = ERRORS_POSIX,
+    .beginDriveScan = BeginScan,
+    .driveDevicePath = DevicePath,
+    .openDrive = Open,
+    .closeDrive = Close,
+    .queryDriveIdentity = QueryIdentity,
+    .queryDriveSize = QuerySize,
+    .sendSmartEnable = SmartEnable,
+    .readSmartPage = SmartPage,
+    .sendAtaPassThrough = SendCdb,
+    .readNvmeLogPage = NvmeLogPage,
+    .lastDeviceError = LastError,
+};
+
+}  // namespace
+
+const DeviceAccess& SystemDeviceAccess() {
+    return LINUX_DEVICES;
 }
 
 void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {
@@ -218,151 +380,6 @@ std::vector<std::string> ListProbedDisks(const std::string& sysBlock) {
         names.resize(MAX_DRIVES);
     }
     return names;
-}
-
-void BeginDriveScan() {
-    LinuxDrives& s = State();
-    std::string sysBlock;
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        sysBlock = s.sysBlock;
-    }
-    std::vector<std::string> names = ListProbedDisks(sysBlock);
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.names = std::move(names);
-}
-
-std::u16string DriveDevicePath(int driveNumber) {
-    LinuxDrives& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
-        return {};
-    }
-    return Utf8ToUtf16(s.devDir + "/" + s.names[static_cast<size_t>(driveNumber)]);
-}
-
-bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
-    LinuxDrives& s = State();
-    std::string name;
-    std::string path;
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
-            errorCode = ENODEV;
-            return false;
-        }
-        name = s.names[static_cast<size_t>(driveNumber)];
-        path = s.devDir + "/" + name;
-    }
-    // Read and write access as for the Windows drives; no waiting for removable media.
-    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        lastDeviceError = errno;
-        errorCode = static_cast<uint32_t>(errno);
-        return false;
-    }
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.open.emplace_back(fd, name);
-    handle = fd;
-    return true;
-}
-
-void CloseDrive(DriveHandle handle) {
-    LinuxDrives& s = State();
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        s.open.erase(std::remove_if(s.open.begin(), s.open.end(),
-                                    [&](const auto& entry) { return entry.first == handle; }),
-                     s.open.end());
-    }
-    close(Fd(handle));
-}
-
-bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
-    const std::string name = NameOf(handle);
-    if (name.empty()) {
-        return false;
-    }
-    const std::string dir = SysfsDir(name);
-    identity = DriveIdentity();
-    identity.busType = linux_layout::BusCodeFromSysfsPath(Utf16ToUtf8(ResolvedDevicePath(name)));
-
-    if (identity.busType == BUS_NVME) {
-        identity.product = SysfsText(dir + "/device/model");
-        identity.serial = SysfsText(dir + "/device/serial");
-        identity.revision = SysfsText(dir + "/device/firmware_rev");
-        return true;
-    }
-    // ATA disks, and bridges that pass ATA commands through, tell their full identity.
-    if (identity.busType != 14) {
-        uint8_t page[ata::IDENTIFY_PAGE_SIZE] = {};
-        if (PassThrough(handle, ata::IdentifyRegisters(DriveNumberOf(name)), page, sizeof page) &&
-            ata::IdentifyPageIntact(page)) {
-            ata::IdentityFromIdentifyPage(page, identity);
-            return true;
-        }
-    }
-    if (identity.busType == BUS_VIRTIO) {
-        identity.serial = SysfsText(dir + "/serial");
-        return true;
-    }
-    identity.vendor = SysfsText(dir + "/device/vendor");
-    identity.product = SysfsText(dir + "/device/model");
-    identity.revision = SysfsText(dir + "/device/rev");
-    identity.serial = UnitSerial(Fd(handle), dir);
-    return true;
-}
-
-bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
-    uint64_t size = 0;
-    if (ioctl(Fd(handle), BLKGETSIZE64, &size) != 0) {
-        return false;
-    }
-    sizeBytes = size;
-    return true;
-}
-
-void SendSmartEnable(DriveHandle handle, int driveNumber) {
-    PassThrough(handle, ata::SmartRegisters(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS), nullptr,
-                0);
-}
-
-bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
-                   uint8_t (&page)[SMART_PAGE_SIZE]) {
-    std::memset(page, 0, SMART_PAGE_SIZE);
-    return PassThrough(handle, ata::SmartRegisters(driveNumber, feature), page, SMART_PAGE_SIZE);
-}
-
-bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
-                        size_t dataSize) {
-    uint8_t sense[ata::SENSE_BUFFER_SIZE];
-    const ata::PassThroughOutcome outcome =
-        SendCommand(Fd(handle), cdb, cdbLength, data, dataSize, sense);
-    if (ata::PassThroughSucceeded(outcome)) {
-        return true;
-    }
-    if (outcome.ioctlSucceeded) {
-        lastDeviceError = DEVICE_ERROR_STATUS;
-    }
-    return false;
-}
-
-bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
-    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
-    nvme_admin_cmd command{};
-    command.opcode = linux_layout::NVME_ADMIN_GET_LOG_PAGE;
-    command.nsid = linux_layout::NVME_ALL_NAMESPACES;
-    command.addr = reinterpret_cast<uintptr_t>(page);
-    command.data_len = NVME_LOG_PAGE_SIZE;
-    command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
-                                                        NVME_LOG_PAGE_SIZE);
-    // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
-    const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
-    if (result != 0) {
-        lastDeviceError = result > 0 ? DEVICE_ERROR_STATUS : errno;
-        return false;
-    }
-    return true;
 }
 
 }  // namespace corvanite

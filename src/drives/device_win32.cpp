@@ -1,15 +1,16 @@
-// Drive access on Windows: the physical drives through DeviceIoControl. Request bytes and reply
-// layouts come from win32_layout.h; this file only calls the system and converts texts.
+// Drive access on Windows, the system's DeviceAccess table: the physical drives through
+// DeviceIoControl. Request bytes and reply layouts come from win32_layout.h; this file only calls
+// the system and converts texts.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 
-#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
+#include "drives/sat.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite {
@@ -68,23 +69,17 @@ std::u16string FromAnsi(std::string_view text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-}  // namespace
-
-SystemErrorKind DeviceErrorKind() {
-    return ERRORS_WIN32;
-}
-
-int32_t LastDeviceError() {
+int32_t LastError() {
     return lastDeviceError;
 }
 
-void BeginDriveScan() {}
+void BeginScan() {}
 
-std::u16string DriveDevicePath(int driveNumber) {
+std::u16string DevicePath(int driveNumber) {
     return PhysicalDrivePath(driveNumber);
 }
 
-bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const std::u16string path = PhysicalDrivePath(driveNumber);
     const HANDLE h =
         CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ | GENERIC_WRITE,
@@ -98,11 +93,11 @@ bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
-void CloseDrive(DriveHandle handle) {
+void Close(DriveHandle handle) {
     CloseHandle(AsHandle(handle));
 }
 
-bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
+bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
     const auto query = win32::DescriptorQuery();
     uint8_t reply[win32::DESCRIPTOR_REPLY_SIZE] = {};
     DWORD returned = 0;
@@ -124,7 +119,7 @@ bool QueryDriveIdentity(DriveHandle handle, DriveIdentity& identity) {
     return true;
 }
 
-bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
+bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
     uint8_t reply[win32::GEOMETRY_REPLY_SIZE] = {};
     DWORD returned = 0;
     if (!Control(handle, win32::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX_CODE, nullptr, 0, reply,
@@ -135,7 +130,7 @@ bool QueryDriveSize(DriveHandle handle, uint64_t& sizeBytes) {
     return true;
 }
 
-void SendSmartEnable(DriveHandle handle, int driveNumber) {
+void SmartEnable(DriveHandle handle, int driveNumber) {
     const auto command = win32::SmartCommand(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS);
     uint8_t reply[win32::SMART_ENABLE_REPLY_SIZE] = {};
     DWORD returned = 0;
@@ -143,8 +138,8 @@ void SendSmartEnable(DriveHandle handle, int driveNumber) {
             sizeof reply, returned);
 }
 
-bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
-                   uint8_t (&page)[SMART_PAGE_SIZE]) {
+bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+               uint8_t (&page)[SMART_PAGE_SIZE]) {
     const auto command = win32::SmartCommand(driveNumber, feature);
     uint8_t reply[win32::SMART_PAGE_REPLY_SIZE] = {};
     DWORD returned = 0;
@@ -159,8 +154,8 @@ bool ReadSmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
     return true;
 }
 
-bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
-                        size_t dataSize) {
+bool PassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* data,
+                 size_t dataSize) {
     if (cdbLength > 16 || (data != nullptr && dataSize > win32::SPT_DATA_SIZE)) {
         lastDeviceError = ERROR_INVALID_PARAMETER;
         return false;
@@ -183,17 +178,41 @@ bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cdbLength
     return true;
 }
 
-bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     const int32_t before = lastDeviceError;
-    lastDeviceError = 0;
-    if (win32::QueryNvmeHealthLog(SendStorageQuery, handle, page)) {
-        lastDeviceError = before;
-        return true;
+    for (const auto& query : win32::NvmeHealthQueries()) {
+        uint8_t reply[win32::NVME_REPLY_SIZE] = {};
+        if (SendStorageQuery(handle, query.data(), query.size(), reply, sizeof reply)) {
+            if (win32::LocateNvmeLogPage(reply, page)) {
+                lastDeviceError = before;  // a refused first query is no failure of the read
+                return true;
+            }
+            lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside it
+            return false;
+        }
     }
-    if (lastDeviceError == 0) {
-        lastDeviceError = ERROR_INVALID_DATA_CODE;  // answered, but the log lay outside the reply
-    }
-    return false;
+    return false;  // both refused: SendStorageQuery has recorded the system's error
+}
+
+constexpr DeviceAccess WIN32_DEVICES{
+    .errorKind = ERRORS_WIN32,
+    .beginDriveScan = BeginScan,
+    .driveDevicePath = DevicePath,
+    .openDrive = Open,
+    .closeDrive = Close,
+    .queryDriveIdentity = QueryIdentity,
+    .queryDriveSize = QuerySize,
+    .sendSmartEnable = SmartEnable,
+    .readSmartPage = SmartPage,
+    .sendAtaPassThrough = PassThrough,
+    .readNvmeLogPage = NvmeLogPage,
+    .lastDeviceError = LastError,
+};
+
+}  // namespace
+
+const DeviceAccess& SystemDeviceAccess() {
+    return WIN32_DEVICES;
 }
 
 }  // namespace corvanite

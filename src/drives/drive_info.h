@@ -51,10 +51,11 @@ struct DriveInfo {
     FixedText<64> model;
     FixedText<40> serial;
     FixedText<16> firmware;
-    FixedText<16> busName;
+    FixedText<16> busName;  // the bus word, for the views and the report only
+    uint32_t busType = 0;   // the bus code the word was made from: decisions read this
     uint64_t sizeBytes = 0;
     MediaType mediaType = MEDIA_UNKNOWN;
-    HealthStatus health = HEALTH_GOOD;
+    HealthStatus health = HEALTH_UNKNOWN;  // until graded (AssessHealth)
     std::vector<SmartAttribute> attributes;
     SmartSource smartSource = SOURCE_NONE;
     bool smartAvailable = false;

@@ -96,31 +96,13 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     FixedText<16> firmwareWork;
     drive.firmware.Set(FitAndTrim(identity.revision, firmwareWork));
 
+    drive.busType = identity.busType;
     drive.busName.Set(BusWord(identity.busType));
     drive.mediaType = MediaClass(identity.busType, drive.model);
 }
 
 bool AsksForNvmeLog(uint32_t busType) {
     return busType != BUS_FILE_BACKED_VIRTUAL;
-}
-
-bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {
-    uint32_t busType = 0;
-    return QueryStorageDescriptor(handle, drive, busType);
-}
-
-bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive, uint32_t& busType) {
-    DriveIdentity identity;
-    if (!QueryDriveIdentity(handle, identity)) {
-        return false;
-    }
-    busType = identity.busType;
-    ApplyDriveIdentity(identity, drive);
-    uint64_t size = 0;
-    if (QueryDriveSize(handle, size)) {
-        drive.sizeBytes = size;
-    }
-    return true;
 }
 
 }  // namespace corvanite

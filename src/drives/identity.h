@@ -1,11 +1,11 @@
-// Turning a drive's reported identity into the record's model, serial, firmware, bus word and
-// media class.
+// A drive's identity as the device reports it, and the rules that turn it into the record's
+// model, serial, firmware, bus code and word, and media class. Pure: no device is asked here.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "drives/device_access.h"
 #include "drives/drive_info.h"
 
 namespace corvanite {
@@ -21,7 +21,17 @@ constexpr uint32_t BUS_FILE_BACKED_VIRTUAL = 15;  // an attached VHD / VHDX
 constexpr uint32_t BUS_SPACES = 16;               // a Storage Spaces disk
 constexpr uint32_t BUS_NVME = 17;
 
-// Sets model ("vendor product", or the product alone), serial, firmware, busName and
+// The identity texts and bus code of a drive as the device reports them, untrimmed. A text
+// the device does not report is empty.
+struct DriveIdentity {
+    std::u16string vendor;
+    std::u16string product;
+    std::u16string serial;
+    std::u16string revision;
+    uint32_t busType = 0;  // a STORAGE_BUS_TYPE code
+};
+
+// Sets model ("vendor product", or the product alone), serial, firmware, busType, busName and
 // mediaType. Texts are cut to their field and trailing blanks removed; leading blanks stay.
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive);
 
@@ -32,12 +42,6 @@ MediaType MediaClass(uint32_t busType, std::u16string_view model);
 
 // True when the upper-cased model contains "SSD" or "SOLID".
 bool LooksSolidState(std::u16string_view model);
-
-// Identity, bus, media class and capacity of an open drive. False when the descriptor query
-// failed: then the record keeps its start values and no capacity query is made.
-bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive);
-// The same, also giving the bus code (left alone when the query failed).
-bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive, uint32_t& busType);
 
 // False for a file-backed virtual disk: it has no NVMe controller to ask for a health log.
 bool AsksForNvmeLog(uint32_t busType);

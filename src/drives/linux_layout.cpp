@@ -140,9 +140,7 @@ uint32_t BusCodeFromSysfsPath(std::string_view path) {
 }
 
 bool ScsiCommandSucceeded(const ata::PassThroughOutcome& outcome) {
-    constexpr uint16_t DRIVER_SENSE = 0x08;
-    return outcome.ioctlSucceeded && outcome.hostStatus == 0 &&
-           (outcome.driverStatus & ~DRIVER_SENSE) == 0 && outcome.scsiStatus == 0x00 &&
+    return ata::TransportSucceeded(outcome) && outcome.scsiStatus == ata::SCSI_STATUS_GOOD &&
            outcome.residual >= 0;
 }
 

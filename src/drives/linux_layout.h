@@ -1,6 +1,6 @@
 // The rules of the Linux drive layer that need no system call: which block devices are drives,
 // their order and bus, plain SCSI commands, the unit-serial VPD page and the NVMe Get Log Page
-// command. The ATA PASS-THROUGH blocks and their outcome are ata_passthrough.h's.
+// command. The ATA PASS-THROUGH blocks and their outcome are sat.h's.
 #pragma once
 
 #include <array>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "drives/ata_passthrough.h"
+#include "drives/sat.h"
 
 namespace corvanite::linux_layout {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "drives/byte_order.h"
+#include "drives/health.h"
 
 namespace corvanite {
 namespace {
@@ -21,11 +22,11 @@ void AppendNvmeAttribute(DriveInfo& drive, uint8_t id, std::u16string_view name,
     for (size_t b = 0; b < row.raw.size(); ++b) {
         row.raw[b] = static_cast<uint8_t>(raw >> (8 * b));
     }
-    row.failing = threshold != 0 && current <= threshold;
-    row.warning = !row.failing && threshold != 0 && current < static_cast<uint8_t>(threshold + 10);
+    row.failing = FailsThreshold(current, threshold);
+    row.warning = !row.failing && threshold != 0 && NearThreshold(current, threshold);
 }
 
-bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
+void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     const uint8_t criticalWarning = logPage[0];
     const auto compositeKelvin = static_cast<uint16_t>(ReadLittleEndian(logPage + 1, 2));
     const uint8_t availableSpare = logPage[3];
@@ -67,24 +68,11 @@ bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
 
     drive.smartAvailable = true;
     drive.smartSource = SOURCE_NVME;
-    return true;
 }
 
 std::u16string_view CriticalWarningText(int bit) {
-    switch (bit) {
-        case 0:
-            return u"Available spare below threshold";
-        case 1:
-            return u"Temperature exceeded threshold";
-        case 2:
-            return u"Reliability degraded";
-        case 3:
-            return u"Media in read-only mode";
-        case 4:
-            return u"Volatile memory backup failed";
-        default:
-            return {};
-    }
+    const auto count = static_cast<int>(std::size(CRITICAL_WARNING_BITS));
+    return bit >= 0 && bit < count ? CRITICAL_WARNING_BITS[bit].text : std::u16string_view();
 }
 
 bool ReadNvmeHealth(DriveHandle handle, DriveInfo& drive) {
@@ -92,7 +80,8 @@ bool ReadNvmeHealth(DriveHandle handle, DriveInfo& drive) {
     if (!ReadNvmeLogPage(handle, logPage)) {
         return false;
     }
-    return ParseNvmeHealthLog(logPage, drive);
+    ParseNvmeHealthLog(logPage, drive);
+    return true;
 }
 
 }  // namespace corvanite

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "drives/device_access.h"
@@ -27,10 +28,26 @@ void AppendNvmeAttribute(DriveInfo& drive, uint8_t id, std::u16string_view name,
                          uint8_t threshold, uint64_t raw);
 
 // Steps after the log was read: temperature, spare, percentage used, critical warning, life
-// remaining and the five or six pseudo-attributes. Always returns true.
-bool ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive);
+// remaining and the five or six pseudo-attributes; smartAvailable set, smartSource NVMe.
+void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive);
 
-// The critical-warning bit texts (bits 0 to 4; bits 5 to 7 have none, an empty view).
+// The bits of the critical warning byte that have a meaning (bits 5 to 7 have none), in bit
+// order: what the disk information view shows and the JSON report's key for each.
+struct CriticalWarningBit {
+    uint8_t mask;
+    std::u16string_view text;
+    std::string_view jsonKey;
+    bool critical;  // false: the drive needs attention (its media went read-only)
+};
+inline constexpr CriticalWarningBit CRITICAL_WARNING_BITS[] = {
+    {0x01, u"Available spare below threshold", "available_spare_below_threshold", true},
+    {0x02, u"Temperature exceeded threshold", "temperature_threshold_exceeded", true},
+    {0x04, u"Reliability degraded", "reliability_degraded", true},
+    {0x08, u"Media in read-only mode", "media_read_only", false},
+    {0x10, u"Volatile memory backup failed", "volatile_memory_backup_failed", true},
+};
+
+// The text of bit 0 to 4 of the critical warning byte; an empty view for any other bit.
 std::u16string_view CriticalWarningText(int bit);
 
 // Reads the log and parses it. False, with the record unchanged, when the query failed.

@@ -1,8 +1,7 @@
 #include "drives/probe.h"
 
 #include "drives/ata_smart.h"
-#include "drives/device_access.h"
-#include "drives/device_error.h"
+#include "drives/bridge.h"
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
@@ -10,11 +9,23 @@
 namespace corvanite {
 namespace {
 
+// The SMART reader; a drive that took no SMART request of its own (its data page was not read)
+// and may sit behind a bridge is read through ATA PASS-THROUGH instead, which may replace its
+// identity and sets errorText when the bridge refuses that too.
+bool ReadAta(DriveHandle handle, DriveInfo& drive) {
+    if (ReadAtaSmart(handle, drive.driveNumber, drive)) {
+        return true;
+    }
+    const bool pageRead = drive.smartSource == SOURCE_ATA;
+    return !pageRead && ata::MayBeBehindBridge(drive) &&
+           ata::ReadAtaBehindBridge(handle, drive.driveNumber, drive);
+}
+
 // Reads the attributes in the order the media class suggests, the other reader as fallback.
 // When neither gives data, the reason names the first reader's failed request.
-void ReadAttributes(DriveHandle handle, DriveInfo& drive, uint32_t busType) {
+void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
     const bool nvmeFirst = drive.mediaType == MEDIA_NVME;
-    const bool nvmeAllowed = AsksForNvmeLog(busType);
+    const bool nvmeAllowed = AsksForNvmeLog(drive.busType);
     DeviceRequest failed = REQUEST_SMART_READ;
     int32_t error = 0;
     if (nvmeFirst) {
@@ -23,11 +34,11 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive, uint32_t busType) {
         }
         failed = REQUEST_NVME_LOG;
         error = LastDeviceError();
-        if (ReadAtaSmart(handle, drive.driveNumber, drive)) {
+        if (ReadAta(handle, drive)) {
             return;
         }
     } else {
-        if (ReadAtaSmart(handle, drive.driveNumber, drive)) {
+        if (ReadAta(handle, drive)) {
             return;
         }
         // A page that was read but held no attribute is not a failed request.
@@ -70,9 +81,8 @@ std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
         DriveInfo drive = StartDriveRecord(number);
         drive.devicePath.Set(DriveDevicePath(number));
         if (OpenDrive(number, handle, error)) {
-            uint32_t busType = 0;
-            QueryStorageDescriptor(handle, drive, busType);
-            ReadAttributes(handle, drive, busType);
+            QueryStorageDescriptor(handle, drive);
+            ReadAttributes(handle, drive);
             CloseDrive(handle);
         } else {
             drive.errorText.Set(
@@ -83,6 +93,19 @@ std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
         drives.push_back(std::move(drive));
     }
     return drives;
+}
+
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {
+    DriveIdentity identity;
+    if (!QueryDriveIdentity(handle, identity)) {
+        return false;
+    }
+    ApplyDriveIdentity(identity, drive);
+    uint64_t size = 0;
+    if (QueryDriveSize(handle, size)) {
+        drive.sizeBytes = size;
+    }
+    return true;
 }
 
 }  // namespace corvanite

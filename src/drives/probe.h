@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
 
@@ -14,5 +15,9 @@ namespace corvanite {
 std::vector<DriveInfo> ProbeAllDrives();
 // The same, also telling how many drives could not be opened at all, and why.
 std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped);
+
+// Identity, bus, media class and capacity of an open drive. False when the descriptor query
+// failed: then the record keeps its start values and no capacity query is made.
+bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive);
 
 }  // namespace corvanite

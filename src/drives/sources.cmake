@@ -3,8 +3,10 @@
 set(CORVANITE_DRIVES_PORTABLE
     drives/drive_info.cpp
     drives/identity.cpp
+    drives/sat.cpp
+    drives/ata_identify.cpp
     drives/ata_smart.cpp
-    drives/ata_passthrough.cpp
+    drives/bridge.cpp
     drives/nvme_health.cpp
     drives/health.cpp
     drives/probe.cpp

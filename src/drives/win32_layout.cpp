@@ -1,10 +1,8 @@
 #include "drives/win32_layout.h"
 
 #include <algorithm>
-
 #include <cstring>
 
-#include "drives/ata_smart.h"
 #include "drives/byte_order.h"
 #include "drives/nvme_health.h"
 
@@ -100,16 +98,17 @@ uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]) {
 
 std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature) {
     std::array<uint8_t, SMART_COMMAND_SIZE> command = {};
-    const bool readsPage = feature != SMART_FEATURE_ENABLE_OPERATIONS;
-    Write32(command.data(), readsPage ? static_cast<uint32_t>(SMART_PAGE_SIZE) : 0);  // cBufferSize
-    uint8_t* regs = command.data() + 4;                                               // IDEREGS
-    regs[0] = feature;                                // bFeaturesReg
-    regs[1] = readsPage ? 1 : 0;                      // bSectorCountReg
-    regs[2] = readsPage ? 1 : 0;                      // bSectorNumberReg
-    regs[3] = 0x4F;                                   // bCylLowReg
-    regs[4] = 0xC2;                                   // bCylHighReg
-    regs[5] = AtaDriveHead(driveNumber);              // bDriveHeadReg
-    regs[6] = 0xB0;                                   // bCommandReg: SMART
+    const ata::AtaRegisters r = ata::SmartRegisters(driveNumber, feature);
+    // cBufferSize: the sectors the command reads.
+    Write32(command.data(), static_cast<uint32_t>(r.count * SMART_PAGE_SIZE));
+    uint8_t* regs = command.data() + 4;               // IDEREGS
+    regs[0] = r.feature;                              // bFeaturesReg
+    regs[1] = r.count;                                // bSectorCountReg
+    regs[2] = r.sectorNumber;                         // bSectorNumberReg
+    regs[3] = r.cylinderLow;                          // bCylLowReg
+    regs[4] = r.cylinderHigh;                         // bCylHighReg
+    regs[5] = r.driveHead;                            // bDriveHeadReg
+    regs[6] = r.command;                              // bCommandReg
     command[12] = static_cast<uint8_t>(driveNumber);  // bDriveNumber
     return command;
 }
@@ -142,17 +141,9 @@ bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
     return true;
 }
 
-bool QueryNvmeHealthLog(StorageQuerySender send, DriveHandle handle,
-                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
-    for (const uint32_t property :
-         {STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY, STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY}) {
-        const auto query = NvmeHealthQuery(property);
-        uint8_t reply[NVME_REPLY_SIZE] = {};
-        if (send(handle, query.data(), query.size(), reply, sizeof reply)) {
-            return LocateNvmeLogPage(reply, page);
-        }
-    }
-    return false;
+std::array<std::array<uint8_t, NVME_QUERY_SIZE>, 2> NvmeHealthQueries() {
+    return {NvmeHealthQuery(STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY),
+            NvmeHealthQuery(STORAGE_ADAPTER_PROTOCOL_SPECIFIC_PROPERTY)};
 }
 
 std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery() {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "drives/ata_passthrough.h"
 #include "drives/device_access.h"
+#include "drives/sat.h"
 
 namespace corvanite::win32 {
 
@@ -124,20 +124,15 @@ bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
 std::array<uint8_t, NVME_QUERY_SIZE> NvmeHealthQuery(
     uint32_t propertyId = STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY);
 
+// The health log queries in the order they are sent: to the device, and, when the driver refuses
+// that, to the adapter. The reply of the first one the driver takes is the answer
+// (LocateNvmeLogPage); when it refuses both, the log cannot be read.
+std::array<std::array<uint8_t, NVME_QUERY_SIZE>, 2> NvmeHealthQueries();
+
 // Finds the log page at 8 + ProtocolDataOffset and copies it out (bytes past the reply are
 // zero). False when the bytes the health log is read from do not lie inside the reply.
 bool LocateNvmeLogPage(const uint8_t (&reply)[NVME_REPLY_SIZE],
                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
-
-// Sends one IOCTL_STORAGE_QUERY_PROPERTY with a zero-filled reply buffer; false when the driver
-// refused it (the sender records the system's error for LastDeviceError).
-using StorageQuerySender = bool (*)(DriveHandle handle, const uint8_t* query, size_t querySize,
-                                    uint8_t* reply, size_t replySize);
-
-// The health log through the device-level query; when the driver refuses that, once more
-// through the adapter-level one. False when both are refused or the page is not in the reply.
-bool QueryNvmeHealthLog(StorageQuerySender send, DriveHandle handle,
-                        uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 
 // Identify Controller (CNS 1) through the adapter-level query.
 std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery();

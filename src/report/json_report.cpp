@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "drives/nvme_health.h"
+#include "report/exit_status.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -108,11 +109,6 @@ std::string Array(const std::vector<std::string>& items, int depth) {
     return out;
 }
 
-int HealthExitValue(HealthStatus health) {
-    return health == HEALTH_GOOD || health == HEALTH_WARN || health == HEALTH_CRIT ? health
-                                                                                   : HEALTH_UNKNOWN;
-}
-
 std::string Attribute(const SmartAttribute& row, bool fromAta) {
     const auto valueOrNull = [](uint8_t value) {
         return value != 0 ? Number(value) : std::string(NULL_VALUE);
@@ -133,16 +129,9 @@ std::string Attribute(const SmartAttribute& row, bool fromAta) {
 }
 
 std::string NvmeFigures(const DriveInfo& drive, int depth) {
-    constexpr std::string_view BIT_NAMES[] = {
-        "available_spare_below_threshold",
-        "temperature_threshold_exceeded",
-        "reliability_degraded",
-        "media_read_only",
-        "volatile_memory_backup_failed",
-    };
     std::vector<Member> bits;
-    for (size_t bit = 0; bit < std::size(BIT_NAMES); ++bit) {
-        bits.emplace_back(BIT_NAMES[bit], Bool(((drive.nvmeCriticalWarning >> bit) & 1) != 0));
+    for (const CriticalWarningBit& bit : CRITICAL_WARNING_BITS) {
+        bits.emplace_back(bit.jsonKey, Bool((drive.nvmeCriticalWarning & bit.mask) != 0));
     }
     return Object(
         {
@@ -164,7 +153,6 @@ std::string Drive(const DriveInfo& drive, int depth) {
     for (const SmartAttribute& row : drive.attributes) {
         attributes.push_back(Attribute(row, !fromNvme));
     }
-    const int32_t health = HealthExitValue(drive.health);
     return Object(
         {
             {"number", Number(drive.driveNumber)},
@@ -177,7 +165,7 @@ std::string Drive(const DriveInfo& drive, int depth) {
             {"size_bytes",
              drive.sizeBytes != 0 ? Number(drive.sizeBytes) : std::string(NULL_VALUE)},
             {"health", String(HealthWord(drive.health))},
-            {"health_exit_status", Number(health)},
+            {"health_exit_status", Number(HealthExitStatus(drive.health))},
             {"health_details", String(drive.healthDetails)},
             {"error_text", hasData ? std::string(NULL_VALUE) : TextOrNull(drive.errorText)},
             {"data_source", fromAta    ? "\"ata\""

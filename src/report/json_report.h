@@ -15,8 +15,8 @@ constexpr int REPORT_JSON_FORMAT_VERSION = 1;
 
 // UTF-8 without a byte-order mark, two-space indentation, "\n" line ends (the last line too), on
 // every platform. Numbers are whole numbers written without the C locale's help; a value the
-// drive did not give is null. The health exit value of a drive is the report tool's exit status
-// for that grade alone (GOOD 0, WARN 1, CRIT 2, anything else 3).
+// drive did not give is null. A drive's health_exit_status is the report tool's exit status for
+// its grade alone (HealthExitStatus).
 std::string ReportJson(const std::vector<DriveInfo>& drives, std::string_view programVersion);
 
 }  // namespace corvanite

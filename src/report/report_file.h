@@ -1,18 +1,40 @@
-// Writing the report file. Defined per platform (report_file_win32.cpp, report_file_posix.cpp).
+// Writing the report file: one table of functions (ReportFileAccess). Each platform gives the
+// system's (report_file_win32.cpp, report_file_posix.cpp); a test installs its own. The free
+// functions below go through the installed table.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "host/installed_table.h"
+
 namespace corvanite {
 
-// Creates or replaces the file at path and writes bytes to it, with no sharing while it is
-// written. On any failure returns false with the system's reason in reason and its code (a
-// Windows error or an errno) in errorCode; a file that was created but not written whole is
-// removed, so no file claims to be a complete report.
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
-                     uint32_t& errorCode);
+struct ReportFileAccess {
+    // Creates or replaces the file at path and writes bytes to it, with no sharing while it is
+    // written. On any failure returns false with the system's reason in reason and its code (a
+    // Windows error or an errno) in errorCode; a file that was created but not written whole is
+    // removed, so no file claims to be a complete report.
+    bool (*writeReportFile)(std::u16string_view path, std::string_view bytes,
+                            std::u16string& reason, uint32_t& errorCode);
+};
+
+// The system's table (defined by the platform layer).
+const ReportFileAccess& SystemReportFileAccess();
+// Installs a table (null: the system's again); returns the one installed before.
+inline const ReportFileAccess* InstallReportFileAccess(const ReportFileAccess* table) {
+    return InstallTable(table);
+}
+inline const ReportFileAccess& InstalledReportFileAccess() {
+    return InstalledTableOr(SystemReportFileAccess());
+}
+
+// The call of the installed table.
+inline bool WriteReportFile(std::u16string_view path, std::string_view bytes,
+                            std::u16string& reason, uint32_t& errorCode) {
+    return InstalledReportFileAccess().writeReportFile(path, bytes, reason, errorCode);
+}
 
 inline bool WriteReportFile(std::u16string_view path, std::string_view bytes,
                             std::u16string& reason) {

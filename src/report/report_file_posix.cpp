@@ -9,9 +9,10 @@
 #include "text/utf.h"
 
 namespace corvanite {
+namespace {
 
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
-                     uint32_t& errorCode) {
+bool Write(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+           uint32_t& errorCode) {
     const std::string nativePath = Utf16ToUtf8(path);
     const int fd = open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -48,6 +49,14 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
         return false;
     }
     return true;
+}
+
+constexpr ReportFileAccess POSIX_REPORT_FILE{.writeReportFile = Write};
+
+}  // namespace
+
+const ReportFileAccess& SystemReportFileAccess() {
+    return POSIX_REPORT_FILE;
 }
 
 }  // namespace corvanite

@@ -30,10 +30,8 @@ std::u16string SystemReason(DWORD code) {
     return reason;
 }
 
-}  // namespace
-
-bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16string& reason,
-                     uint32_t& errorCode) {
+bool Write(std::u16string_view path, std::string_view bytes, std::u16string& reason,
+           uint32_t& errorCode) {
     const std::wstring widePath(path.begin(), path.end());
     const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -71,6 +69,14 @@ bool WriteReportFile(std::u16string_view path, std::string_view bytes, std::u16s
         DeleteFileW(widePath.c_str());
     }
     return written;
+}
+
+constexpr ReportFileAccess WIN32_REPORT_FILE{.writeReportFile = Write};
+
+}  // namespace
+
+const ReportFileAccess& SystemReportFileAccess() {
+    return WIN32_REPORT_FILE;
 }
 
 }  // namespace corvanite

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/surrogates.h"
+
 namespace corvanite {
 
 template <size_t Capacity>
@@ -16,8 +18,7 @@ struct FixedText {
     // Stores at most MAX_LENGTH units; a cut never leaves half of a surrogate pair at the end.
     void Set(std::u16string_view text) {
         size_t length = text.size() < MAX_LENGTH ? text.size() : MAX_LENGTH;
-        if (length < text.size() && length > 0 && text[length - 1] >= 0xD800 &&
-            text[length - 1] <= 0xDBFF) {
+        if (length < text.size() && length > 0 && IsHighSurrogate(text[length - 1])) {
             --length;
         }
         for (size_t i = 0; i < length; ++i) {

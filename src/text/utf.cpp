@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "text/surrogates.h"
+
 namespace corvanite {
 namespace {
 
@@ -30,16 +32,9 @@ void PutUtf16(std::u16string& out, char32_t cp) {
         out.push_back(static_cast<char16_t>(cp));
     } else {
         cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        out.push_back(static_cast<char16_t>(HIGH_SURROGATE_FIRST + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(LOW_SURROGATE_FIRST + (cp & 0x3FF)));
     }
-}
-
-bool IsHigh(char16_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool IsLow(char16_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
 }
 
 }  // namespace
@@ -64,13 +59,14 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
             continue;
         }
         const char16_t u = text[i];
-        if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
-            const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                                (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+        if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            const char32_t cp = 0x10000 +
+                                ((static_cast<char32_t>(u) - HIGH_SURROGATE_FIRST) << 10) +
+                                (static_cast<char32_t>(text[i + 1]) - LOW_SURROGATE_FIRST);
             PutUtf8(out, cp);
             i += 2;
         } else {
-            PutUtf8(out, IsHigh(u) || IsLow(u) ? REPLACEMENT : u);
+            PutUtf8(out, IsHighSurrogate(u) || IsLowSurrogate(u) ? REPLACEMENT : u);
             ++i;
         }
     }
@@ -121,7 +117,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             valid = (c & 0xC0) == 0x80;
             cp = (cp << 6) | (c & 0x3Fu);
         }
-        if (valid && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) {
+        if (valid && (cp < minimum || cp > 0x10FFFF ||
+                      (cp >= HIGH_SURROGATE_FIRST && cp <= LOW_SURROGATE_LAST))) {
             valid = false;
         }
         if (!valid) {

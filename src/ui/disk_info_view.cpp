@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "state/app_state.h"
 #include "drives/health.h"
 #include "drives/nvme_health.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/primitives.h"
 
@@ -55,7 +55,6 @@ std::u16string_view OrDash(std::u16string_view text) {
 }
 
 constexpr int32_t SECTION_GAP = 8;
-constexpr int NVME_WARNING_ROWS = 5;
 
 }  // namespace
 
@@ -115,10 +114,9 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
     if (d.smartSource == SOURCE_NVME && d.nvmeCriticalWarning != 0) {
         sheet.y += SECTION_GAP;
         sheet.Section(u">> NVMe CRITICAL WARNINGS");
-        for (int bit = 0; bit < NVME_WARNING_ROWS; ++bit) {
-            if ((d.nvmeCriticalWarning & (1u << bit)) != 0) {
-                // Bit 3: the drive went read-only, a warning; the others are critical.
-                sheet.Row(u"", CriticalWarningText(bit), bit == 3 ? COLOR_WARN : COLOR_CRIT);
+        for (const CriticalWarningBit& bit : CRITICAL_WARNING_BITS) {
+            if ((d.nvmeCriticalWarning & bit.mask) != 0) {
+                sheet.Row(u"", bit.text, bit.critical ? COLOR_CRIT : COLOR_WARN);
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "state/app_state.h"
+#include "text/surrogates.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
@@ -15,7 +16,7 @@ std::u16string ShortenModel(std::u16string_view model) {
     }
     size_t keep = DRIVE_CARD_MODEL_KEEP;
     // Never leave the first half of a surrogate pair alone at the cut.
-    if (model[keep - 1] >= 0xD800 && model[keep - 1] <= 0xDBFF) {
+    if (IsHighSurrogate(model[keep - 1])) {
         --keep;
     }
     std::u16string shown(model.substr(0, keep));

@@ -1,4 +1,5 @@
 #include "ui/render_cairo.h"
+#include "ui/render_cairo_testing.h"
 
 #include <pango/pangocairo.h>
 

@@ -1,4 +1,5 @@
 #include "ui/render_gdi.h"
+#include "ui/render_gdi_testing.h"
 
 #include <cstring>
 #include <string>

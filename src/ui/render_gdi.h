@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <vector>
-
 #include "ui/display_list.h"
 
 namespace corvanite {
@@ -29,11 +26,5 @@ HFONT CreateUiFont(int points, int dpi = 0);
 // into dc are restored. UI thread only.
 void RenderDisplayList(HDC dc, const DisplayList& list, HFONT fontMain, HFONT fontLarge,
                        int dpi = 96);
-
-// Renders the list at dpi into a width x height 32-bit DIB section (black before the list is
-// replayed) and hands back its pixels row by row from the top, each 0x00RRGGBB. False when the
-// bitmap or context cannot be made.
-bool RenderDisplayListToPixels(const DisplayList& list, int width, int height, HFONT fontMain,
-                               HFONT fontLarge, std::vector<uint32_t>& pixels, int dpi = 96);
 
 }  // namespace corvanite

@@ -67,9 +67,7 @@ void* ReapChild(void* pid) {
     return nullptr;
 }
 
-}  // namespace
-
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
     int ends[2];
     // Close-on-exec on both ends: the child gets the write end only as its descriptors 1 and 2,
     // and no other program started meanwhile inherits either end.
@@ -121,8 +119,8 @@ ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildPr
     return CHILD_STARTED;
 }
 
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
-                          size_t& count) {
+ChildRead Read(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
+               size_t& count) {
     count = 0;
     pollfd ready{child->output, POLLIN, 0};
     const int polled = poll(&ready, 1, static_cast<int>(sliceMs));
@@ -143,13 +141,13 @@ ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, ui
     return CHILD_OUTPUT;
 }
 
-void TerminateChild(ChildProcess* child) {
+void Terminate(ChildProcess* child) {
     if (!child->reaped && kill(child->pid, SIGKILL) == 0) {
         child->killed = true;
     }
 }
 
-uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
+uint32_t WaitForExit(ChildProcess* child, uint32_t limitMs) {
     const uint64_t start = NowMs();
     for (;;) {
         int status = 0;
@@ -172,7 +170,7 @@ uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
     }
 }
 
-bool ChildStillRunning(ChildProcess* child) {
+bool StillRunning(ChildProcess* child) {
     if (child->reaped) {
         return false;
     }
@@ -188,7 +186,7 @@ bool ChildStillRunning(ChildProcess* child) {
     return false;
 }
 
-void CloseChild(ChildProcess* child) {
+void Close(ChildProcess* child) {
     close(child->output);
     if (!child->reaped) {
         pthread_t reaper;
@@ -200,8 +198,24 @@ void CloseChild(ChildProcess* child) {
     delete child;
 }
 
-std::u16string ChildLineToText(std::string_view bytes) {
+std::u16string LineToText(std::string_view bytes) {
     return Utf8ToUtf16(bytes);
+}
+
+constexpr ChildProcessAccess POSIX_CHILD{
+    .startVolumeChecker = Start,
+    .readChildOutput = Read,
+    .terminateChild = Terminate,
+    .waitForChildExit = WaitForExit,
+    .childStillRunning = StillRunning,
+    .closeChild = Close,
+    .childLineToText = LineToText,
+};
+
+}  // namespace
+
+const ChildProcessAccess& SystemChildProcessAccess() {
+    return POSIX_CHILD;
 }
 
 }  // namespace corvanite

@@ -1,5 +1,7 @@
-// The volume checker as a child process: what the worker asks of the platform. Each platform
-// defines these (child_win32.cpp, child_posix.cpp); a test binary may link a scripted fake.
+// The volume checker as a child process: what the worker asks of the platform, one table of
+// functions (ChildProcessAccess). Each platform gives the system's (child_win32.cpp,
+// child_posix.cpp); a test installs a scripted one. The free functions below go through the
+// installed table.
 //
 // The child gets the command of chkdsk_command.h, no standard input, and one pipe for both its
 // standard output and standard error; the worker reads that pipe in short slices so that a
@@ -10,6 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "host/installed_table.h"
 
 namespace corvanite {
 
@@ -26,29 +30,68 @@ constexpr ChildRead CHILD_OUTPUT = 0;  // bytes were read
 constexpr ChildRead CHILD_QUIET = 1;   // nothing arrived within the slice; the output goes on
 constexpr ChildRead CHILD_ENDED = 2;   // the output has ended (or reading failed)
 
-// Starts the checker on the volume, read-only or in fix mode. On CHILD_STARTED `child` is set
-// and must be given to CloseChild; otherwise nothing is left open.
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child);
+struct ChildProcessAccess {
+    // Starts the checker on the volume, read-only or in fix mode. On CHILD_STARTED `child` is set
+    // and must be given to closeChild; otherwise nothing is left open.
+    ChildStart (*startVolumeChecker)(std::u16string_view volume, bool readOnly,
+                                     ChildProcess*& child);
 
-// Waits at most sliceMs for output and reads what is there, at most `capacity` bytes.
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
-                          size_t& count);
+    // Waits at most sliceMs for output and reads what is there, at most `capacity` bytes.
+    ChildRead (*readChildOutput)(ChildProcess* child, char* buffer, size_t capacity,
+                                 uint32_t sliceMs, size_t& count);
 
-// Ends the child at once (its exit code is then 0).
-void TerminateChild(ChildProcess* child);
+    // Ends the child at once (its exit code is then 0).
+    void (*terminateChild)(ChildProcess* child);
 
-// Waits at most limitMs for the child to end and returns its exit code; 259 (STILL_ACTIVE) when
-// it is still running, or when its end could not be learnt.
-uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs);
+    // Waits at most limitMs for the child to end and returns its exit code; 259 (STILL_ACTIVE)
+    // when it is still running, or when its end could not be learnt.
+    uint32_t (*waitForChildExit)(ChildProcess* child, uint32_t limitMs);
 
-// Whether the child has not ended yet (false once its end has been seen, or cannot be learnt).
-bool ChildStillRunning(ChildProcess* child);
+    // Whether the child has not ended yet (false once its end has been seen, or cannot be
+    // learnt).
+    bool (*childStillRunning)(ChildProcess* child);
 
-// Closes what the platform holds for the child and frees it. A child still running is left
-// running.
-void CloseChild(ChildProcess* child);
+    // Closes what the platform holds for the child and frees it. A child still running is left
+    // running.
+    void (*closeChild)(ChildProcess* child);
 
-// One whole output line as text: from the OEM code page on Windows, from UTF-8 elsewhere.
-std::u16string ChildLineToText(std::string_view bytes);
+    // One whole output line as text: from the OEM code page on Windows, from UTF-8 elsewhere.
+    std::u16string (*childLineToText)(std::string_view bytes);
+};
+
+// The system's table (defined by the platform layer).
+const ChildProcessAccess& SystemChildProcessAccess();
+// Installs a table (null: the system's again); returns the one installed before.
+inline const ChildProcessAccess* InstallChildProcessAccess(const ChildProcessAccess* table) {
+    return InstallTable(table);
+}
+inline const ChildProcessAccess& InstalledChildProcessAccess() {
+    return InstalledTableOr(SystemChildProcessAccess());
+}
+
+// The calls of the installed table.
+inline ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly,
+                                     ChildProcess*& child) {
+    return InstalledChildProcessAccess().startVolumeChecker(volume, readOnly, child);
+}
+inline ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity,
+                                 uint32_t sliceMs, size_t& count) {
+    return InstalledChildProcessAccess().readChildOutput(child, buffer, capacity, sliceMs, count);
+}
+inline void TerminateChild(ChildProcess* child) {
+    InstalledChildProcessAccess().terminateChild(child);
+}
+inline uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
+    return InstalledChildProcessAccess().waitForChildExit(child, limitMs);
+}
+inline bool ChildStillRunning(ChildProcess* child) {
+    return InstalledChildProcessAccess().childStillRunning(child);
+}
+inline void CloseChild(ChildProcess* child) {
+    InstalledChildProcessAccess().closeChild(child);
+}
+inline std::u16string ChildLineToText(std::string_view bytes) {
+    return InstalledChildProcessAccess().childLineToText(bytes);
+}
 
 }  // namespace corvanite

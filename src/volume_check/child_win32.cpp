@@ -46,9 +46,7 @@ std::wstring SystemChkdskPath(const std::wstring& folder) {
     return path;
 }
 
-}  // namespace
-
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
     const std::wstring folder = SystemFolder();
     const std::u16string command = ChkdskCommandLine(volume, readOnly);
     if (folder.empty() || command.size() >= COMMAND_LINE_CHARS) {
@@ -97,8 +95,8 @@ ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildPr
     return CHILD_STARTED;
 }
 
-ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
-                          size_t& count) {
+ChildRead Read(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
+               size_t& count) {
     count = 0;
     const ULONGLONG start = GetTickCount64();
     for (;;) {
@@ -127,11 +125,11 @@ ChildRead ReadChildOutput(ChildProcess* child, char* buffer, size_t capacity, ui
     }
 }
 
-void TerminateChild(ChildProcess* child) {
+void Terminate(ChildProcess* child) {
     TerminateProcess(child->process, 0);
 }
 
-uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
+uint32_t WaitForExit(ChildProcess* child, uint32_t limitMs) {
     WaitForSingleObject(child->process, limitMs);
     DWORD code = STILL_ACTIVE;
     if (!GetExitCodeProcess(child->process, &code)) {
@@ -140,18 +138,18 @@ uint32_t WaitForChildExit(ChildProcess* child, uint32_t limitMs) {
     return code;
 }
 
-bool ChildStillRunning(ChildProcess* child) {
+bool StillRunning(ChildProcess* child) {
     return WaitForSingleObject(child->process, 0) == WAIT_TIMEOUT;
 }
 
-void CloseChild(ChildProcess* child) {
+void Close(ChildProcess* child) {
     CloseHandle(child->process);
     CloseHandle(child->thread);
     CloseHandle(child->output);
     delete child;
 }
 
-std::u16string ChildLineToText(std::string_view bytes) {
+std::u16string LineToText(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) {
         return std::u16string();
     }
@@ -164,6 +162,22 @@ std::u16string ChildLineToText(std::string_view bytes) {
     const int written = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), length, wide.data(), needed);
     wide.resize(written > 0 ? static_cast<size_t>(written) : 0u);
     return std::u16string(wide.begin(), wide.end());
+}
+
+constexpr ChildProcessAccess WIN32_CHILD{
+    .startVolumeChecker = Start,
+    .readChildOutput = Read,
+    .terminateChild = Terminate,
+    .waitForChildExit = WaitForExit,
+    .childStillRunning = StillRunning,
+    .closeChild = Close,
+    .childLineToText = LineToText,
+};
+
+}  // namespace
+
+const ChildProcessAccess& SystemChildProcessAccess() {
+    return WIN32_CHILD;
 }
 
 }  // namespace corvanite

@@ -6,8 +6,8 @@
 #include <thread>
 #include <utility>
 
+#include "host/host.h"
 #include "state/app_state.h"
-#include "state/host.h"
 #include "volume_check/child_process.h"
 #include "volume_check/chkdsk_command.h"
 #include "volume_check/chkdsk_outcome.h"

@@ -1,17 +1,17 @@
-// The end-to-end build's frame hook: after a frame that shows something new, one line of
+// The end-to-end build's frame observer: after a frame that shows something new, one line of
 // tab-separated key=value fields to the file CORVANITE_E2E_TRACE names (rectangles: l,t,r,b).
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
 
-#include "app/frame_hook.h"
+#include "e2e_seams.h"
 #include "state/app_state.h"
 #include "text/utf.h"
 
-namespace corvanite {
+namespace corvanite::e2e {
 
-void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
+void TraceFrame(int32_t clientWidth, int32_t clientHeight) {
     static std::string last;
     AppState& s = appState;
     std::string line = "status=" + Utf16ToUtf8(s.statusText.view()) + "\tgrades=";
@@ -56,4 +56,4 @@ void NoteFramePainted(int32_t clientWidth, int32_t clientHeight) {
     }
 }
 
-}  // namespace corvanite
+}  // namespace corvanite::e2e

@@ -5,7 +5,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd) && root=$(cd "$here/../.." && pwd)
 out="$root/build/system" run="$root/build/system/last-run"
-binary="$root/build/linux/tools/corvanite-report" busybox=/bin/busybox
+binary="$root/build/linux/src/cli/corvanite-report" busybox=/bin/busybox
 require=0 build=1
 for arg; do
     case $arg in --require) require=1 ;; --no-build) build=0 ;; *) sed -n 4p "$0" >&2 && exit 64 ;; esac

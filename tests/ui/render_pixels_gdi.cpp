@@ -7,6 +7,7 @@
 
 #include "render_pixels.h"
 #include "ui/render_gdi.h"
+#include "ui/render_gdi_testing.h"
 
 namespace corvanite::test {
 

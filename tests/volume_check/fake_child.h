@@ -1,5 +1,5 @@
-// The scripted child that corvanite_tests links in place of the platform's (defined in
-// test_volume_check.cpp), and what a run left in the shared state.
+// The scripted child that corvanite_tests installs in place of the platform's (its table is
+// defined in test_volume_check.cpp), and what a run left in the shared state.
 #pragma once
 
 #include <atomic>
@@ -27,6 +27,8 @@ struct FakeChildRecord {
     bool readOnly = false;
     std::string calls;  // "C: ro [RunSummary() at the first read] kill close"
 };
+
+const ChildProcessAccess& FakeChildProcessAccess();
 
 // The script of the next start, which clears the record. Set before a run, read after its end.
 void SetFakeChild(const FakeChildScript& script);

@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "fake_child.h"
-#include "state/host.h"
+#include "host/host.h"
 #include "volume_check/chkdsk_worker.h"
 #ifdef _WIN32
 #include <windows.h>

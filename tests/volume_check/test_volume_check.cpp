@@ -1,5 +1,5 @@
 // The portable volume check: a run's result, its output cut into lines, and the worker over the
-// scripted child (defined here) and the fake window host.
+// scripted child (its table defined here) and the fake host.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +8,7 @@
 
 #include "fake_child.h"
 #include "fake_host.h"
-#include "state/host.h"
+#include "host/host.h"
 #include "volume_check/chkdsk_outcome.h"
 #include "volume_check/chkdsk_worker.h"
 #include "volume_check/line_assembler.h"
@@ -29,7 +29,9 @@ test::FakeChildRecord test::FakeChildSoFar() {
     return record;
 }
 
-ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildProcess*& started) {
+namespace {
+
+ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& started) {
     record = {record.starts + 1, std::u16string(volume), readOnly,
               Utf16ToUtf8(volume) + (readOnly ? " ro" : " fix")};
     nextRead = 0;
@@ -37,7 +39,7 @@ ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly, ChildPr
     return script.start;
 }
 
-ChildRead ReadChildOutput(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& count) {
+ChildRead Read(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& count) {
     record.calls += nextRead == 0 ? " [" + test::RunSummary() + "]" : "";
     count = 0;
     if (nextRead == script.reads.size()) {
@@ -52,21 +54,26 @@ ChildRead ReadChildOutput(ChildProcess*, char* buffer, size_t capacity, uint32_t
     return count > 0 ? CHILD_OUTPUT : CHILD_QUIET;
 }
 
-void TerminateChild(ChildProcess*) {
-    record.calls += " kill";
-    script.exitCode = 0;  // as TerminateProcess(child, 0) makes it
-}
-uint32_t WaitForChildExit(ChildProcess*, uint32_t) {
-    return test::childLingers ? CHKDSK_STILL_ACTIVE : script.exitCode;
-}
-bool ChildStillRunning(ChildProcess*) {
-    return test::childLingers.load();
-}
-void CloseChild(ChildProcess*) {
-    record.calls += " close";
-}
-std::u16string ChildLineToText(std::string_view bytes) {
-    return Utf8ToUtf16(bytes);
+constexpr ChildProcessAccess FAKE_CHILD{
+    .startVolumeChecker = Start,
+    .readChildOutput = Read,
+    .terminateChild =
+        [](ChildProcess*) {
+            record.calls += " kill";
+            script.exitCode = 0;  // as TerminateProcess(child, 0) makes it
+        },
+    .waitForChildExit = [](ChildProcess*, uint32_t) -> uint32_t {
+        return test::childLingers ? CHKDSK_STILL_ACTIVE : script.exitCode;
+    },
+    .childStillRunning = [](ChildProcess*) { return test::childLingers.load(); },
+    .closeChild = [](ChildProcess*) { record.calls += " close"; },
+    .childLineToText = [](std::string_view bytes) { return Utf8ToUtf16(bytes); },
+};
+
+}  // namespace
+
+const ChildProcessAccess& test::FakeChildProcessAccess() {
+    return FAKE_CHILD;
 }
 
 namespace {

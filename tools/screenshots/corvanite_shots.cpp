@@ -3,9 +3,10 @@
 //
 //     corvanite-shots [OUTPUT_FOLDER]
 //
-// The drives are real ones: the SMART pages and IDENTIFY pages under tests/data/ata-smart,
-// parsed and graded as a scan does; plus an NVMe drive whose health log carries critical
-// warnings and a drive that gave no health data. Built with the tests on Linux; not installed.
+// The drives are the sample machine (tools/sample_drives) as the probe reads it: real drives'
+// SMART and IDENTIFY pages under tests/data/ata-smart, plus an NVMe drive whose health log carries
+// critical warnings and a drive that gave no health data. Built with the tests on Linux; not
+// installed.
 
 #include <cstdint>
 #include <cstdio>
@@ -14,11 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "sample_drives.h"
+#include "../sample_drives/sample_drives.h"
 #include "state/app_state.h"
 #include "text/text_format.h"
-#include "ui/buttons.h"
-#include "ui/render_cairo.h"
+#include "ui/render_cairo_testing.h"
 #include "volume_check/chkdsk_outcome.h"
 
 namespace {

@@ -1,9 +1,9 @@
-// The window host's messages, repaints and threads on Windows.
+// The system's messages, repaints and threads on Windows.
 #include <windows.h>
 
 #include <atomic>
 
-#include "state/host.h"
+#include "host/host.h"
 
 namespace corvanite {
 namespace {
@@ -25,28 +25,23 @@ DWORD WINAPI RunThread(void* start) {
 
 std::atomic<HWND> attachedWindow{nullptr};  // set on the UI thread, read by the workers
 
-HWND MainWindow() {
-    return attachedWindow;
-}
-
-}  // namespace
-
-void AttachMessageWindow(PlatformHandle window) {
+void Attach(PlatformHandle window) {
     attachedWindow = reinterpret_cast<HWND>(window);
 }
 
-bool PostWindowMessage(uint32_t message, uintptr_t wParam) {
-    return MainWindow() != nullptr &&
-           PostMessageW(MainWindow(), message, static_cast<WPARAM>(wParam), 0) != 0;
+bool Post(uint32_t message, uintptr_t wParam) {
+    const HWND window = attachedWindow;
+    return window != nullptr && PostMessageW(window, message, static_cast<WPARAM>(wParam), 0) != 0;
 }
 
-void RequestRepaint() {
-    if (MainWindow() != nullptr) {
-        InvalidateRect(MainWindow(), nullptr, FALSE);
+void Repaint() {
+    const HWND window = attachedWindow;
+    if (window != nullptr) {
+        InvalidateRect(window, nullptr, FALSE);
     }
 }
 
-bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
+bool StartThread(void (*procedure)(void*), void* parameter) {
     auto* start = new ThreadStart{procedure, parameter};
     ++runningThreads;
     const HANDLE thread = CreateThread(nullptr, 0, RunThread, start, 0, nullptr);
@@ -59,17 +54,32 @@ bool StartDetachedThread(void (*procedure)(void*), void* parameter) {
     return true;
 }
 
-bool DetachedThreadsRunning() {
+bool ThreadsRunning() {
     return runningThreads.load() > 0;
 }
 
 // TerminateProcess rather than ExitProcess: no DLL detach code and no exit handler of the C
 // runtime runs, not even against state a stopped worker may have left half-changed.
-void EndProcessNow(int exitCode) {
+void EndProcess(int exitCode) {
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
     for (;;) {
         Sleep(INFINITE);  // not reached: the call above does not return for this process
     }
+}
+
+constexpr HostServices WIN32_HOST{
+    .attachMessageWindow = Attach,
+    .postWindowMessage = Post,
+    .requestRepaint = Repaint,
+    .startDetachedThread = StartThread,
+    .detachedThreadsRunning = ThreadsRunning,
+    .endProcessNow = EndProcess,
+};
+
+}  // namespace
+
+const HostServices& SystemHostServices() {
+    return WIN32_HOST;
 }
 
 }  // namespace corvanite

@@ -1,13 +1,17 @@
-#include "report_tool.h"
+#include "cli/report_tool.h"
 
+#include "cli/standard_streams.h"
+#include "drives/probe.h"
+#include "report/exit_status.h"
 #include "report/json_report.h"
+#include "report/report_file.h"
 #include "report/text_report.h"
 #include "text/utf.h"
 
 namespace corvanite {
 namespace {
 
-constexpr std::string_view HELP_TEXT =
+constexpr std::string_view HELP_USAGE =
     "Usage: corvanite-report [--json] [FILE]\n"
     "\n"
     "Scans every physical drive (drive numbers 0 to 15), grades its SMART or NVMe health data\n"
@@ -24,14 +28,9 @@ constexpr std::string_view HELP_TEXT =
     "\n"
     "Opening drives needs administrator (Windows) or root (Linux) rights.\n"
     "\n"
-    "Exit status:\n"
-    "  0   every drive is GOOD\n"
-    "  1   the worst drive is WARN\n"
-    "  2   some drive is CRIT\n"
-    "  3   some drive has no health data (N/A) and none is worse than GOOD\n"
-    "  4   no drive was found (for example without administrator or root rights)\n"
-    "  64  usage error\n"
-    "  73  the report file cannot be written\n";
+    "Exit status:\n";
+// The status's column in the exit status lines ("  0   every drive is GOOD").
+constexpr size_t STATUS_COLUMN_WIDTH = 4;
 
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     std::string out;
@@ -46,70 +45,61 @@ std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     return out;
 }
 
-int UsageError(const ReportToolHost& host, std::string_view problem) {
+// A line for the terminal or the standard error: "\n" becomes the platform's line end.
+bool WriteOut(std::string_view text) {
+    return WriteStandardOutput(WithLineEnds(text, StandardLineEnd()));
+}
+bool WriteErr(std::string_view text) {
+    return WriteStandardError(WithLineEnds(text, StandardLineEnd()));
+}
+
+int UsageError(std::string_view problem) {
     std::string message = "corvanite-report: ";
     message.append(problem).append("\nTry 'corvanite-report --help'.\n");
-    host.writeErr(WithLineEnds(message, host.lineEnd));
+    WriteErr(message);
     return REPORT_EXIT_USAGE;
 }
 
-int WriteToStandardOutput(const ReportToolHost& host, std::string_view bytes, int status) {
-    if (!host.writeOut(bytes)) {
-        host.writeErr(
-            WithLineEnds("corvanite-report: cannot write to standard output\n", host.lineEnd));
+int WriteToStandardOutput(std::string_view bytes, int status) {
+    if (!WriteStandardOutput(bytes)) {
+        WriteErr("corvanite-report: cannot write to standard output\n");
         return REPORT_EXIT_CANNOT_WRITE;
     }
     return status;
 }
 
 // The file replaced whole by bytes, then one line on standard output that names it.
-int WriteToFile(const ReportToolHost& host, const std::u16string& file, std::string_view bytes,
-                size_t driveCount, int status) {
+int WriteToFile(const std::u16string& file, std::string_view bytes, size_t driveCount, int status) {
     std::u16string reason;
-    if (!host.writeFile(file, bytes, reason)) {
-        host.writeErr(WithLineEnds("corvanite-report: cannot write " + Utf16ToUtf8(file) + ": " +
-                                       Utf16ToUtf8(reason) + "\n",
-                                   host.lineEnd));
+    if (!WriteReportFile(file, bytes, reason)) {
+        WriteErr("corvanite-report: cannot write " + Utf16ToUtf8(file) + ": " +
+                 Utf16ToUtf8(reason) + "\n");
         return REPORT_EXIT_CANNOT_WRITE;
     }
-    const std::string done = "Report written to " + Utf16ToUtf8(file) + ": " +
-                             std::to_string(driveCount) +
-                             (driveCount == 1 ? " drive\n" : " drives\n");
-    host.writeOut(WithLineEnds(done, host.lineEnd));
+    WriteOut("Report written to " + Utf16ToUtf8(file) + ": " + std::to_string(driveCount) +
+             (driveCount == 1 ? " drive\n" : " drives\n"));
     return status;
 }
 
 }  // namespace
 
-int ReportExitStatus(const std::vector<DriveInfo>& drives) {
-    if (drives.empty()) {
-        return REPORT_EXIT_NO_DRIVES;
+std::string ReportHelpText() {
+    std::string text(HELP_USAGE);
+    for (const ExitStatusMeaning& row : REPORT_EXIT_STATUSES) {
+        const std::string status = std::to_string(row.status);
+        text.append("  ").append(status);
+        text.append(STATUS_COLUMN_WIDTH - status.size(), ' ').append(row.meaning).push_back('\n');
     }
-    bool anyCrit = false;
-    bool anyWarn = false;
-    bool anyUnknown = false;
-    for (const DriveInfo& drive : drives) {
-        anyCrit = anyCrit || drive.health == HEALTH_CRIT;
-        anyWarn = anyWarn || drive.health == HEALTH_WARN;
-        anyUnknown = anyUnknown || (drive.health != HEALTH_GOOD && drive.health != HEALTH_WARN &&
-                                    drive.health != HEALTH_CRIT);
-    }
-    if (anyCrit) {
-        return REPORT_EXIT_ANY_CRIT;
-    }
-    if (anyWarn) {
-        return REPORT_EXIT_WORST_WARN;
-    }
-    return anyUnknown ? REPORT_EXIT_NO_DATA : REPORT_EXIT_ALL_GOOD;
+    return text;
 }
 
-int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost& host) {
+int RunReportTool(const std::vector<std::u16string>& args) {
     const std::u16string* file = nullptr;
     bool optionsEnded = false;
     bool json = false;
     for (const std::u16string& arg : args) {
         if (!optionsEnded && (arg == u"--help" || arg == u"-h" || arg == u"/?")) {
-            host.writeOut(WithLineEnds(HELP_TEXT, host.lineEnd));
+            WriteOut(ReportHelpText());
             return REPORT_EXIT_ALL_GOOD;
         }
         if (!optionsEnded && arg == u"--json") {
@@ -121,28 +111,28 @@ int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost&
             continue;
         }
         if (!optionsEnded && arg.size() > 1 && arg[0] == u'-') {
-            return UsageError(host, "unknown option '" + Utf16ToUtf8(arg) + "'");
+            return UsageError("unknown option '" + Utf16ToUtf8(arg) + "'");
         }
         if (file != nullptr) {
-            return UsageError(host, "more than one file named");
+            return UsageError("more than one file named");
         }
         if (arg.empty()) {
-            return UsageError(host, "the file name is empty");
+            return UsageError("the file name is empty");
         }
         file = &arg;
     }
 
-    const std::vector<DriveInfo> drives = host.probe();
+    const std::vector<DriveInfo> drives = ProbeAllDrives();
     const int status = ReportExitStatus(drives);
     if (json) {
         const std::string document = ReportJson(drives, CORVANITE_VERSION);
-        return file == nullptr ? WriteToStandardOutput(host, document, status)
-                               : WriteToFile(host, *file, document, drives.size(), status);
+        return file == nullptr ? WriteToStandardOutput(document, status)
+                               : WriteToFile(*file, document, drives.size(), status);
     }
     if (file == nullptr) {
         const std::string lines = Utf16ToUtf8(ReportText(drives));
         std::string out;
-        if (host.lineEnd == "\r\n") {
+        if (StandardLineEnd() == "\r\n") {
             out = lines;
         } else {
             out.reserve(lines.size());
@@ -153,9 +143,9 @@ int RunReportTool(const std::vector<std::u16string>& args, const ReportToolHost&
                 out.push_back(lines[i]);
             }
         }
-        return WriteToStandardOutput(host, out, status);
+        return WriteToStandardOutput(out, status);
     }
-    return WriteToFile(host, *file, ReportFileBytes(drives), drives.size(), status);
+    return WriteToFile(*file, ReportFileBytes(drives), drives.size(), status);
 }
 
 }  // namespace corvanite

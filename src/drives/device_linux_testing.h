@@ -1,4 +1,6 @@
-// Linux-only entry points of the drive layer, for tests that point it at a prepared tree.
+// For tests only: entry points into the Linux drive layer, which the program itself reaches only
+// through its DeviceAccess table. The layer pointed at a prepared tree instead of /sys/block and
+// /dev, and its listing of a /sys/block folder.
 #pragma once
 
 #include <string>
