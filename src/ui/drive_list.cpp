@@ -43,23 +43,6 @@ DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount) {
 
 namespace {
 
-// The scroll bar at the list's right edge, drawn as the SMART table's: a track and a thumb whose
-// height is the shown share of the list.
-void DrawDriveListThumb(DisplayList& dc, const DriveListLayout& layout, int32_t scroll,
-                        int32_t count) {
-    const Rect track = layout.track;
-    FillSolidRect(dc, track, COLOR_PANEL_BG);
-    DrawOutlineRect(dc, track, COLOR_SEPARATOR);
-    const int32_t height = track.Height();
-    const int32_t thumb = std::max(DRIVE_LIST_THUMB_MIN, height * layout.pageRows / count);
-    const auto offset =
-        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(layout.scrollMax) *
-                             static_cast<float>(height - thumb));
-    FillSolidRect(
-        dc, Rect{track.left + 1, track.top + offset, track.right - 1, track.top + offset + thumb},
-        COLOR_BORDER);
-}
-
 // Breaks a text into lines of at most width characters at its blanks (a longer word stands
 // alone on its line); the panel's text is not wrapped by the renderer.
 std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
@@ -161,7 +144,8 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     Rect cards = panel;
     if (layout.scrollMax > 0) {
         cards.right = layout.track.left - 1;
-        DrawDriveListThumb(dc, layout, scroll, static_cast<int32_t>(drives.size()));
+        DrawScrollBar(dc, layout.track, layout.pageRows, static_cast<int32_t>(drives.size()),
+                      scroll, layout.scrollMax);
     }
 
     const int32_t selected = appState.selectedDrive.load();

@@ -17,7 +17,6 @@ constexpr size_t DRIVE_CARD_MODEL_KEEP = 16;
 
 // The cards end this far above the panel's bottom, 4 pixels above the refresh button.
 constexpr int32_t DRIVE_LIST_BOTTOM_GAP = 44;
-constexpr int32_t DRIVE_LIST_THUMB_MIN = 20;
 
 // Measures of the list for a panel and a number of drives.
 struct DriveListLayout {

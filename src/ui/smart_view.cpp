@@ -211,23 +211,6 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
     DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
 }
 
-void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count, int32_t scroll,
-                   int32_t maxScroll) {
-    const int32_t x = layout.tableX + layout.tableWidth;
-    FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
-    DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
-
-    int32_t thumb = layout.bodyHeight * layout.visibleRows / std::max(count, 1);
-    if (thumb < SMART_THUMB_MIN) {
-        thumb = SMART_THUMB_MIN;
-    }
-    const auto offset =
-        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(maxScroll) *
-                             static_cast<float>(layout.bodyHeight - thumb));
-    const int32_t top = layout.bodyTop + offset;
-    FillSolidRect(dc, Rect{x + 3, top, x + 11, top + thumb}, COLOR_BORDER);
-}
-
 void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const TableEdges& edges,
                       const SmartAttribute& a, size_t index, int32_t y, std::u16string& scratch) {
     const int32_t x = layout.tableX;
@@ -312,9 +295,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     out.smartScrollMax = maxScroll;
     out.smartScroll = scroll;
     out.smartPageRows = layout.visibleRows;
-    if (maxScroll > 0) {
-        DrawScrollBar(dc, layout, count, scroll, maxScroll);
-    }
+    DrawScrollBar(dc, layout.scrollTrack, layout.visibleRows, count, scroll, maxScroll);
 
     PushClip(dc, Rect{x, layout.bodyTop, x + d, layout.bodyBottom});
     for (int32_t i = scroll; i < count; ++i) {

@@ -9,7 +9,6 @@
 namespace corvanite {
 
 constexpr int32_t SMART_ROW_HEIGHT = 20;
-constexpr int32_t SMART_THUMB_MIN = 20;
 // The raw value column's usual width, and the advance of one digit of FONT_MAIN (10 points at
 // 96 dpi in a fixed-pitch face) with which a wider number is measured.
 constexpr int32_t SMART_RAW_COLUMN_WIDTH = 80;
