@@ -21,7 +21,8 @@ void DrawTextAt(DisplayList& dc, int32_t x, int32_t y, std::u16string_view text,
                 FontId font = FONT_MAIN);
 // A filled box with a 1-pixel border and a faint ring (border colour x 0.2) just outside it.
 void DrawBorderedRect(DisplayList& dc, Rect rect, Color fill, Color border);
-// A 140 x 10 percentage bar at (x, y): track, dim fill (colour x 0.4), 2-pixel bright edge.
+// A BAR_GAUGE_WIDTH x BAR_GAUGE_HEIGHT percentage bar at (x, y): track, dim fill (colour x 0.4),
+// 2-unit bright edge.
 void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color color);
 constexpr int32_t BAR_GAUGE_WIDTH = 140;
 constexpr int32_t BAR_GAUGE_HEIGHT = 10;
