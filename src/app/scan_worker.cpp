@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "state/app_state.h"
 #include "app/window_host.h"
 #include "drives/probe.h"
+#include "state/app_state.h"
 #include "text/text_format.h"
 
 namespace corvanite {
