@@ -60,11 +60,13 @@ constexpr Act CLICK_CARD = [](Point p) {
     CLICK(Point{(CardOf(p.x).left + CardOf(p.x).right) / 2,
                 (CardOf(p.x).top + CardOf(p.x).bottom) / 2});
 };
-// The key x pressed y times at 800 x 580, each followed by a repaint.
+// The key x pressed y times at 800 x 580, each followed by a repaint that shows the selected card
+// whole (the card just past the page included).
 constexpr Act KEYS_AT_MIN = [](Point p) {
     for (int i = 0; i < p.y; ++i) {
         OnKeyDown(static_cast<uint32_t>(p.x));
         FRAME(Point{800, 580});
+        EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68) << appState.selectedDrive;
     }
 };
 // Sixteen drives, as a workstation with card readers and docks has them.
@@ -207,12 +209,15 @@ const Case CASES[] = {
      [] { EXPECT_TRUE(Host().placements.empty()); EXPECT_FALSE(appState.dragging); EXPECT_EQ(Host().minimized, 0); }},
     {"a check without a thread says so", TAB_SCAN_REPAIR, [] { Host().refuseThreads = true; }, {READ_ONLY},
      [] { EXPECT_EQ(appState.statusText, u"chkdsk: the volume check could not be started (no thread)"); }},
+    {"no check while the last checker lives", TAB_SCAN_REPAIR, [] { appState.chkdskCheckerAlive = true; appState.chkdskLines = {u"kept"}; }, {READ_ONLY}, [] {
+        EXPECT_EQ(appState.statusText, u"chkdsk: the last check's chkdsk.exe is still running; a new check can start once it has ended");
+        EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.chkdskLines.size(), 1u); }},
     {"sixteen drives at 800 x 580: the wheel over the list, the last card", TAB_SMART, SixteenDrives,
      {{FRAME, 800, 580}, {LIST_WHEEL, -120 * 20}, {FRAME, 800, 580}, {CLICK_CARD, 15}},
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
-     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68); EXPECT_EQ(appState.smartScroll, 0);
+     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(appState.smartScroll, 0);
           KEYS_AT_MIN(Point{KEY_UP, 20}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
 };
 // clang-format on

@@ -108,11 +108,13 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"disk-info-nvme-critical", 1200, 750, [] { Show(TAB_DISK_INFO, NVME); }},
     {"disk-info-no-data", 1200, 750, [] { Show(TAB_DISK_INFO, NO_DATA); }},
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
+    {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; }},  // its life row, 0 % in red
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
+    {"smart-rows-fill-the-body", 1200, 752, [] { Show(TAB_SMART, 0); }},  // 23 rows of 20 fit the body's 460 exactly
     {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); appState.drives[NVME].nvmeCriticalWarning = 1; }},  // bit 0 alone
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
