@@ -288,11 +288,9 @@ void OnMouseWheel(Point client, int32_t delta) {
     if (appState.driveListArea.Contains(client)) {
         ScrollBy(appState.driveScroll, appState.driveScrollMax, -steps);
     } else if (appState.activeTab == TAB_SMART) {
-        appState.smartScroll =
-            std::max(0, std::min(appState.smartScroll - steps, appState.smartScrollMax));
+        ScrollBy(appState.smartScroll, appState.smartScrollMax, -steps);
     } else if (appState.activeTab == TAB_SCAN_REPAIR) {
-        appState.chkdskScroll =
-            std::max(0, std::min(appState.chkdskScroll - steps, appState.chkdskScrollMax));
+        ScrollBy(appState.chkdskScroll, appState.chkdskScrollMax, -steps);
     }
     RequestRepaint();
 }
