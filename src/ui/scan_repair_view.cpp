@@ -95,7 +95,9 @@ OutputArea OutputAreaOf(Rect content, bool resultShown) {
 }  // namespace
 
 int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown) {
-    const OutputArea output = OutputAreaOf(Rect{0, 0, 0, contentHeight}, resultShown);
+    Rect content;
+    content.bottom = contentHeight;
+    const OutputArea output = OutputAreaOf(content, resultShown);
     return (output.linesBottom - output.firstLineTop) / OUTPUT_LINE_HEIGHT;
 }
 

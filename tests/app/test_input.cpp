@@ -141,6 +141,7 @@ const Case CASES[] = {
     {"select a drive", TAB_DISK_INFO, [] { appState.smartScroll = 7; }, {{DOWN, 221, 65 + 68}},
      [] { EXPECT_EQ(appState.selectedDrive, 1); EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO);
           EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive1  Samsung SSD 860  NVMe  3 attrs"); }},
+    {"select the first drive", TAB_SMART, [] { appState.selectedDrive = 2; }, {{DOWN, 110, 65}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
     {"below the last drive", TAB_SMART, [] {}, {{DOWN, 1, 65 + 3 * 68 - 1}, {DOWN, 1, 65 + 3 * 68}},
      [] { EXPECT_EQ(appState.selectedDrive, 2); EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive2  Disk  N/A  0 attrs"); }},
     {"tabs on press", TAB_SMART, [] {}, {{DOWN, 547, 37}, {DOWN, 1196, 72}, {DOWN, 1197, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); }},
