@@ -108,7 +108,9 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"disk-info-nvme-critical", 1200, 750, [] { Show(TAB_DISK_INFO, NVME); }},
     {"disk-info-no-data", 1200, 750, [] { Show(TAB_DISK_INFO, NO_DATA); }},
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
-    {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; appState.drives[2].temperatureC = 1; }},  // 0 % and 1 C shown
+    {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; appState.drives[2].temperatureC = 1;
+        appState.drives[2].errorText.Set(u"thresholds refused"); }},  // 0 % and 1 C shown; no reason while the drive has data
+    {"min-disk-info-sensor-reads-0", 800, 580, [] { Show(TAB_DISK_INFO, 1); appState.drives[1].temperatureC = 0; }},  // no temperature row
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
