@@ -144,6 +144,8 @@ const Case CASES[] = {
     {"select the first drive", TAB_SMART, [] { appState.selectedDrive = 2; }, {{DOWN, 110, 65}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
     {"below the last drive", TAB_SMART, [] {}, {{DOWN, 1, 65 + 3 * 68 - 1}, {DOWN, 1, 65 + 3 * 68}},
      [] { EXPECT_EQ(appState.selectedDrive, 2); EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive2  Disk  N/A  0 attrs"); }},
+    {"the first tab", TAB_DISK_INFO, [] {}, {{DOWN, 300, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SMART); }},
+    {"a card of a list shortened since the frame", TAB_SMART, [] { appState.drives.resize(2); }, {{DOWN, 100, 65 + 2 * 68 + 5}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
     {"tabs on press", TAB_SMART, [] {}, {{DOWN, 547, 37}, {DOWN, 1196, 72}, {DOWN, 1197, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); }},
     {"hover a button, then a drive", TAB_SMART, [] {}, {{MOVE, 20, 690}, {MOVE, 21, 691}},
      [] { EXPECT_EQ(appState.hoverButton, BTN_REFRESH); EXPECT_EQ(Host().repaints, 1); EXPECT_EQ(Host().leaveRequests, 2); }},
@@ -154,6 +156,7 @@ const Case CASES[] = {
     {"wheel back to the top", TAB_SMART, [] { appState.smartScroll = 3; }, {{WHEEL, 1200}}, [] { EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on the output", TAB_SCAN_REPAIR, [] { appState.chkdskScrollMax = 100; }, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.chkdskScroll, 1); EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on DISK INFO", TAB_DISK_INFO, [] {}, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.smartScroll + appState.chkdskScroll, 0); EXPECT_EQ(Host().repaints, 1); }},
+    {"volume A:", TAB_SCAN_REPAIR, [] {}, {{KEY, 'A'}}, [] { EXPECT_EQ(appState.targetVolume, u"A:"); }},
     {"volume letters", TAB_SCAN_REPAIR, [] {}, {{KEY, 'D'}, {KEY, 'Z'}, {KEY, '0'}, {KEY, 'a'}, {KEY, 0x40}, {KEY, 0x5B}, {KEY, 112}},
      [] { EXPECT_EQ(appState.targetVolume, u"Z:"); }},
     {"no letters elsewhere", TAB_SMART, [] {}, {{KEY, 'D'}}, [] { EXPECT_EQ(appState.targetVolume, u"C:"); }},
@@ -174,7 +177,8 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
     {"timer", TAB_SMART, [] { appState.tickCount = 0xFFFFFFFF; }, {{TICK}}, [] { EXPECT_EQ(appState.tickCount, 0u); EXPECT_EQ(Host().repaints, 0); }},
     {"timer while a check runs", TAB_SMART, [] { appState.chkdskRunning = true; }, {{TICK}}, [] { EXPECT_EQ(Host().repaints, 1); }},
-    {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); }, {{CHKDSK, CHKDSK_EVENT_LINE}}, [] { EXPECT_EQ(appState.statusText, u"start"); }},
+    {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); appState.chkdskLineEventPending = true; }, {{CHKDSK, CHKDSK_EVENT_LINE}},
+     [] { EXPECT_EQ(appState.statusText, u"start"); EXPECT_FALSE(appState.chkdskLineEventPending); }},
     {"check done", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"No errors found"); appState.chkdskLines.assign(40, u"l"); },
      {{CHKDSK, CHKDSK_EVENT_DONE}}, [] { EXPECT_EQ(appState.statusText, u"chkdsk: No errors found"); EXPECT_EQ(appState.chkdskScroll, 40); }},
     {"check failed", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"Failed to start chkdsk.exe"); }, {{CHKDSK, CHKDSK_EVENT_FAILED}},
@@ -219,7 +223,8 @@ const Case CASES[] = {
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(appState.smartScroll, 0);
-          KEYS_AT_MIN(Point{KEY_UP, 20}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
+          KEYS_AT_MIN(Point{KEY_UP, 1}); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax);  // Up within the page: no scroll
+          KEYS_AT_MIN(Point{KEY_UP, 19}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
 };
 // clang-format on
 
