@@ -119,7 +119,8 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
-    {"smart-rows-fill-the-body", 1200, 752, [] { Show(TAB_SMART, 0); }},  // 23 rows of 20 fit the body's 460 exactly
+    {"smart-rows-fill-the-body", 1200, 752, [] { Show(TAB_SMART, 0); appState.drives[0].temperatureC = 55; }},  // 23 rows of 20 fit the body's 460 exactly; 55 C not yet amber
+    {"min-smart-sensor-at-1", 800, 580, [] { Show(TAB_SMART, 1); appState.drives[1].temperatureC = 1; }},
     {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); appState.drives[NVME].nvmeCriticalWarning = 1; }},  // bit 0 alone
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
