@@ -269,6 +269,9 @@ TEST(WindowFrame, PlacementHitsAndUnits) {
         if (w[0] == "hit") {
             return std::to_string(FrameHitAt(Point{n(1), n(2)}, 1200, 750, 5, n(3) != 0));
         }
+        if (w[0] == "dpi") {
+            return std::to_string(ClampDpi(n(1)));
+        }
         if (w[0] == "units" || w[0] == "unit") {
             return std::to_string(w[0] == "unit" ? UnitAtPixel(n(1), n(2))
                                                  : UnitsCovering(n(1), n(2)));
