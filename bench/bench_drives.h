@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "drives/sat.h"
 #include "drives/drive_info.h"
+#include "drives/sat.h"
 
 namespace corvanite::bench {
 

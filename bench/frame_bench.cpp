@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "state/app_state.h"
 #include "bench_drives.h"
+#include "state/app_state.h"
 #include "ui/frame.h"
 #include "ui/scan_repair_view.h"
 

@@ -41,26 +41,27 @@ void ScrollDriveIntoView(int32_t row) {
 }
 
 void StartVolumeCheck(bool readOnly) {
-    if (appState.chkdskCheckerAlive) {
-        SetStatusText(
-            u"chkdsk: the last check's chkdsk.exe is still running; a new check can "
-            u"start once it has ended");
-        return;
+    // The checker of the last check, cancelled but not yet ended, may still hold the volume
+    // (StartChkdsk refuses then too): a new check waits for its end.
+    bool checkerAlive = appState.chkdskCheckerAlive;
+    if (!checkerAlive) {
+        std::u16string text = u"Running chkdsk ";
+        text.append(appState.targetVolume.view());
+        text.append(readOnly ? u" (read-only)..." : u" (fix mode)...");
+        SetStatusText(text);
+        {
+            std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+            appState.chkdskLines.clear();
+        }
+        if (StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
+            return;
+        }
+        checkerAlive = appState.chkdskCheckerAlive;
     }
-    std::u16string text = u"Running chkdsk ";
-    text.append(appState.targetVolume.view());
-    text.append(readOnly ? u" (read-only)..." : u" (fix mode)...");
-    SetStatusText(text);
-    {
-        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
-        appState.chkdskLines.clear();
-    }
-    if (!StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
-        SetStatusText(appState.chkdskCheckerAlive
-                          ? u"chkdsk: the last check's chkdsk.exe is still running; a new check "
-                            u"can start once it has ended"
-                          : u"chkdsk: the volume check could not be started (no thread)");
-    }
+    SetStatusText(checkerAlive
+                      ? u"chkdsk: the last check's chkdsk.exe is still running; a new check can "
+                        u"start once it has ended"
+                      : u"chkdsk: the volume check could not be started (no thread)");
 }
 
 void CancelVolumeCheck() {
@@ -287,11 +288,9 @@ void OnMouseWheel(Point client, int32_t delta) {
     if (appState.driveListArea.Contains(client)) {
         ScrollBy(appState.driveScroll, appState.driveScrollMax, -steps);
     } else if (appState.activeTab == TAB_SMART) {
-        appState.smartScroll =
-            std::max(0, std::min(appState.smartScroll - steps, appState.smartScrollMax));
+        ScrollBy(appState.smartScroll, appState.smartScrollMax, -steps);
     } else if (appState.activeTab == TAB_SCAN_REPAIR) {
-        appState.chkdskScroll =
-            std::max(0, std::min(appState.chkdskScroll - steps, appState.chkdskScrollMax));
+        ScrollBy(appState.chkdskScroll, appState.chkdskScrollMax, -steps);
     }
     RequestRepaint();
 }

@@ -26,6 +26,10 @@ Color LifeRemainingColor(int32_t lifeRemaining) {
 
 namespace {
 
+constexpr int32_t MARGIN = 12;       // the sheet from the content rectangle's left, top and right
+constexpr int32_t LINE_HEIGHT = 20;  // a section strip's and a row's
+constexpr int32_t TEXT_INSET = 8;    // section titles and labels from the sheet's left edge
+
 // The sheet's drawing position: a fixed left edge and a top that only grows.
 struct Sheet {
     DisplayList& dc;
@@ -34,19 +38,19 @@ struct Sheet {
     int32_t y;
 
     void Section(std::u16string_view title) {
-        const int32_t right = content.right - 12;
-        FillSolidRect(dc, Rect{x, y, right, y + 20}, COLOR_PANEL_BG);
-        DrawLine(dc, Point{x, y + 20}, Point{right, y + 20}, COLOR_ACCENT);
-        DrawTextAt(dc, x + 8, y + 2, title, COLOR_ACCENT);
-        y += 24;
+        const int32_t right = content.right - MARGIN;
+        FillSolidRect(dc, Rect{x, y, right, y + LINE_HEIGHT}, COLOR_PANEL_BG);
+        DrawLine(dc, Point{x, y + LINE_HEIGHT}, Point{right, y + LINE_HEIGHT}, COLOR_ACCENT);
+        DrawTextAt(dc, x + TEXT_INSET, y + 2, title, COLOR_ACCENT);
+        y += LINE_HEIGHT + 4;
     }
 
     void Row(std::u16string_view label, std::u16string_view value, Color color) {
-        DrawTextInRect(dc, Rect{x + 8, y, x + 160, y + 20}, label, COLOR_TEXT_DIM, FONT_MAIN,
-                       ALIGN_LEFT);
-        DrawTextInRect(dc, Rect{x + 164, y, content.right - 22, y + 20}, value, color, FONT_MAIN,
-                       ALIGN_LEFT);
-        y += 22;
+        DrawTextInRect(dc, Rect{x + TEXT_INSET, y, x + 160, y + LINE_HEIGHT}, label, COLOR_TEXT_DIM,
+                       FONT_MAIN, ALIGN_LEFT);
+        DrawTextInRect(dc, Rect{x + 164, y, content.right - 22, y + LINE_HEIGHT}, value, color,
+                       FONT_MAIN, ALIGN_LEFT);
+        y += LINE_HEIGHT + 2;
     }
 };
 
@@ -67,7 +71,7 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
     }
     const DriveInfo& d = *shown;
 
-    Sheet sheet{dc, content, content.left + 12, content.top + 12};
+    Sheet sheet{dc, content, content.left + MARGIN, content.top + MARGIN};
     std::u16string scratch;
     scratch.reserve(32);
 

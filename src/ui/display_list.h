@@ -14,8 +14,8 @@ namespace corvanite {
 
 // The two fonts: fixed pitch, sized in points at the screen's resolution.
 enum FontId : uint8_t {
-    FONT_MAIN = 0,   // 10 points
-    FONT_LARGE = 1,  // 12 points
+    FONT_MAIN = 0,   // FONT_MAIN_POINTS: every text but the few below
+    FONT_LARGE = 1,  // FONT_LARGE_POINTS: the volume letter, an empty view's notice
 };
 constexpr int FONT_MAIN_POINTS = 10;
 constexpr int FONT_LARGE_POINTS = 12;

@@ -44,23 +44,6 @@ DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount) {
 
 namespace {
 
-// The scroll bar at the list's right edge, drawn as the SMART table's: a track and a thumb whose
-// height is the shown share of the list.
-void DrawDriveListThumb(DisplayList& dc, const DriveListLayout& layout, int32_t scroll,
-                        int32_t count) {
-    const Rect track = layout.track;
-    FillSolidRect(dc, track, COLOR_PANEL_BG);
-    DrawOutlineRect(dc, track, COLOR_SEPARATOR);
-    const int32_t height = track.Height();
-    const int32_t thumb = std::max(DRIVE_LIST_THUMB_MIN, height * layout.pageRows / count);
-    const auto offset =
-        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(layout.scrollMax) *
-                             static_cast<float>(height - thumb));
-    FillSolidRect(
-        dc, Rect{track.left + 1, track.top + offset, track.right - 1, track.top + offset + thumb},
-        COLOR_BORDER);
-}
-
 // Breaks a text into lines of at most width characters at its blanks (a longer word stands
 // alone on its line); the panel's text is not wrapped by the renderer.
 std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
@@ -88,6 +71,8 @@ std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
 }
 
 constexpr size_t EMPTY_NOTICE_LINE = 22;  // characters that fit the panel's width
+// The texts, the notices and the refresh button keep this far from the panel's sides.
+constexpr int32_t INSET = 10;
 
 void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& drive, bool selected,
                    bool hovered, std::u16string& scratch) {
@@ -102,7 +87,8 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
         FillSolidRect(dc, Rect{left, y, right, y + DRIVE_CARD_HEIGHT},
                       hovered ? COLOR_ROW_HOVER : COLOR_SURFACE);
     }
-    FillSolidRect(dc, Rect{left + 8, y + 67, right - 8, y + 68}, COLOR_SEPARATOR);
+    FillSolidRect(dc, Rect{left + 8, y + DRIVE_CARD_HEIGHT - 1, right - 8, y + DRIVE_CARD_HEIGHT},
+                  COLOR_SEPARATOR);
     FillSolidRect(dc, Rect{left + 12, y + 10, left + 20, y + 18}, health);
 
     scratch.clear();
@@ -116,15 +102,15 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
     DrawTextInRect(dc, badge, MediaWord(drive.mediaType), COLOR_TEXT_SECONDARY, FONT_MAIN,
                    ALIGN_CENTER);
 
-    DrawTextAt(dc, left + 10, y + 24, ShortenModel(drive.model.view()), COLOR_TEXT);
+    DrawTextAt(dc, left + INSET, y + 24, ShortenModel(drive.model.view()), COLOR_TEXT);
 
     scratch.clear();
     scratch += FormatCapacity(drive.sizeBytes);
     scratch += u"  ";
     scratch += drive.busName.view();
-    DrawTextAt(dc, left + 10, y + 40, scratch, COLOR_TEXT_SECONDARY);
+    DrawTextAt(dc, left + INSET, y + 40, scratch, COLOR_TEXT_SECONDARY);
 
-    DrawTextInRect(dc, Rect{left + 10, y + 50, right - 10, y + 66},
+    DrawTextInRect(dc, Rect{left + INSET, y + 50, right - INSET, y + 66},
                    DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
 }
 
@@ -136,19 +122,22 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     const int32_t right = panel.right;
 
     FillSolidRect(dc, Rect{left, top, right, top + DRIVE_LIST_HEADER_HEIGHT}, COLOR_PANEL_BG);
-    DrawLine(dc, Point{left, top + 27}, Point{right, top + 27}, COLOR_ACCENT_ALT);
-    DrawTextInRect(dc, Rect{left + 10, top, right, top + DRIVE_LIST_HEADER_HEIGHT}, u"[DRIVES]",
+    const int32_t rule = top + DRIVE_LIST_HEADER_HEIGHT - 1;  // the header's last row
+    DrawLine(dc, Point{left, rule}, Point{right, rule}, COLOR_ACCENT_ALT);
+    DrawTextInRect(dc, Rect{left + INSET, top, right, top + DRIVE_LIST_HEADER_HEIGHT}, u"[DRIVES]",
                    COLOR_ACCENT_ALT, FONT_MAIN, ALIGN_LEFT);
 
     const std::vector<DriveInfo>& drives = appState.drives;
+    // An empty list's notice: one line, or the reason wrapped under it.
+    const int32_t noticeTop = top + 48;
     if (drives.empty() && appState.skippedDrivesText.empty()) {
-        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 88}, u"No drives found",
-                       COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
+        DrawTextInRect(dc, Rect{left + INSET, noticeTop, right - INSET, noticeTop + 40},
+                       u"No drives found", COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
     } else if (drives.empty()) {
         const std::u16string notice =
             WrapAtBlanks(u"No drives found: " + appState.skippedDrivesText, EMPTY_NOTICE_LINE);
-        DrawTextInRect(dc, Rect{left + 10, top + 48, right - 10, top + 188}, notice, COLOR_TEXT_DIM,
-                       FONT_MAIN, ALIGN_TOP_CENTER);
+        DrawTextInRect(dc, Rect{left + INSET, noticeTop, right - INSET, noticeTop + 140}, notice,
+                       COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
     }
 
     // The cards that fit above the refresh button; the rest are reached by scrolling, and a
@@ -162,7 +151,8 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     Rect cards = panel;
     if (layout.scrollMax > 0) {
         cards.right = layout.track.left - 1;
-        DrawDriveListThumb(dc, layout, scroll, static_cast<int32_t>(drives.size()));
+        DrawScrollBar(dc, layout.track, layout.pageRows, static_cast<int32_t>(drives.size()),
+                      scroll, layout.scrollMax);
     }
 
     const int32_t selected = appState.selectedDrive.load();
@@ -182,7 +172,8 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     PopClip(dc);
 
     const bool scanning = appState.scanning.load();
-    const Rect button{left + 10, panel.bottom - 40, right - 10, panel.bottom - 10};
+    const Rect button{left + INSET, panel.bottom - REFRESH_BUTTON_TOP_GAP, right - INSET,
+                      panel.bottom - REFRESH_BUTTON_BOTTOM_GAP};
     DrawButton(dc, button, scanning ? u"[SCANNING...]" : u"[REFRESH]", BTN_REFRESH, COLOR_ACCENT,
                !scanning);
     RegisterButton(out, BTN_REFRESH, button);

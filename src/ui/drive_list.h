@@ -15,9 +15,11 @@ constexpr int32_t DRIVE_CARD_HEIGHT = 68;
 constexpr size_t DRIVE_CARD_MODEL_MAX = 18;
 constexpr size_t DRIVE_CARD_MODEL_KEEP = 16;
 
-// The cards end this far above the panel's bottom, 4 pixels above the refresh button.
-constexpr int32_t DRIVE_LIST_BOTTOM_GAP = 44;
-constexpr int32_t DRIVE_LIST_THUMB_MIN = 20;
+// The refresh button spans from 40 to 10 units above the panel's bottom; the cards end 4 units
+// above it.
+constexpr int32_t REFRESH_BUTTON_TOP_GAP = 40;
+constexpr int32_t REFRESH_BUTTON_BOTTOM_GAP = 10;
+constexpr int32_t DRIVE_LIST_BOTTOM_GAP = REFRESH_BUTTON_TOP_GAP + 4;
 
 // Measures of the list for a panel and a number of drives.
 struct DriveListLayout {

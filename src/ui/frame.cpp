@@ -12,14 +12,27 @@
 
 namespace corvanite {
 
+namespace {
+
+constexpr int32_t OUTLINE = 1;            // the window outline's width
+constexpr int32_t TITLE_BAR_BOTTOM = 37;  // the title bar, then the list and the tab bar
+constexpr int32_t STATUS_BAR_HEIGHT = 28;
+constexpr int32_t DRIVE_LIST_RIGHT = 221;  // the divider's column; the tab bar starts right of it
+constexpr int32_t TAB_BAR_BOTTOM = 73;
+constexpr int32_t CONTENT_GAP = 6;  // window background between the tab content and its neighbours
+
+}  // namespace
+
 FrameLayout ComputeFrameLayout(int32_t width, int32_t height) {
     FrameLayout layout;
     layout.client = Rect{0, 0, width, height};
-    layout.titleBar = Rect{1, 1, width - 1, 37};
-    layout.driveList = Rect{1, 37, 221, height - 29};
-    layout.tabBar = Rect{222, 37, width - 1, 73};
-    layout.content = Rect{228, 79, width - 7, height - 35};
-    layout.statusBar = Rect{1, height - 29, width - 1, height - 1};
+    const int32_t right = width - OUTLINE;
+    layout.titleBar = Rect{OUTLINE, OUTLINE, right, TITLE_BAR_BOTTOM};
+    layout.statusBar = Rect{OUTLINE, height - OUTLINE - STATUS_BAR_HEIGHT, right, height - OUTLINE};
+    layout.driveList = Rect{OUTLINE, TITLE_BAR_BOTTOM, DRIVE_LIST_RIGHT, layout.statusBar.top};
+    layout.tabBar = Rect{DRIVE_LIST_RIGHT + 1, TITLE_BAR_BOTTOM, right, TAB_BAR_BOTTOM};
+    layout.content = Rect{layout.tabBar.left + CONTENT_GAP, layout.tabBar.bottom + CONTENT_GAP,
+                          right - CONTENT_GAP, layout.statusBar.top - CONTENT_GAP};
     return layout;
 }
 
@@ -32,7 +45,7 @@ void BuildFrame(DisplayList& list, FrameOutput& out, int width, int height) {
     DrawOutlineRect(list, layout.client, COLOR_ACCENT);
     DrawTitleBar(list, out, layout.titleBar);
 
-    // The panel fill stops at x = 220, so the divider at x = 221 stays.
+    // The divider runs down the column just right of the panel, which its fill leaves alone.
     DrawLine(list, Point{layout.driveList.right, layout.driveList.top},
              Point{layout.driveList.right, layout.driveList.bottom}, COLOR_BORDER);
     FillSolidRect(list, layout.driveList, COLOR_SURFACE);

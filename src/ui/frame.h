@@ -9,12 +9,12 @@ namespace corvanite {
 
 // The regions of a client area width x height.
 struct FrameLayout {
-    Rect client;     // (0, 0, width, height): background and window outline
-    Rect titleBar;   // (1, 1, width - 1, 37)
-    Rect driveList;  // (1, 37, 221, height - 29)
-    Rect tabBar;     // (222, 37, width - 1, 73)
-    Rect content;    // CONTENT_RECT: (228, 79, width - 7, height - 35)
-    Rect statusBar;  // (1, height - 29, width - 1, height - 1)
+    Rect client;     // the whole area: background and the 1-unit window outline
+    Rect titleBar;   // across the top, inside the outline
+    Rect driveList;  // the left column, between the title bar and the status bar
+    Rect tabBar;     // right of the drive list and its divider, under the title bar
+    Rect content;    // the active tab's view, with a gap to the bars and the divider around it
+    Rect statusBar;  // across the bottom, inside the outline
 };
 
 FrameLayout ComputeFrameLayout(int32_t width, int32_t height);

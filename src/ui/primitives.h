@@ -21,10 +21,18 @@ void DrawTextAt(DisplayList& dc, int32_t x, int32_t y, std::u16string_view text,
                 FontId font = FONT_MAIN);
 // A filled box with a 1-pixel border and a faint ring (border colour x 0.2) just outside it.
 void DrawBorderedRect(DisplayList& dc, Rect rect, Color fill, Color border);
-// A 140 x 10 percentage bar at (x, y): track, dim fill (colour x 0.4), 2-pixel bright edge.
+// A BAR_GAUGE_WIDTH x BAR_GAUGE_HEIGHT percentage bar at (x, y): track, dim fill (colour x 0.4),
+// 2-unit bright edge.
 void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color color);
 constexpr int32_t BAR_GAUGE_WIDTH = 140;
 constexpr int32_t BAR_GAUGE_HEIGHT = 10;
+// A vertical scroll bar over `track`, for a list of `total` rows of which `shown` fit and the
+// first shown is `scroll` (0 to scrollMax): the track, and a thumb one unit inside its sides, as
+// tall as the shown share of the track (at least SCROLL_THUMB_MIN) and as far down the rest as
+// scroll is along 0 to scrollMax. Draws nothing while scrollMax is 0 (every row is shown).
+void DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total, int32_t scroll,
+                   int32_t scrollMax);
+constexpr int32_t SCROLL_THUMB_MIN = 20;
 // Restricts drawing to rect until the matching PopClip.
 void PushClip(DisplayList& dc, Rect rect);
 void PopClip(DisplayList& dc);

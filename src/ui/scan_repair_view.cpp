@@ -53,31 +53,79 @@ Color OutputLineColor(std::u16string_view line) {
     return COLOR_TEXT_SECONDARY;
 }
 
+namespace {
+
+// The view's measures, from the content rectangle's edges.
+constexpr int32_t MARGIN = 12;      // the card, the buttons and the output panel from the sides
+constexpr int32_t CARD_INSET = 10;  // the card's title and volume box from its left edge
+constexpr int32_t BUTTONS_TOP = 74;
+constexpr int32_t BUTTON_HEIGHT = 30;
+constexpr int32_t SCAN_BUTTON_WIDTH = 160;  // [SCAN READ-ONLY] and [SCAN + FIX], 10 apart
+constexpr int32_t CANCEL_BUTTON_WIDTH = 120;
+constexpr int32_t OUTPUT_TOP = 112;  // the output panel, down to MARGIN above the bottom
+constexpr int32_t OUTPUT_HEADER_HEIGHT = 22;
+constexpr int32_t OUTPUT_TEXT_INSET = 8;  // the header's title and the lines from its left edge
+// The output area lies this far inside the panel's sides and bottom, and the first line this far
+// below the header.
+constexpr int32_t OUTPUT_PADDING = 2;
+constexpr int32_t RESULT_STRIP_HEIGHT = 20;  // at the output area's bottom
+
+Rect OutputPanel(Rect content) {
+    return Rect{content.left + MARGIN, content.top + OUTPUT_TOP, content.right - MARGIN,
+                content.bottom - MARGIN};
+}
+
+// Where the output lines go: all are clipped to `area`; the first one's top is firstLineTop, and
+// a line is drawn only when it ends at linesBottom or above it (above the result strip while it
+// is shown).
+struct OutputArea {
+    Rect area;
+    int32_t firstLineTop;
+    int32_t linesBottom;
+};
+
+OutputArea OutputAreaOf(Rect content, bool resultShown) {
+    const Rect panel = OutputPanel(content);
+    const Rect area{panel.left + OUTPUT_PADDING, panel.top + OUTPUT_HEADER_HEIGHT,
+                    panel.right - OUTPUT_PADDING, panel.bottom - OUTPUT_PADDING};
+    return OutputArea{area, area.top + OUTPUT_PADDING,
+                      area.bottom - (resultShown ? RESULT_STRIP_HEIGHT : 0)};
+}
+
+}  // namespace
+
 int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown) {
-    // The result strip takes the bottom 20 pixels of the output area.
-    return (contentHeight - (resultShown ? 170 : 150)) / OUTPUT_LINE_HEIGHT;
+    Rect content;
+    content.bottom = contentHeight;
+    const OutputArea output = OutputAreaOf(content, resultShown);
+    return (output.linesBottom - output.firstLineTop) / OUTPUT_LINE_HEIGHT;
 }
 
 void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     const int32_t l = content.left;
     const int32_t t = content.top;
     const int32_t r = content.right;
-    const int32_t b = content.bottom;
 
-    DrawBorderedRect(dc, Rect{l + 12, t + 12, r - 12, t + 66}, COLOR_PANEL_BG, COLOR_BORDER);
-    DrawTextAt(dc, l + 22, t + 18, u"TARGET VOLUME", COLOR_TEXT_DIM);
-    const Rect volumeBox{l + 22, t + 36, l + 132, t + 56};
+    const Rect card{l + MARGIN, t + MARGIN, r - MARGIN, t + 66};
+    DrawBorderedRect(dc, card, COLOR_PANEL_BG, COLOR_BORDER);
+    DrawTextAt(dc, card.left + CARD_INSET, card.top + 6, u"TARGET VOLUME", COLOR_TEXT_DIM);
+    const Rect volumeBox{card.left + CARD_INSET, card.top + 24, card.left + CARD_INSET + 110,
+                         card.top + 44};
     DrawBorderedRect(dc, volumeBox, COLOR_BUTTON_BG, COLOR_ACCENT);
     DrawTextInRect(dc, volumeBox, appState.targetVolume.view(), COLOR_ACCENT, FONT_LARGE,
                    ALIGN_CENTER);
-    DrawTextAt(dc, l + 140, t + 40, u"<- Press A-Z to change volume letter", COLOR_TEXT_DIM);
+    DrawTextAt(dc, volumeBox.right + 8, volumeBox.top + 4, u"<- Press A-Z to change volume letter",
+               COLOR_TEXT_DIM);
 
     // One reading of the flag for the whole paint.
     const bool running = appState.chkdskRunning.load();
 
-    const Rect readOnly{l + 12, t + 74, l + 172, t + 104};
-    const Rect fix{l + 182, t + 74, l + 342, t + 104};
-    const Rect cancel{r - 132, t + 74, r - 12, t + 104};
+    const int32_t buttonsTop = t + BUTTONS_TOP;
+    const int32_t buttonsBottom = buttonsTop + BUTTON_HEIGHT;
+    const Rect readOnly{l + MARGIN, buttonsTop, l + MARGIN + SCAN_BUTTON_WIDTH, buttonsBottom};
+    const Rect fix{readOnly.right + 10, buttonsTop, readOnly.right + 10 + SCAN_BUTTON_WIDTH,
+                   buttonsBottom};
+    const Rect cancel{r - MARGIN - CANCEL_BUTTON_WIDTH, buttonsTop, r - MARGIN, buttonsBottom};
     DrawButton(dc, readOnly, u"[SCAN READ-ONLY]", BTN_SCAN_READONLY, COLOR_ACCENT, !running);
     DrawButton(dc, fix, u"[SCAN + FIX]", BTN_SCAN_FIX, COLOR_WARN, !running);
     DrawButton(dc, cancel, u"[CANCEL]", BTN_CANCEL, COLOR_CRIT, running);
@@ -86,11 +134,15 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     RegisterButton(out, BTN_SCAN_FIX, fix);
     RegisterButton(out, BTN_CANCEL, cancel);
 
-    DrawBorderedRect(dc, Rect{l + 12, t + 112, r - 12, b - 12}, COLOR_PANEL_BG, COLOR_SEPARATOR);
-    FillSolidRect(dc, Rect{l + 12, t + 112, r - 12, t + 134}, COLOR_SURFACE);
-    DrawTextAt(dc, l + 20, t + 116, u">> CHKDSK OUTPUT", COLOR_TEXT_DIM);
+    const Rect panel = OutputPanel(content);
+    DrawBorderedRect(dc, panel, COLOR_PANEL_BG, COLOR_SEPARATOR);
+    FillSolidRect(dc, Rect{panel.left, panel.top, panel.right, panel.top + OUTPUT_HEADER_HEIGHT},
+                  COLOR_SURFACE);
+    const int32_t textLeft = panel.left + OUTPUT_TEXT_INSET;
+    DrawTextAt(dc, textLeft, panel.top + 4, u">> CHKDSK OUTPUT", COLOR_TEXT_DIM);
     if (running) {
-        DrawTextAt(dc, r - 34, t + 116, SPINNER_FRAMES[(appState.tickCount / 3) % 4], COLOR_ACCENT);
+        DrawTextAt(dc, panel.right - 22, panel.top + 4,
+                   SPINNER_FRAMES[(appState.tickCount / 3) % 4], COLOR_ACCENT);
     }
 
     std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
@@ -99,7 +151,7 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     // The lines end above the result strip when it is shown, and the scroll range reaches the
     // last line all the same: a checker's last lines are its summary.
     const bool showResult = !running && appState.chkdskResultReady;
-    const int32_t fit = OutputLinesThatFit(b - t, showResult);
+    const int32_t fit = OutputLinesThatFit(content.Height(), showResult);
     const int32_t maxScroll = count - fit > 0 ? count - fit : 0;
     // While a check runs the view always shows the newest lines.
     const int32_t scroll =
@@ -109,21 +161,22 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     out.chkdskScroll = scroll;
     out.chkdskPageLines = fit;
 
-    // Only the lines that fit whole above the clip bottom, or above the result strip, are drawn.
-    const int32_t linesBottom = showResult ? b - 34 : b - 14;
-    PushClip(dc, Rect{l + 14, t + 134, r - 14, b - 14});
+    // Only the lines that fit whole above the area's bottom, or above the result strip, are drawn.
+    const OutputArea output = OutputAreaOf(content, showResult);
+    PushClip(dc, output.area);
     for (int32_t i = scroll; i < count; ++i) {
-        const int32_t k = i - scroll;
-        if (t + 154 + OUTPUT_LINE_HEIGHT * k > linesBottom) {
+        const int32_t top = output.firstLineTop + OUTPUT_LINE_HEIGHT * (i - scroll);
+        if (top + OUTPUT_LINE_HEIGHT > output.linesBottom) {
             break;
         }
         const std::u16string& line = lines[static_cast<size_t>(i)];
-        DrawTextAt(dc, l + 20, t + 136 + OUTPUT_LINE_HEIGHT * k, line, OutputLineColor(line));
+        DrawTextAt(dc, textLeft, top, line, OutputLineColor(line));
     }
     PopClip(dc);
 
     if (showResult) {
-        const Rect strip{l + 14, b - 34, r - 14, b - 14};
+        const Rect strip{output.area.left, output.area.bottom - RESULT_STRIP_HEIGHT,
+                         output.area.right, output.area.bottom};
         FillSolidRect(dc, strip, COLOR_SURFACE);
         const Color color = !appState.chkdskExitNonZero ? COLOR_GOOD
                             : appState.chkdskFixed      ? COLOR_WARN

@@ -16,8 +16,8 @@ constexpr int32_t OUTPUT_LINE_HEIGHT = 18;
 // "warning", "Warning" amber; "corrected", "fixed" green), otherwise secondary text.
 Color OutputLineColor(std::u16string_view line);
 
-// The number of output lines that fit in a content rectangle of that height: (height - 150) / 18,
-// or (height - 170) / 18 above the result strip of a finished check.
+// The number of output lines that fit whole in the output area of a content rectangle of that
+// height, or above the result strip of a finished check in it.
 int32_t OutputLinesThatFit(int32_t contentHeight, bool resultShown = false);
 
 // Paints the view into the content rectangle, registers BTN_SCAN_READONLY, BTN_SCAN_FIX and

@@ -10,16 +10,25 @@
 #include "ui/primitives.h"
 
 namespace corvanite {
+namespace {
+
+constexpr int32_t MARGIN = 12;  // the card and the table from the content rectangle's sides
+constexpr int32_t TABLE_HEADER_HEIGHT = 22;
+constexpr int32_t CARD_LINE_HEIGHT = 18;
+
+}  // namespace
 
 SmartViewLayout ComputeSmartViewLayout(Rect content) {
     SmartViewLayout layout;
-    layout.card = Rect{content.left + 12, content.top + 12, content.right - 12, content.top + 92};
+    layout.card =
+        Rect{content.left + MARGIN, content.top + MARGIN, content.right - MARGIN, content.top + 92};
     const int32_t y0 = layout.card.bottom + 10;
-    layout.tableX = content.left + 12;
-    layout.tableWidth = content.right - content.left - 38;
+    layout.tableX = layout.card.left;
+    // The scroll track, 2 right of the table and 10 wide, ends 2 left of the card's right edge.
+    layout.tableWidth = layout.card.Width() - 14;
     const int32_t tableRight = layout.tableX + layout.tableWidth;
-    layout.tableHeader = Rect{layout.tableX, y0, tableRight, y0 + 22};
-    layout.bodyTop = y0 + 22;
+    layout.tableHeader = Rect{layout.tableX, y0, tableRight, y0 + TABLE_HEADER_HEIGHT};
+    layout.bodyTop = layout.tableHeader.bottom;
     layout.bodyBottom = content.bottom - 54;
     layout.bodyHeight = layout.bodyBottom - layout.bodyTop;
     layout.visibleRows = layout.bodyHeight / SMART_ROW_HEIGHT;
@@ -44,8 +53,9 @@ int32_t SmartRawColumnWidth(const DriveInfo& drive) {
 
 namespace {
 
-// Column edges are offsets from one of three anchors: the table's left edge X, the left edge of
-// the raw value column (X + D - 152 at its usual width of 80) and the table's right edge X + D.
+// Column edges are offsets from one of three anchors: the table's left edge, the left edge of the
+// raw value column (SMART_RAW_COLUMN_WIDTH + STATUS_COLUMN_WIDTH left of the table's right edge
+// at its usual width) and the table's right edge.
 enum Anchor : uint8_t { TABLE_LEFT, RAW_LEFT, TABLE_RIGHT };
 
 struct Edge {
@@ -130,10 +140,12 @@ struct TableEdges {
         return base + edge.offset;
     }
     Rect Title(const Column& column, int32_t y0) const {
-        return Rect{X(column.titleLeft), y0 + 2, X(column.titleRight), y0 + 20};
+        return Rect{X(column.titleLeft), y0 + 2, X(column.titleRight),
+                    y0 + TABLE_HEADER_HEIGHT - 2};
     }
     Rect Cell(const Column& column, int32_t rowTop) const {
-        return Rect{X(column.cellLeft), rowTop + 1, X(column.cellRight), rowTop + 19};
+        return Rect{X(column.cellLeft), rowTop + 1, X(column.cellRight),
+                    rowTop + SMART_ROW_HEIGHT - 1};
     }
 };
 
@@ -146,11 +158,11 @@ struct CardLines {
     int32_t y;
 
     void Draw(std::u16string_view label, std::u16string_view value, Color valueColor) {
-        DrawTextInRect(dc, Rect{labelX, y, labelX + 75, y + 18}, label, COLOR_TEXT_DIM, FONT_MAIN,
-                       ALIGN_LEFT);
-        DrawTextInRect(dc, Rect{valueX, y, cardRight - 60, y + 18}, value, valueColor, FONT_MAIN,
-                       ALIGN_LEFT);
-        y += 18;
+        DrawTextInRect(dc, Rect{labelX, y, labelX + 75, y + CARD_LINE_HEIGHT}, label,
+                       COLOR_TEXT_DIM, FONT_MAIN, ALIGN_LEFT);
+        DrawTextInRect(dc, Rect{valueX, y, cardRight - 60, y + CARD_LINE_HEIGHT}, value, valueColor,
+                       FONT_MAIN, ALIGN_LEFT);
+        y += CARD_LINE_HEIGHT;
     }
 };
 
@@ -209,23 +221,6 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
     DrawBarGauge(dc, x, card.top + 18, GaugePercent(drive.health), health);
     DrawTextAt(dc, x, card.top + 32, HealthWord(drive.health), health);
     DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
-}
-
-void DrawScrollBar(DisplayList& dc, const SmartViewLayout& layout, int32_t count, int32_t scroll,
-                   int32_t maxScroll) {
-    const int32_t x = layout.tableX + layout.tableWidth;
-    FillSolidRect(dc, layout.scrollTrack, COLOR_PANEL_BG);
-    DrawOutlineRect(dc, layout.scrollTrack, COLOR_SEPARATOR);
-
-    int32_t thumb = layout.bodyHeight * layout.visibleRows / std::max(count, 1);
-    if (thumb < SMART_THUMB_MIN) {
-        thumb = SMART_THUMB_MIN;
-    }
-    const auto offset =
-        static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(maxScroll) *
-                             static_cast<float>(layout.bodyHeight - thumb));
-    const int32_t top = layout.bodyTop + offset;
-    FillSolidRect(dc, Rect{x + 3, top, x + 11, top + thumb}, COLOR_BORDER);
 }
 
 void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const TableEdges& edges,
@@ -288,7 +283,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     const int32_t d = layout.tableWidth;
     const int32_t y0 = layout.tableHeader.top;
     if (!drive.smartAvailable) {
-        const Rect notice{x, y0, content.right - 12, y0 + 36};
+        const Rect notice{x, y0, layout.card.right, y0 + 36};
         DrawBorderedRect(dc, notice, COLOR_PANEL_BG, COLOR_WARN);
         DrawTextInRect(dc, notice, u"SMART data unavailable", COLOR_WARN, FONT_MAIN, ALIGN_CENTER);
         return;
@@ -312,9 +307,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     out.smartScrollMax = maxScroll;
     out.smartScroll = scroll;
     out.smartPageRows = layout.visibleRows;
-    if (maxScroll > 0) {
-        DrawScrollBar(dc, layout, count, scroll, maxScroll);
-    }
+    DrawScrollBar(dc, layout.scrollTrack, layout.visibleRows, count, scroll, maxScroll);
 
     PushClip(dc, Rect{x, layout.bodyTop, x + d, layout.bodyBottom});
     for (int32_t i = scroll; i < count; ++i) {

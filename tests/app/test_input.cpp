@@ -60,11 +60,13 @@ constexpr Act CLICK_CARD = [](Point p) {
     CLICK(Point{(CardOf(p.x).left + CardOf(p.x).right) / 2,
                 (CardOf(p.x).top + CardOf(p.x).bottom) / 2});
 };
-// The key x pressed y times at 800 x 580, each followed by a repaint.
+// The key x pressed y times at 800 x 580, each followed by a repaint that shows the selected card
+// whole (the card just past the page included).
 constexpr Act KEYS_AT_MIN = [](Point p) {
     for (int i = 0; i < p.y; ++i) {
         OnKeyDown(static_cast<uint32_t>(p.x));
         FRAME(Point{800, 580});
+        EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68) << appState.selectedDrive;
     }
 };
 // Sixteen drives, as a workstation with card readers and docks has them.
@@ -139,8 +141,11 @@ const Case CASES[] = {
     {"select a drive", TAB_DISK_INFO, [] { appState.smartScroll = 7; }, {{DOWN, 221, 65 + 68}},
      [] { EXPECT_EQ(appState.selectedDrive, 1); EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO);
           EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive1  Samsung SSD 860  NVMe  3 attrs"); }},
+    {"select the first drive", TAB_SMART, [] { appState.selectedDrive = 2; }, {{DOWN, 110, 65}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
     {"below the last drive", TAB_SMART, [] {}, {{DOWN, 1, 65 + 3 * 68 - 1}, {DOWN, 1, 65 + 3 * 68}},
      [] { EXPECT_EQ(appState.selectedDrive, 2); EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive2  Disk  N/A  0 attrs"); }},
+    {"the first tab", TAB_DISK_INFO, [] {}, {{DOWN, 300, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SMART); }},
+    {"a card of a list shortened since the frame", TAB_SMART, [] { appState.drives.resize(2); }, {{DOWN, 100, 65 + 2 * 68 + 5}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
     {"tabs on press", TAB_SMART, [] {}, {{DOWN, 547, 37}, {DOWN, 1196, 72}, {DOWN, 1197, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); }},
     {"hover a button, then a drive", TAB_SMART, [] {}, {{MOVE, 20, 690}, {MOVE, 21, 691}},
      [] { EXPECT_EQ(appState.hoverButton, BTN_REFRESH); EXPECT_EQ(Host().repaints, 1); EXPECT_EQ(Host().leaveRequests, 2); }},
@@ -151,6 +156,7 @@ const Case CASES[] = {
     {"wheel back to the top", TAB_SMART, [] { appState.smartScroll = 3; }, {{WHEEL, 1200}}, [] { EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on the output", TAB_SCAN_REPAIR, [] { appState.chkdskScrollMax = 100; }, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.chkdskScroll, 1); EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on DISK INFO", TAB_DISK_INFO, [] {}, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.smartScroll + appState.chkdskScroll, 0); EXPECT_EQ(Host().repaints, 1); }},
+    {"volume A:", TAB_SCAN_REPAIR, [] {}, {{KEY, 'A'}}, [] { EXPECT_EQ(appState.targetVolume, u"A:"); }},
     {"volume letters", TAB_SCAN_REPAIR, [] {}, {{KEY, 'D'}, {KEY, 'Z'}, {KEY, '0'}, {KEY, 'a'}, {KEY, 0x40}, {KEY, 0x5B}, {KEY, 112}},
      [] { EXPECT_EQ(appState.targetVolume, u"Z:"); }},
     {"no letters elsewhere", TAB_SMART, [] {}, {{KEY, 'D'}}, [] { EXPECT_EQ(appState.targetVolume, u"C:"); }},
@@ -171,7 +177,8 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
     {"timer", TAB_SMART, [] { appState.tickCount = 0xFFFFFFFF; }, {{TICK}}, [] { EXPECT_EQ(appState.tickCount, 0u); EXPECT_EQ(Host().repaints, 0); }},
     {"timer while a check runs", TAB_SMART, [] { appState.chkdskRunning = true; }, {{TICK}}, [] { EXPECT_EQ(Host().repaints, 1); }},
-    {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); }, {{CHKDSK, CHKDSK_EVENT_LINE}}, [] { EXPECT_EQ(appState.statusText, u"start"); }},
+    {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); appState.chkdskLineEventPending = true; }, {{CHKDSK, CHKDSK_EVENT_LINE}},
+     [] { EXPECT_EQ(appState.statusText, u"start"); EXPECT_FALSE(appState.chkdskLineEventPending); }},
     {"check done", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"No errors found"); appState.chkdskLines.assign(40, u"l"); },
      {{CHKDSK, CHKDSK_EVENT_DONE}}, [] { EXPECT_EQ(appState.statusText, u"chkdsk: No errors found"); EXPECT_EQ(appState.chkdskScroll, 40); }},
     {"check failed", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"Failed to start chkdsk.exe"); }, {{CHKDSK, CHKDSK_EVENT_FAILED}},
@@ -207,13 +214,17 @@ const Case CASES[] = {
      [] { EXPECT_TRUE(Host().placements.empty()); EXPECT_FALSE(appState.dragging); EXPECT_EQ(Host().minimized, 0); }},
     {"a check without a thread says so", TAB_SCAN_REPAIR, [] { Host().refuseThreads = true; }, {READ_ONLY},
      [] { EXPECT_EQ(appState.statusText, u"chkdsk: the volume check could not be started (no thread)"); }},
+    {"no check while the last checker lives", TAB_SCAN_REPAIR, [] { appState.chkdskCheckerAlive = true; appState.chkdskLines = {u"kept"}; }, {READ_ONLY}, [] {
+        EXPECT_EQ(appState.statusText, u"chkdsk: the last check's chkdsk.exe is still running; a new check can start once it has ended");
+        EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.chkdskLines.size(), 1u); }},
     {"sixteen drives at 800 x 580: the wheel over the list, the last card", TAB_SMART, SixteenDrives,
      {{FRAME, 800, 580}, {LIST_WHEEL, -120 * 20}, {FRAME, 800, 580}, {CLICK_CARD, 15}},
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
-     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(CardOf(appState.selectedDrive).Height(), 68); EXPECT_EQ(appState.smartScroll, 0);
-          KEYS_AT_MIN(Point{KEY_UP, 20}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
+     [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(appState.smartScroll, 0);
+          KEYS_AT_MIN(Point{KEY_UP, 1}); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax);  // Up within the page: no scroll
+          KEYS_AT_MIN(Point{KEY_UP, 19}); EXPECT_EQ(appState.selectedDrive, 0); EXPECT_EQ(appState.driveScroll, 0); }},
 };
 // clang-format on
 
@@ -258,8 +269,12 @@ TEST(WindowFrame, PlacementHitsAndUnits) {
         if (w[0] == "hit") {
             return std::to_string(FrameHitAt(Point{n(1), n(2)}, 1200, 750, 5, n(3) != 0));
         }
-        if (w[0] == "units") {
-            return std::to_string(UnitsCovering(n(1), n(2)));
+        if (w[0] == "dpi") {
+            return std::to_string(ClampDpi(n(1)));
+        }
+        if (w[0] == "units" || w[0] == "unit") {
+            return std::to_string(w[0] == "unit" ? UnitAtPixel(n(1), n(2))
+                                                 : UnitsCovering(n(1), n(2)));
         }
         const Rect r =
             PlaceWindow(Rect{n(1), n(2), n(3), n(4)}, ScaleEdge(INITIAL_WINDOW_WIDTH, n(5)),

@@ -11,6 +11,7 @@
 #include "text/utf.h"
 #include "ui/buttons.h"
 #include "ui/disk_info_view.h"
+#include "ui/drive_list.h"
 #include "ui/frame.h"
 
 namespace corvanite::test {
@@ -92,6 +93,7 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"fresh", 1200, 750, [] {}},
     {"scanning", 1200, 750, [] { appState.scanning = true; SetStatusText(u"Scanning drives..."); }},
     {"none-found-skipped", 1200, 750, [] { appState.skippedDrivesText = u"2 disks could not be opened (access denied), run as administrator"; }},
+    {"min-none-found-wrap-edges", 800, 580, [] { appState.skippedDrivesText = u"12345 a bbbbbbbbbbbbbbbbbbbb c dddddddddddddddddddddd"; }},  // lines of exactly 22, one-letter words
     {"smart-maxtor-hover-row", 1200, 750, [] { Show(TAB_SMART, 0); appState.hoverDriveRow = 2; }},
     {"smart-maxtor-scroll-past-end", 1200, 750, [] { Show(TAB_SMART, 0); appState.smartScroll = 100; }},
     {"smart-samsung-hover-export", 1200, 750, [] { Show(TAB_SMART, 1); appState.hoverButton = BTN_EXPORT; }},
@@ -108,11 +110,17 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"disk-info-nvme-critical", 1200, 750, [] { Show(TAB_DISK_INFO, NVME); }},
     {"disk-info-no-data", 1200, 750, [] { Show(TAB_DISK_INFO, NO_DATA); }},
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
+    {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; appState.drives[2].temperatureC = 1;
+        appState.drives[2].errorText.Set(u"thresholds refused"); appState.drives[2].nvmeCriticalWarning = 4; }},  // 0 % and 1 C shown; no reason, no NVMe section
+    {"min-disk-info-sensor-reads-0", 800, 580, [] { Show(TAB_DISK_INFO, 1); appState.drives[1].temperatureC = 0; }},  // no temperature row
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
+    {"min-scan-running-spinner-wraps", 800, 580, [] { Check(3, true); appState.tickCount = 13; }},  // the fifth step shows the first frame again
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},
     {"scan-finished-failed-top", 1200, 750, [] { Check(40, false, true); }},
     {"min-smart-scrolled", 800, 580, [] { Show(TAB_SMART, 0); appState.smartScroll = 8; }},
+    {"smart-rows-fill-the-body", 1200, 752, [] { Show(TAB_SMART, 0); appState.drives[0].temperatureC = 55; }},  // 23 rows of 20 fit the body's 460 exactly; 55 C not yet amber
+    {"min-smart-sensor-at-1", 800, 580, [] { Show(TAB_SMART, 1); appState.drives[1].temperatureC = 1; }},
     {"min-disk-info-nvme", 800, 580, [] { Show(TAB_DISK_INFO, NVME); appState.drives[NVME].nvmeCriticalWarning = 1; }},  // bit 0 alone
     {"min-scan-finished-clean", 800, 590, [] { Check(40, false); appState.chkdskScroll = 1000; }},
     {"min-sixteen-drives-scrolled", 800, 580, [] {
@@ -133,6 +141,15 @@ TEST(Frames, EachStateMatchesItsGoldenText) {
         CheckGolden(std::string("frames/") + name + ".txt", FrameText(list, out));
     }
     ResetAppState();
+}
+
+// A model cut where the first half of a surrogate pair would stand alone, at either end of its
+// range.
+TEST(Frames, ModelCutKeepsPairsWhole) {
+    for (const char16_t high : {u'\xD800', u'\xDBFF'}) {
+        EXPECT_EQ(ShortenModel(std::u16string(15, u'a') + high + u"\xDC00zzz"),
+                  std::u16string(15, u'a') + u"..");
+    }
 }
 
 // The colour bands' edges, which one drive per frame cannot show.
