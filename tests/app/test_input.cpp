@@ -272,6 +272,9 @@ TEST(WindowFrame, PlacementHitsAndUnits) {
         if (w[0] == "dpi") {
             return std::to_string(ClampDpi(n(1)));
         }
+        if (w[0] == "edge") {
+            return std::to_string(ScaleEdge(n(1), n(2)));
+        }
         if (w[0] == "units" || w[0] == "unit") {
             return std::to_string(w[0] == "unit" ? UnitAtPixel(n(1), n(2))
                                                  : UnitsCovering(n(1), n(2)));
