@@ -75,11 +75,12 @@ void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t widt
     }
 }
 
-std::u16string_view TrimTrailingBlanks(std::u16string_view text) {
-    while (!text.empty() && text.back() == u' ') {
-        text.remove_suffix(1);
+std::u16string_view TrimBlanks(std::u16string_view text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos) {
+        return {};
     }
-    return text;
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
 }  // namespace corvanite
