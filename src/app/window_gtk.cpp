@@ -45,9 +45,69 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     return TRUE;
 }
 
+// The edge or corner a pointer position (the drawing area's logical pixels) resizes, as the
+// Windows window's hit test answers it; HIT_CLIENT inside.
+FrameHit EdgeAt(double x, double y) {
+    return FrameHitAt(
+        Point{static_cast<int32_t>(std::floor(x)), static_cast<int32_t>(std::floor(y))},
+        gtk_widget_get_allocated_width(canvas), gtk_widget_get_allocated_height(canvas),
+        ScaleEdge(RESIZE_BORDER_UNITS, screenDpi),
+        appState.maximized || gtk_window_is_maximized(window));
+}
+
+GdkWindowEdge GdkEdgeOf(FrameHit hit) {
+    switch (hit) {
+        case HIT_LEFT:
+            return GDK_WINDOW_EDGE_WEST;
+        case HIT_RIGHT:
+            return GDK_WINDOW_EDGE_EAST;
+        case HIT_TOP:
+            return GDK_WINDOW_EDGE_NORTH;
+        case HIT_TOP_LEFT:
+            return GDK_WINDOW_EDGE_NORTH_WEST;
+        case HIT_TOP_RIGHT:
+            return GDK_WINDOW_EDGE_NORTH_EAST;
+        case HIT_BOTTOM:
+            return GDK_WINDOW_EDGE_SOUTH;
+        case HIT_BOTTOM_LEFT:
+            return GDK_WINDOW_EDGE_SOUTH_WEST;
+        default:
+            return GDK_WINDOW_EDGE_SOUTH_EAST;
+    }
+}
+
+// The resize cursor over an edge or corner, the arrow elsewhere (set only when it changes).
+void ShowEdgeCursor(FrameHit hit) {
+    static FrameHit shown = HIT_CLIENT;
+    if (hit == shown) {
+        return;
+    }
+    shown = hit;
+    // In GdkWindowEdge's order: the corners and sides from the top left, row by row.
+    static const char* const names[] = {"nw-resize", "n-resize",  "ne-resize", "w-resize",
+                                        "e-resize",  "sw-resize", "s-resize",  "se-resize"};
+    GdkWindow* surface = gtk_widget_get_window(canvas);
+    GdkCursor* cursor = hit == HIT_CLIENT ? nullptr
+                                          : gdk_cursor_new_from_name(
+                                                gdk_window_get_display(surface),
+                                                names[GdkEdgeOf(hit) - GDK_WINDOW_EDGE_NORTH_WEST]);
+    gdk_window_set_cursor(surface, cursor);
+    if (cursor != nullptr) {
+        g_object_unref(cursor);
+    }
+}
+
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer) {
     // The second press of a double click is not a click of its own.
     if (event->button == 1 && event->type == GDK_BUTTON_PRESS) {
+        // The window has no system frame: its outer edges resize it, as the Windows one's do.
+        const FrameHit hit = EdgeAt(event->x, event->y);
+        if (hit != HIT_CLIENT) {
+            gtk_window_begin_resize_drag(window, GdkEdgeOf(hit), static_cast<gint>(event->button),
+                                         static_cast<gint>(event->x_root),
+                                         static_cast<gint>(event->y_root), event->time);
+            return TRUE;
+        }
         OnLeftButtonDown(PointOf(event->x, event->y));
     }
     return TRUE;
@@ -61,6 +121,9 @@ gboolean OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer) {
 }
 
 gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer) {
+    if ((event->state & GDK_BUTTON1_MASK) == 0) {
+        ShowEdgeCursor(EdgeAt(event->x, event->y));
+    }
     OnMouseMove(PointOf(event->x, event->y), (event->state & GDK_BUTTON1_MASK) != 0);
     return TRUE;
 }
