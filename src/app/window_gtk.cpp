@@ -180,8 +180,15 @@ uint32_t KeyCodeOf(guint keyval) {
             return KEY_END;
         case GDK_KEY_Escape:
             return KEY_ESCAPE;
+        case GDK_KEY_Tab:
+        case GDK_KEY_KP_Tab:
+        case GDK_KEY_ISO_Left_Tab:  // what Shift+Tab gives
+            return KEY_TAB;
         default:
             break;
+    }
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) {
+        return static_cast<uint32_t>('0' + (keyval - GDK_KEY_0));
     }
     const guint key = gdk_keyval_to_upper(keyval);
     return key >= GDK_KEY_A && key <= GDK_KEY_Z ? static_cast<uint32_t>('A' + (key - GDK_KEY_A))
@@ -191,7 +198,8 @@ uint32_t KeyCodeOf(guint keyval) {
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer) {
     const uint32_t key = KeyCodeOf(event->keyval);
     if (key != 0) {
-        OnKeyDown(key, (event->state & GDK_CONTROL_MASK) != 0);
+        OnKeyDown(key, (event->state & GDK_CONTROL_MASK) != 0,
+                  (event->state & GDK_SHIFT_MASK) != 0);
     }
     return TRUE;
 }
@@ -354,6 +362,18 @@ bool YesNo(std::u16string_view text, std::u16string_view caption) {
     return answer == GTK_RESPONSE_YES;
 }
 
+bool Clipboard(std::u16string_view text) {
+    std::string lines = Utf8(text);
+    std::string::size_type at = 0;
+    while ((at = lines.find("\r\n", at)) != std::string::npos) {
+        lines.erase(at, 1);
+    }
+    // GTK keeps its own copy and serves it for as long as the program runs.
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), lines.c_str(),
+                           static_cast<gint>(lines.size()));
+    return true;
+}
+
 bool ReportPath(std::u16string& path, uint32_t& dialogError) {
     dialogError = 0;  // GTK's chooser reports no failure of its own
     GtkWidget* dialog =
@@ -410,6 +430,7 @@ constexpr WindowHost GTK_WINDOW{
     .trackMouseLeave = NothingToDo,
     .askYesNo = YesNo,
     .askReportPath = ReportPath,
+    .copyToClipboard = Clipboard,
 };
 
 }  // namespace

@@ -165,6 +165,9 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
      dict(scanning="1", drives="0", status=SCANNING, _=painted)),
     ("scan result", "unhold", dict(scanning="0", grades=GRADES, status=READY)),
     *[("tab %d" % i, "click tab.%d" % i, dict(tab=str(i))) for i in (1, 2, 0)],
+    ("Ctrl+Tab round, Ctrl+Shift+Tab back", "key ctrl+Tab ctrl+Tab ctrl+Tab ctrl+shift+Tab",
+     dict(tab="2")),
+    ("Ctrl+1: the first tab", "key ctrl+1", dict(tab="0")),
     ("hover [REFRESH]", "hold; move button.0", dict(hover="0", pressed="-1")),
     ("press [REFRESH]", "mousedown 1", dict(hover="0", pressed="0")),
     ("release off it: no scan", "move row.2; mouseup 1", dict(pressed="-1", hoverRow="2",
@@ -173,6 +176,10 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     *[("select drive %d" % i, "click row.%d" % i,
        dict(selected=str(i), status="Selected: /dev/%s attrs" % text))
       for i, text in SELECTED.items()],
+    ("Ctrl+C: the drive's block on the clipboard", "key ctrl+c", dict(
+        status="Copied to the clipboard: Drive 0 report", _=lambda: re.match(
+            rb"Drive 0: Maxtor 96147H8\r?\n  Serial : .*  SMART ATTRIBUTES:\r?\n", run(
+                "xclip", "-o", "-selection", "clipboard", timeout=10), re.S))),
     ("wheel down 3", "wheel 3", dict(smartScroll="3")),
     ("wheel down 40: last row", "wheel 40", dict(smartScroll=AT_MAX("smartScroll"))),
     ("wheel up 40: first row", "wheel -40", dict(smartScroll="0")),
