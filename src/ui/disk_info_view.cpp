@@ -1,6 +1,7 @@
 #include "ui/disk_info_view.h"
 
 #include <string>
+#include <vector>
 
 #include "drives/health.h"
 #include "drives/nvme_health.h"
@@ -59,6 +60,34 @@ std::u16string_view OrDash(std::u16string_view text) {
 }
 
 constexpr int32_t SECTION_GAP = 8;
+// The sheet has room for this many reasons below the summary at the window's minimum size; the
+// rest are counted, and all are in the JSON report.
+constexpr size_t SHOWN_REASONS = 3;
+
+// "7326 hours (305 days)", "52013 hours (5.9 years)", or the bare count when it cannot be hours.
+std::u16string PowerOnText(const PowerOnTime& on) {
+    std::u16string text;
+    AppendUnsigned(text, on.value);
+    if (!on.hours) {
+        return text + u" (the drive's own count; too large for hours)";
+    }
+    text += u" hours (";
+    if (on.value < 2 * 8766) {
+        AppendUnsigned(text, on.value / 24);
+        return text + u" days)";
+    }
+    const uint64_t tenths = on.value * 10 / 8766;
+    AppendUnsigned(text, tenths / 10);
+    text += u'.';
+    AppendUnsigned(text, tenths % 10);
+    return text + u" years)";
+}
+
+Color ReasonColor(ReasonKind kind) {
+    return kind == REASON_CRITICAL  ? COLOR_CRIT
+           : kind == REASON_WARNING ? COLOR_WARN
+                                    : COLOR_TEXT_SECONDARY;
+}
 
 }  // namespace
 
@@ -112,6 +141,24 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
         AppendSigned(scratch, d.lifeRemaining);
         scratch += u'%';
         sheet.Row(u"Life Remaining", scratch, LifeRemainingColor(d.lifeRemaining));
+    }
+    const PowerOnTime on = DrivePowerOnTime(d);
+    if (on.known) {
+        sheet.Row(u"Power-On Time", PowerOnText(on), COLOR_TEXT);
+    }
+    // The NVMe warning bits have their own section below.
+    std::vector<GradeReason> reasons = GradeReasons(d);
+    std::erase_if(reasons, [&](const GradeReason& r) {
+        return d.smartSource == SOURCE_NVME && r.attributeId == NVME_ID_CRITICAL_WARNING;
+    });
+    for (size_t i = 0; i < reasons.size() && i < SHOWN_REASONS; ++i) {
+        sheet.Row(i == 0 ? u"Why" : u"", reasons[i].text, ReasonColor(reasons[i].kind));
+    }
+    if (reasons.size() > SHOWN_REASONS) {
+        scratch.assign(u"and ");
+        AppendUnsigned(scratch, reasons.size() - SHOWN_REASONS);
+        scratch += u" more: see the SMART DATA table";
+        sheet.Row(u"", scratch, COLOR_TEXT_DIM);
     }
 
     // Rows below the content rectangle are not clipped here; the status bar covers them.
