@@ -1,5 +1,6 @@
 #include "ui/disk_info_view.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ namespace {
 constexpr int32_t MARGIN = 12;       // the sheet from the content rectangle's left, top and right
 constexpr int32_t LINE_HEIGHT = 20;  // a section strip's and a row's
 constexpr int32_t TEXT_INSET = 8;    // section titles and labels from the sheet's left edge
+constexpr int32_t CHARACTER_WIDTH = 8;  // one character of the fixed-pitch face at 96 dpi
 
 // The sheet's drawing position: a fixed left edge and a top that only grows.
 struct Sheet {
@@ -52,6 +54,24 @@ struct Sheet {
         DrawTextInRect(dc, Rect{x + 164, y, content.right - 22, y + LINE_HEIGHT}, value, color,
                        FONT_MAIN, ALIGN_LEFT);
         y += LINE_HEIGHT + 2;
+    }
+
+    // A value that may be longer than the sheet is wide, on as many rows as it takes.
+    void WrappedRow(std::u16string_view label, std::u16string_view value, Color color) {
+        const int32_t width = content.right - 22 - (x + 164);
+        const std::u16string lines =
+            WrapAtBlanks(value, static_cast<size_t>(std::max(width / CHARACTER_WIDTH, 1)));
+        size_t start = 0;
+        for (size_t end = lines.find(u'\n');; end = lines.find(u'\n', start)) {
+            Row(start == 0 ? label : u"",
+                std::u16string_view(lines).substr(start,
+                                                  end == std::u16string::npos ? end : end - start),
+                color);
+            if (end == std::u16string::npos) {
+                break;
+            }
+            start = end + 1;
+        }
     }
 };
 
@@ -128,7 +148,7 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
     sheet.Row(u"Status", HealthWord(d.health), health);
     sheet.Row(u"Details", OrDash(d.healthDetails.view()), health);
     if (!d.smartAvailable && !d.errorText.empty()) {
-        sheet.Row(u"Reason", d.errorText.view(), COLOR_TEXT_DIM);
+        sheet.WrappedRow(u"Reason", d.errorText.view(), COLOR_TEXT_DIM);
     }
     if (d.temperatureC > 0) {
         scratch.clear();
