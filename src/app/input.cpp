@@ -54,6 +54,8 @@ void StartVolumeCheck(bool readOnly) {
             appState.chkdskLines.clear();
         }
         if (StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
+            appState.chkdskVolume.Set(appState.targetVolume.view());
+            appState.chkdskFixMode = !readOnly;
             return;
         }
         checkerAlive = appState.chkdskCheckerAlive;
@@ -64,11 +66,24 @@ void StartVolumeCheck(bool readOnly) {
                       : u"chkdsk: the volume check could not be started (no thread)");
 }
 
+// A read-only check stops at once; a repair only once the user has said so, knowing what a
+// repair stopped midway leaves (the check may end by itself while the question is open).
 void CancelVolumeCheck() {
-    if (appState.chkdskRunning) {
-        appState.chkdskCancel = true;
-        SetStatusText(u"Cancelling...");
+    if (!appState.chkdskRunning) {
+        return;
     }
+    if (appState.chkdskFixMode) {
+        const std::u16string volume(appState.chkdskVolume.view());
+        if (!AskYesNo(u"Stop the repair of " + volume +
+                          u"?\nchkdsk is changing the volume now: stopped midway, its file "
+                          u"system may be left with errors until a full check has run.",
+                      u"Confirm") ||
+            !appState.chkdskRunning) {
+            return;
+        }
+    }
+    appState.chkdskCancel = true;
+    SetStatusText(u"Cancelling...");
 }
 
 // Moves a scroll position by `step` rows, or to an end, within 0 to `most`.
@@ -132,7 +147,9 @@ void ButtonAction(int32_t id) {
             break;
         case BTN_SCAN_FIX:
             if (!appState.chkdskRunning &&
-                AskYesNo(u"Fix disk errors?\nVolume may be forcibly dismounted.", u"Confirm")) {
+                AskYesNo(u"Fix disk errors on " + std::u16string(appState.targetVolume.view()) +
+                             u"?\nVolume may be forcibly dismounted.",
+                         u"Confirm")) {
                 StartVolumeCheck(false);
             }
             break;

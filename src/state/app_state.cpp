@@ -10,6 +10,8 @@ void ResetAppState() {
     s.hoverButton = BTN_NONE;
     s.pressedButton = BTN_NONE;
     s.targetVolume.Set(u"C:");
+    s.chkdskVolume.Set(u"");
+    s.chkdskFixMode = false;
     s.hoverDriveRow = -1;
     s.chkdskResultReady = false;
     s.chkdskExitNonZero = false;

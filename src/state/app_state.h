@@ -33,6 +33,10 @@ struct AppState {
     int32_t hoverButton = BTN_NONE;
     int32_t pressedButton = BTN_NONE;
     FixedText<16> targetVolume = Initial16(u"C:");
+    // The volume and mode of the running or last check, as the UI thread started it (the letter
+    // box may show another volume by now). UI thread only.
+    FixedText<16> chkdskVolume;
+    bool chkdskFixMode = false;
     int32_t hoverDriveRow = -1;
     // Result of the last volume check: guarded by chkdskLinesLock.
     bool chkdskResultReady = false;

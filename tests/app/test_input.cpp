@@ -190,10 +190,19 @@ const Case CASES[] = {
     {"cancel", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = true; }, {CANCEL, FIX, READ_ONLY},
      [] { EXPECT_TRUE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"Cancelling..."); EXPECT_TRUE(Host().questions.empty()); EXPECT_EQ(test::FakeChildSoFar().starts, 0); }},
     {"fix declined", TAB_SCAN_REPAIR, [] {}, {FIX}, [] {
-        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors?\nVolume may be forcibly dismounted."});
+        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on C:?\nVolume may be forcibly dismounted."});
         EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.statusText, u"start"); }},
-    {"fix", TAB_SCAN_REPAIR, [] { Host().answerYes = true; }, {FIX, {CHECK_ENDED}},
-     [] { EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)..."); EXPECT_FALSE(test::FakeChildSoFar().readOnly); EXPECT_EQ(test::FakeChildSoFar().starts, 1); }},
+    {"fix", TAB_SCAN_REPAIR, [] { Host().answerYes = true; }, {FIX, {CHECK_ENDED}, {KEY, 'E'}},
+     [] { EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)..."); EXPECT_FALSE(test::FakeChildSoFar().readOnly); EXPECT_EQ(test::FakeChildSoFar().starts, 1);
+          EXPECT_TRUE(appState.chkdskFixMode); EXPECT_EQ(appState.chkdskVolume, u"C:"); }},
+    {"a repair is stopped only once asked, naming its volume", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = appState.chkdskFixMode = true; appState.chkdskVolume.Set(u"E:"); },
+     {CANCEL, {KEY, KEY_ESCAPE}}, [] {
+        EXPECT_EQ(Host().questions.size(), 2u); EXPECT_EQ(Host().questions[1].rfind(u"Confirm|Stop the repair of E:?\n", 0), 0u);
+        EXPECT_FALSE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"start");
+        Host().answerYes = true; KEY(Point{KEY_ESCAPE, 0}); EXPECT_TRUE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"Cancelling..."); }},
+    {"a repair that ended while the question was open", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = appState.chkdskFixMode = true;
+        Host().answerYes = true; Host().beforeAnswer = [] { appState.chkdskRunning = false; }; }, {CANCEL},
+     [] { EXPECT_FALSE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"start"); }},
     {"read-only on E:", TAB_SCAN_REPAIR, [] { appState.chkdskLines = {u"old output"}; }, {{KEY, 'E'}, READ_ONLY, {CHECK_ENDED}}, [] {
         EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)..."); EXPECT_EQ(appState.chkdskLines, std::vector<std::u16string>{u"line"});
         EXPECT_EQ(test::FakeChildSoFar().volume, u"E:"); EXPECT_TRUE(test::FakeChildSoFar().readOnly); }},

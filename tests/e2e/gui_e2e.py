@@ -100,6 +100,7 @@ def act(verb, arg):
                               5 if n > 0 else 4, down=300),  # over the view below the tabs
           "key": lambda: keys(R.wid, *arg.split()),
           "confirm": lambda: keys(window("^Confirm$", R.wid), "alt+" * (not WIN) + arg),
+          "answer": lambda: keys(window("^Confirm$", R.wid), arg),  # a key as it is
           "save": lambda: [keys(window("^Save (As|Report)$", R.wid), *k)
                            for k in (("ctrl+a", "type", path(arg)), ("Return",))],
           "hold": lambda: open(file("hold"), "w").close(),  # a scan waits while it is there
@@ -199,11 +200,21 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("End: the output's last line", "key End", dict(chkdskScroll=AT_MAX("chkdskScroll"))),
     ("fix mode, No: nothing runs", "script fixed; click button.2; confirm n; sleep 1",
      dict(status="chkdsk: No errors found", lines="40", _=ARGS(""))),
+    # Return and Space sent by xdotool do not reach Wine's message box (its Y and N do): the
+    # default button is checked on the GTK one only.
+    *[("fix mode, Return: No, nothing runs", "script fixed; click button.2; answer Return; sleep 1",
+       dict(status="chkdsk: No errors found", lines="40", _=ARGS("")))] * (not WIN),
     ("fix mode, Yes", "script fixed; click button.2; confirm y",
      dict(status="chkdsk: Errors found and corrected", lines="1", _=ARGS("D: /f /x /v"))),
     ("a hanging check", "script hang; click button.1",
      dict(running="1", status="Running chkdsk D: (read-only)...", _=CHECKERS)),
     ("cancel ends it", "click button.3",
+     dict(running="0", status="chkdsk: Operation cancelled", _=lambda: not CHECKERS())),
+    ("a hanging repair", "script hang; click button.2; confirm y",
+     dict(running="1", status="Running chkdsk D: (fix mode)...", _=CHECKERS)),
+    ("cancel of a repair asks; No keeps it", "click button.3; " +
+     ("confirm n" if WIN else "answer Return") + "; sleep 1", dict(running="1", _=CHECKERS)),
+    ("cancel of a repair, Yes: ended", ("click button.3" if WIN else "key Escape") + "; confirm y",
      dict(running="0", status="chkdsk: Operation cancelled", _=lambda: not CHECKERS())),
     ("drag by the title bar", "mark; drag", dict(_=MOVED(100, 60))),
     ("maximise", "mark; click button.6", dict(maximized="1", _=lambda: FULL() and painted())),
