@@ -52,6 +52,7 @@ void StartVolumeCheck(bool readOnly) {
         {
             std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
             appState.chkdskLines.clear();
+            appState.chkdskPartialLine.clear();
         }
         if (StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
             appState.chkdskVolume.Set(appState.targetVolume.view());

@@ -25,6 +25,7 @@ void ResetAppState() {
     s.drives.clear();
     s.skippedDrivesText.clear();
     s.chkdskLines.clear();
+    s.chkdskPartialLine.clear();
     s.chkdskScrollMax = 0;
     s.smartScrollMax = 0;
     s.activeTab = TAB_SMART;

@@ -56,8 +56,11 @@ struct AppState {
     std::vector<DriveInfo> drives;
     // What that scan could not open ("2 disks could not be opened (...)"); empty when nothing.
     std::u16string skippedDrivesText;
-    // Output lines of the current or last volume check: guarded by chkdskLinesLock.
+    // Output lines of the current or last volume check, and the line the checker is writing
+    // (no line end yet: a progress line redrawn in place, a question): guarded by
+    // chkdskLinesLock.
     std::vector<std::u16string> chkdskLines;
+    std::u16string chkdskPartialLine;
     int32_t chkdskScrollMax = 0;
     int32_t smartScrollMax = 0;
     int32_t activeTab = TAB_SMART;

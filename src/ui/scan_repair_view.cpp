@@ -147,7 +147,9 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
 
     std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
     const std::vector<std::u16string>& lines = appState.chkdskLines;
-    const auto count = static_cast<int32_t>(lines.size());
+    // The line the checker is writing comes last, as the console shows it.
+    const std::u16string& partial = appState.chkdskPartialLine;
+    const auto count = static_cast<int32_t>(lines.size() + (partial.empty() ? 0 : 1));
     // The lines end above the result strip when it is shown, and the scroll range reaches the
     // last line all the same: a checker's last lines are its summary.
     const bool showResult = !running && appState.chkdskResultReady;
@@ -169,7 +171,8 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
         if (top + OUTPUT_LINE_HEIGHT > output.linesBottom) {
             break;
         }
-        const std::u16string& line = lines[static_cast<size_t>(i)];
+        const auto index = static_cast<size_t>(i);
+        const std::u16string& line = index < lines.size() ? lines[index] : partial;
         DrawTextAt(dc, textLeft, top, line, OutputLineColor(line));
     }
     PopClip(dc);

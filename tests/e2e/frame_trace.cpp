@@ -1,5 +1,6 @@
 // The end-to-end build's frame observer: after a frame that shows something new, one line of
 // tab-separated key=value fields to the file CORVANITE_E2E_TRACE names (rectangles: l,t,r,b).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -20,6 +21,9 @@ void TraceFrame(int32_t clientWidth, int32_t clientHeight) {
     }
     line += "\tvolume=" + Utf16ToUtf8(s.targetVolume.view());
     std::unique_lock<std::mutex> guard(s.chkdskLinesLock);
+    std::string writing = Utf16ToUtf8(s.chkdskPartialLine);
+    std::replace(writing.begin(), writing.end(), '\t', ' ');
+    line += "\twriting=" + writing;
     const std::pair<const char*, int64_t> numbers[] = {
         {"width", clientWidth},           {"height", clientHeight},
         {"drives", std::ssize(s.drives)}, {"selected", s.selectedDrive},

@@ -15,8 +15,11 @@ GRADES = "CRIT,WARN,GOOD,WARN,WARN,WARN,CRIT,N/A"
 SELECTED = {1: "sdb  SAMSUNG HD501LJ  ATA  23", 7: "sdh  %s  N/A  0" % MODELS[7],
             2: "sdc  INTEL SSDSA2CW120G3  ATA  19", 0: "sda  Maxtor 96147H8  ATA  30"}
 READY, SCANNING = "READY  //  /dev/sda  //  30 attrs", "Scanning drives..."
+HEX = lambda text: "out " + " ".join("%02x" % b for b in text.encode())
 SCRIPTS = {"lines": "lines 40 8\nsleep 700", "fixed": "out 46 69 78 65 64 0d 0a\nexit 1",
-           "hang": "sleep 60000"}  # for the stand-in checker, tests/volume_check/fake_chkdsk.cpp
+           "hang": "sleep 60000", "progress": "\n".join((HEX("Checking\r\nProgress: 10%\r"),
+           "sleep 300", HEX("Progress: 55%\r"), "sleep 60000"))}  # for the stand-in checker,
+# tests/volume_check/fake_chkdsk.cpp
 R = types.SimpleNamespace(passed=0, failed=0, apps=[], state={}, scale=1, frames=[])
 file = lambda name: os.path.join(WORK, name)  # in the work folder unless absolute
 path = lambda name: "Z:" + file(name).replace("/", "\\") if WIN else file(name)  # the program's
@@ -203,13 +206,17 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     # Return and Space sent by xdotool do not reach Wine's message box (its Y and N do): the
     # default button is checked on the GTK one only.
     *[("fix mode, Return: No, nothing runs", "script fixed; click button.2; answer Return; sleep 1",
-       dict(status="chkdsk: No errors found", lines="40", _=ARGS("")))] * (not WIN),
+       dict(_=lambda: ARGS("")() and not xdo("search", "--onlyvisible", "--name", "^Confirm$")))
+      ] * (not WIN),
     ("fix mode, Yes", "script fixed; click button.2; confirm y",
      dict(status="chkdsk: Errors found and corrected", lines="1", _=ARGS("D: /f /x /v"))),
     ("a hanging check", "script hang; click button.1",
      dict(running="1", status="Running chkdsk D: (read-only)...", _=CHECKERS)),
     ("cancel ends it", "click button.3",
      dict(running="0", status="chkdsk: Operation cancelled", _=lambda: not CHECKERS())),
+    ("progress redrawn in place, shown while it runs", "script progress; click button.1",
+     dict(running="1", lines="1", writing="Progress: 55%")),
+    ("cancel the read-only check: at once", "click button.3", dict(running="0")),
     ("a hanging repair", "script hang; click button.2; confirm y",
      dict(running="1", status="Running chkdsk D: (fix mode)...", _=CHECKERS)),
     ("cancel of a repair asks; No keeps it", "click button.3; " +
