@@ -30,6 +30,10 @@ void ResetAppState() {
     s.smartScrollMax = 0;
     s.activeTab = TAB_SMART;
     s.dragging = false;
+    s.thumbHeld = -1;
+    for (ScrollBarPlace& bar : s.scrollBars) {
+        bar = ScrollBarPlace{};
+    }
     s.maximized = false;
     s.scanning = false;
     s.smartScroll = 0;

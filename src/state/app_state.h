@@ -27,6 +27,9 @@ constexpr uintptr_t CHKDSK_EVENT_FAILED = 0;
 constexpr uintptr_t CHKDSK_EVENT_LINE = 1;
 constexpr uintptr_t CHKDSK_EVENT_DONE = 2;
 
+// The three scrolled things: the drive list, the SMART table, the volume check's output.
+enum Scroller : int32_t { SCROLLER_DRIVES, SCROLLER_SMART, SCROLLER_OUTPUT, SCROLLER_COUNT };
+
 struct AppState {
     // The status line; always written whole, cut at 511 characters.
     FixedText<512> statusText = Initial(u"Initializing...");
@@ -87,6 +90,11 @@ struct AppState {
     std::atomic<int32_t> selectedDrive{0};
     uint32_t tickCount = 0;
     Rect dragStartWindowRect;
+    // The scroll bars of the last frame (an empty thumb where none was shown), and the one whose
+    // thumb the pointer holds (-1: none) with the pointer's height over the thumb's top.
+    ScrollBarPlace scrollBars[SCROLLER_COUNT];
+    int32_t thumbHeld = -1;
+    int32_t thumbGrip = 0;
 
 private:
     static FixedText<512> Initial(std::u16string_view text) {

@@ -47,6 +47,9 @@ void TraceFrame(int32_t clientWidth, int32_t clientHeight) {
     for (int32_t i = 0; i < TAB_COUNT; ++i) {
         add("tab." + std::to_string(i), s.tabRects[i]);
     }
+    for (int32_t i = 0; i < SCROLLER_COUNT; ++i) {
+        add("thumb." + std::to_string(i), s.scrollBars[i].thumb);
+    }
     for (const DriveRowEntry& row : s.driveRows) {
         add("row." + std::to_string(row.drive), row.rect);
     }

@@ -111,6 +111,8 @@ def act(verb, arg):
           "script": lambda: (open(file("script"), "w").write(SCRIPTS[arg] + "\n"), drop("args")),
           "drag": lambda: at("drag", "mousedown", 1, *["mousemove_relative", "--sync", 50, 30] * 2,
                              "mouseup", 1),
+          "thumb": lambda: at("thumb." + arg.split()[0], "mousedown", 1, *["mousemove_relative",
+                              "--sync", "--", 0, int(arg.split()[1]) // 2] * 2, "mouseup", 1),
           "resize": lambda: xdo("mousemove", "--window", R.wid, *[v - 2 for v in geometry()[2:]],
                                 "mousedown", 1, *["mousemove_relative", "--sync", 40, 30] * 2,
                                 "mouseup", 1),  # by the bottom-right corner
@@ -187,6 +189,9 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("wheel down 3", "wheel 3", dict(smartScroll="3")),
     ("wheel down 40: last row", "wheel 40", dict(smartScroll=AT_MAX("smartScroll"))),
     ("wheel up 40: first row", "wheel -40", dict(smartScroll="0")),
+    ("the table's thumb dragged down to the end", "thumb 1 600",
+     dict(smartScroll=AT_MAX("smartScroll"))),
+    ("and back up", "thumb 1 -600", dict(smartScroll="0")),
     ("Down selects the next drive", "key Down", dict(selected="1", smartScroll="0")),
     ("Up selects the one before", "key Up; key Up", dict(selected="0")),
     ("F5 scans", "hold; key F5", dict(scanning="1", status=SCANNING)),
