@@ -331,6 +331,25 @@ test::FakeDrive& Drive(int n, uint32_t bus, const char16_t* vendor, const char16
     return d;
 }
 
+// The RAID bus: a RAID volume says the controller keeps its drives' data; an NVMe drive behind
+// Intel VMD / RST (its descriptor names NVMe) is asked the NVMe query first and read.
+TEST(Probe, RaidVolumeAndNvmeBehindVmd) {
+    test::ResetMachine();
+    Drive(0, 8, u"", u"Intel Raid 0 Volume", 1).requestError = 1;
+    test::FakeDrive& vmd = Drive(1, 8, u"NVMe", u"Samsung SSD 970 EVO", 1);
+    vmd.nvmeAnswers = true;
+    vmd.nvmeLog = test::PageOf("0/003E01640A03");
+    const std::vector<DriveInfo> drives = ProbeAllDrives();
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].busName, u"RAID");
+    EXPECT_FALSE(drives[0].smartAvailable);
+    EXPECT_EQ(drives[0].errorText.view().substr(0, 12), u"RAID volume:");
+    EXPECT_EQ(drives[1].smartSource, SOURCE_NVME);
+    EXPECT_EQ(drives[1].mediaType, MEDIA_NVME);
+    const std::string& calls = Machine().calls;
+    EXPECT_LT(calls.find("nvme 1"), calls.find("smart 1")) << calls;
+}
+
 TEST(Probe, FixedScanMatchesTheJsonGolden) {
     test::ResetMachine();
     const std::string samsung = "SAMSUNG_HD501LJ--CR100-12";

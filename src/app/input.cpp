@@ -375,7 +375,15 @@ void OnCaptureLost() {
 }
 
 void OnMouseWheel(Point client, int32_t delta) {
-    const int32_t steps = delta / WHEEL_STEP;
+    // Precision touchpads and high-resolution wheels send parts of a notch: they add up until a
+    // notch is reached, and what is left waits for the next (a turn the other way starts anew).
+    int32_t& pending = appState.wheelPending;
+    if ((pending < 0 && delta > 0) || (pending > 0 && delta < 0)) {
+        pending = 0;
+    }
+    pending += delta;
+    const int32_t steps = pending / WHEEL_STEP;
+    pending -= steps * WHEEL_STEP;
     if (appState.driveListArea.Contains(client)) {
         ScrollBy(appState.driveScroll, appState.driveScrollMax, -steps);
     } else if (appState.activeTab == TAB_SMART) {

@@ -42,8 +42,9 @@ void OnLeftButtonUp(Point client);
 // The mouse capture ended without a release (another window or the system took it): the drag
 // and the press end.
 void OnCaptureLost();
-// delta: the wheel's signed delta, 120 per notch, positive away from the user; client: where the
-// pointer is. Over the drive list the list scrolls; elsewhere the active tab's table or output.
+// delta: the wheel's signed delta, 120 per notch, positive away from the user, or a part of one
+// (parts add up to whole notches); client: where the pointer is. Over the drive list the list
+// scrolls; elsewhere the active tab's table or output.
 void OnMouseWheel(Point client, int32_t delta);
 void OnTimerTick();
 // MSG_CHKDSK_EVENT with its event code.

@@ -46,11 +46,12 @@ bool MayBeBehindBridge(const DriveInfo& drive) {
     return scsiOrSas && drive.model.view().substr(0, 4) == u"ATA ";
 }
 
-bool ReadAtaBehindBridge(DriveHandle handle, int driveNumber, DriveInfo& drive) {
+bool ReadAtaBehindBridge(DriveHandle handle, DriveInfo& drive) {
     uint8_t identify[IDENTIFY_PAGE_SIZE] = {};
     size_t form = 0;
     for (const size_t length : {CDB16, CDB12}) {
-        if (Send(handle, IdentifyRegisters(driveNumber), length, identify, sizeof identify)) {
+        if (Send(handle, IdentifyRegisters(PASS_THROUGH_DRIVE), length, identify,
+                 sizeof identify)) {
             form = length;
             break;
         }
@@ -69,15 +70,15 @@ bool ReadAtaBehindBridge(DriveHandle handle, int driveNumber, DriveInfo& drive) 
         drive.mediaType = media;
     }
     uint8_t data[SMART_PAGE_SIZE] = {};
-    if (!Send(handle, SmartRegisters(driveNumber, SMART_FEATURE_READ_DATA), form, data,
+    if (!Send(handle, SmartRegisters(PASS_THROUGH_DRIVE, SMART_FEATURE_READ_DATA), form, data,
               sizeof data)) {
         SetRefused(drive);
         return false;
     }
     uint8_t thresholds[SMART_PAGE_SIZE] = {};
     const bool haveThresholds =
-        Send(handle, SmartRegisters(driveNumber, SMART_FEATURE_READ_THRESHOLDS), form, thresholds,
-             sizeof thresholds);
+        Send(handle, SmartRegisters(PASS_THROUGH_DRIVE, SMART_FEATURE_READ_THRESHOLDS), form,
+             thresholds, sizeof thresholds);
     return ParseSmartPages(data, haveThresholds ? thresholds : nullptr, drive);
 }
 

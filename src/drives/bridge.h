@@ -17,6 +17,6 @@ bool MayBeBehindBridge(const DriveInfo& drive);
 // READ DATA and READ THRESHOLDS. IDENTIFY's model, serial and firmware replace the bridge's
 // (bus and media class stay). True when attribute rows were produced; otherwise errorText tells
 // why ("SMART read through the USB bridge refused (error N)").
-bool ReadAtaBehindBridge(DriveHandle handle, int driveNumber, DriveInfo& drive);
+bool ReadAtaBehindBridge(DriveHandle handle, DriveInfo& drive);
 
 }  // namespace corvanite::ata

@@ -29,7 +29,11 @@ constexpr ErrorWords WIN32_ERRORS[] = {
     {50, Outcome::REFUSED, u"request not supported", u""},              // ERROR_NOT_SUPPORTED
     {87, Outcome::REFUSED, u"invalid parameter", u""},                  // ERROR_INVALID_PARAMETER
     {121, Outcome::FAILED, u"timed out", u"the drive did not answer"},  // ERROR_SEM_TIMEOUT
-    {1117, Outcome::FAILED, u"I/O error", u"check the cable and the drive"},  // ERROR_IO_DEVICE
+    // Drivers also answer a SMART request they do not pass on with it (RAID drivers do): the words
+    // do not send the technician to the cable first.
+    {1117, Outcome::FAILED, u"I/O error",
+     u"the driver may not support the request (RAID drivers answer so); "
+     u"if the drive also fails to read, check its cable"},  // ERROR_IO_DEVICE
     {1167, Outcome::FAILED, u"device not connected", u""},  // ERROR_DEVICE_NOT_CONNECTED
 };
 

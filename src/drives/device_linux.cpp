@@ -179,17 +179,6 @@ std::u16string UnitSerial(int fd, const std::string& dir) {
         linux_layout::UnitSerialFromVpd(page, sizeof page - static_cast<size_t>(outcome.residual)));
 }
 
-int DriveNumberOf(const std::string& name) {
-    LinuxDrives& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    for (size_t i = 0; i < s.names.size(); ++i) {
-        if (s.names[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return 0;
-}
-
 std::u16string ResolvedDevicePath(const std::string& name) {
     char resolved[PATH_MAX];
     if (realpath(SysfsDir(name).c_str(), resolved) == nullptr) {
@@ -278,7 +267,8 @@ bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
     // ATA disks, and bridges that pass ATA commands through, tell their full identity.
     if (identity.busType != BUS_VIRTIO) {
         uint8_t page[ata::IDENTIFY_PAGE_SIZE] = {};
-        if (PassThrough(handle, ata::IdentifyRegisters(DriveNumberOf(name)), page, sizeof page) &&
+        if (PassThrough(handle, ata::IdentifyRegisters(ata::PASS_THROUGH_DRIVE), page,
+                        sizeof page) &&
             ata::IdentifyPageIntact(page)) {
             ata::IdentityFromIdentifyPage(page, identity);
             return true;
@@ -304,15 +294,17 @@ bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
     return true;
 }
 
-void SmartEnable(DriveHandle handle, int driveNumber) {
-    PassThrough(handle, ata::SmartRegisters(driveNumber, SMART_FEATURE_ENABLE_OPERATIONS), nullptr,
-                0);
+void SmartEnable(DriveHandle handle, int /*driveNumber*/) {
+    PassThrough(handle,
+                ata::SmartRegisters(ata::PASS_THROUGH_DRIVE, SMART_FEATURE_ENABLE_OPERATIONS),
+                nullptr, 0);
 }
 
-bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
+bool SmartPage(DriveHandle handle, int /*driveNumber*/, uint8_t feature,
                uint8_t (&page)[SMART_PAGE_SIZE]) {
     std::memset(page, 0, SMART_PAGE_SIZE);
-    return PassThrough(handle, ata::SmartRegisters(driveNumber, feature), page, SMART_PAGE_SIZE);
+    return PassThrough(handle, ata::SmartRegisters(ata::PASS_THROUGH_DRIVE, feature), page,
+                       SMART_PAGE_SIZE);
 }
 
 bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {

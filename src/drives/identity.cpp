@@ -32,15 +32,22 @@ char16_t UpperForMatch(char16_t c) {
 
 }  // namespace
 
-bool LooksSolidState(std::u16string_view model) {
+namespace {
+
+// Whether the model holds `word` (capitals), letters compared as the system upper-cases them.
+bool ContainsNoCase(std::u16string_view model, std::u16string_view word) {
     FixedText<128> upper;
     upper.Set(model);
     for (char16_t& c : upper.units) {
         c = UpperForMatch(c);
     }
-    const std::u16string_view text = upper.view();
-    return text.find(u"SSD") != std::u16string_view::npos ||
-           text.find(u"SOLID") != std::u16string_view::npos;
+    return upper.view().find(word) != std::u16string_view::npos;
+}
+
+}  // namespace
+
+bool LooksSolidState(std::u16string_view model) {
+    return ContainsNoCase(model, u"SSD") || ContainsNoCase(model, u"SOLID");
 }
 
 std::u16string BusWord(uint32_t busType) {
@@ -52,6 +59,13 @@ std::u16string BusWord(uint32_t busType) {
             return u"USB";
         case BUS_SAS:
             return u"SAS";
+        case BUS_RAID:
+            return u"RAID";
+        case BUS_SD:
+            return u"SD";
+        case BUS_MMC:
+            return u"MMC";
+        case BUS_VIRTIO:
         case BUS_FILE_BACKED_VIRTUAL:
             return u"Virtual";
         case BUS_SPACES:
@@ -75,6 +89,12 @@ MediaType MediaClass(uint32_t busType, std::u16string_view model) {
             return MEDIA_HDD;
         case BUS_NVME:
             return MEDIA_NVME;
+        case BUS_SD:
+        case BUS_MMC:
+            return MEDIA_SSD;  // flash cards
+        case BUS_RAID:
+            // An NVMe drive behind Intel VMD / RST reports the RAID bus; its descriptor names it.
+            return ContainsNoCase(model, u"NVME") ? MEDIA_NVME : MEDIA_UNKNOWN;
         default:
             return MEDIA_UNKNOWN;
     }

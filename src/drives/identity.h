@@ -14,8 +14,11 @@ namespace corvanite {
 constexpr uint32_t BUS_SCSI = 1;
 constexpr uint32_t BUS_ATA = 3;
 constexpr uint32_t BUS_USB = 7;
+constexpr uint32_t BUS_RAID = 8;  // a RAID volume, or a drive behind a RAID / VMD driver
 constexpr uint32_t BUS_SAS = 10;
 constexpr uint32_t BUS_SATA = 11;
+constexpr uint32_t BUS_SD = 12;
+constexpr uint32_t BUS_MMC = 13;
 constexpr uint32_t BUS_VIRTIO = 14;               // BusTypeVirtual: virtio disks on Linux
 constexpr uint32_t BUS_FILE_BACKED_VIRTUAL = 15;  // an attached VHD / VHDX
 constexpr uint32_t BUS_SPACES = 16;               // a Storage Spaces disk
@@ -32,11 +35,13 @@ struct DriveIdentity {
 };
 
 // Sets model ("vendor product", or the product alone), serial, firmware, busType, busName and
-// mediaType. Texts are cut to their field and trailing blanks removed; leading blanks stay.
+// mediaType. Texts lose the blanks they are padded with at either end and are cut to their field.
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive);
 
-// The bus word ("SATA", "USB", "SAS", "NVMe", "Virtual", "Spaces", or "Bus%02X") and the media
-// class by bus code alone; for ATA/SATA codes the model decides between SSD and HDD.
+// The bus word ("SATA", "USB", "SAS", "RAID", "SD", "MMC", "NVMe", "Virtual", "Spaces", or
+// "Bus%02X") and the media class by bus code alone (SD and MMC cards are flash); for ATA/SATA
+// codes the model decides between SSD and HDD, for the RAID code whether it names NVMe (a drive
+// behind Intel VMD / RST) or is a RAID volume.
 std::u16string BusWord(uint32_t busType);
 MediaType MediaClass(uint32_t busType, std::u16string_view model);
 

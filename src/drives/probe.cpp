@@ -17,8 +17,7 @@ bool ReadAta(DriveHandle handle, DriveInfo& drive) {
         return true;
     }
     const bool pageRead = drive.smartSource == SOURCE_ATA;
-    return !pageRead && ata::MayBeBehindBridge(drive) &&
-           ata::ReadAtaBehindBridge(handle, drive.driveNumber, drive);
+    return !pageRead && ata::MayBeBehindBridge(drive) && ata::ReadAtaBehindBridge(handle, drive);
 }
 
 // Reads the attributes in the order the media class suggests, the other reader as fallback.
@@ -49,7 +48,11 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
     }
     // A reader that knows more (a bridge that refused every form) has said so already.
     if (drive.errorText.empty()) {
-        drive.errorText.Set(DeviceFailureText(failed, error, DeviceErrorKind()));
+        // A RAID volume is many drives to the system: the controller keeps their health data.
+        drive.errorText.Set(drive.busType == BUS_RAID && drive.mediaType != MEDIA_NVME
+                                ? std::u16string(u"RAID volume: the RAID controller keeps its "
+                                                 u"drives' health data; its own tool shows it")
+                                : DeviceFailureText(failed, error, DeviceErrorKind()));
     }
 }
 

@@ -27,10 +27,16 @@ constexpr uint8_t ATA_COMMAND_IDENTIFY_DEVICE = 0xEC;
 constexpr uint8_t SMART_CYLINDER_LOW = 0x4F;
 constexpr uint8_t SMART_CYLINDER_HIGH = 0xC2;
 
-// The drive/head register: 0xA0, with bit 4 (the device bit) set for an odd drive number.
+// The drive/head register: 0xA0, with bit 4 (the device bit) set for an odd drive number, as the
+// IDE-era SMART IOCTL (SENDCMDINPARAMS) addresses master and slave on one channel.
 constexpr uint8_t AtaDriveHead(int driveNumber) {
     return static_cast<uint8_t>(0xA0 | ((driveNumber & 1) << 4));
 }
+
+// What ATA PASS-THROUGH passes as the drive number: a SCSI pass-through goes to the one device its
+// node or handle names, and a SAT layer (USB bridges, libata) addresses that device itself, so the
+// device bit stays 0 whatever number the system gave the disk.
+constexpr int PASS_THROUGH_DRIVE = 0;
 
 // 28-bit ATA registers: PIO data-in of one 512-byte sector, or non-data.
 struct AtaRegisters {

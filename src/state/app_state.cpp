@@ -31,6 +31,7 @@ void ResetAppState() {
     s.activeTab = TAB_SMART;
     s.dragging = false;
     s.thumbHeld = -1;
+    s.wheelPending = 0;
     for (ScrollBarPlace& bar : s.scrollBars) {
         bar = ScrollBarPlace{};
     }

@@ -8,18 +8,26 @@ ChkdskResult ChkdskOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
     // Both flags follow the exit code even for a cancelled run; the view draws no result line
     // then, but the values stay true to what the child reported.
     result.exitNonZero = exitCode != 0;
-    result.fixed = exitCode == 1 && !readOnly;
+    // chkdsk's exit codes: 0 no errors; 1 errors found and fixed; 2 disk cleanup done, or not
+    // done because /f was not given; 3 the disk could not be checked, errors could not be fixed,
+    // or errors were not fixed because /f was not given. A read-only run fixes nothing, so there
+    // 1 and 3 can only mean errors found, and 2 a cleanup still to do.
+    result.fixed = !readOnly && (exitCode == 1 || exitCode == 2);
     if (cancelled) {
         result.text = u"Operation cancelled";
     } else if (exitCode == 0) {
         result.text = u"No errors found";
     } else if (exitCode == 1) {
-        result.text =
-            readOnly ? u"Errors detected (run without /f to fix)" : u"Errors found and corrected";
+        result.text = readOnly ? u"Errors found: run SCAN + FIX to repair them"
+                               : u"Errors found and corrected";
     } else if (exitCode == 2) {
-        result.text = u"Volume requires cleanup (chkdsk /f recommended)";
+        result.text = readOnly ? u"No errors, but the volume needs a cleanup: SCAN + FIX does it"
+                               : u"Disk cleanup done; no errors remain";
     } else if (exitCode == 3) {
-        result.text = u"Could not check disk \u2014 volume may be in use";
+        result.text = readOnly ? u"Errors found and left as they are (read-only), or the volume "
+                                 u"could not be checked: see the output"
+                               : u"The volume could not be checked, or its errors could not be "
+                                 u"fixed: see the output";
     } else {
         result.text = u"chkdsk returned unexpected exit code";
     }

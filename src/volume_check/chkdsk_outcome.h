@@ -13,7 +13,7 @@ constexpr uint32_t CHKDSK_STILL_ACTIVE = 259;
 struct ChkdskResult {
     bool ready = false;        // the run ended without being cancelled
     bool exitNonZero = false;  // the exit code was not 0
-    bool fixed = false;        // exit code 1 in fix mode: errors found and fixed
+    bool fixed = false;        // exit code 1 or 2 in fix mode: errors fixed, or a cleanup done
     std::u16string text;       // the whole result sentence
 };
 

@@ -164,6 +164,8 @@ const Case CASES[] = {
     {"hover a drive", TAB_SMART, [] {}, {{MOVE, 50, 65 + 2 * 68}}, [] { EXPECT_EQ(appState.hoverDriveRow, 2); EXPECT_EQ(appState.hoverButton, BTN_NONE); }},
     {"wheel within the table's range", TAB_SMART, [] {}, {{WHEEL, -360}, {WHEEL, -1080}, {WHEEL, 119}, {WHEEL, 240}, {WHEEL, -239}},
      [] { EXPECT_EQ(appState.smartScroll, 7); EXPECT_EQ(Host().repaints, 5); }},
+    {"touchpad deltas of 40: three make a row, a turn back starts anew", TAB_SMART, [] {}, {{WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, 40}, {WHEEL, -40}},
+     [] { EXPECT_EQ(appState.smartScroll, 1); EXPECT_EQ(appState.wheelPending, -40); }},
     {"wheel back to the top", TAB_SMART, [] { appState.smartScroll = 3; }, {{WHEEL, 1200}}, [] { EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on the output", TAB_SCAN_REPAIR, [] { appState.chkdskScrollMax = 100; }, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.chkdskScroll, 1); EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on DISK INFO", TAB_DISK_INFO, [] {}, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.smartScroll + appState.chkdskScroll, 0); EXPECT_EQ(Host().repaints, 1); }},

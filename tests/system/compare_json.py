@@ -10,7 +10,7 @@ import sys
 
 IDENTITY = {"model": "model_name|scsi_model_name", "serial": "serial_number",  # a|b: a, else b
             "firmware": "firmware_version|scsi_revision", "size_bytes": "user_capacity.bytes"}
-BUS = {"nvme": ("NVMe", "NVMe"), "usb": ("USB", "UNK"), "virtio": ("Bus0E", "UNK"), "ata": ("SATA", 0)}
+BUS = {"nvme": ("NVMe", "NVMe"), "usb": ("USB", "UNK"), "virtio": ("Virtual", "UNK"), "ata": ("SATA", 0)}
 # ours, smartctl's field, conversion; the report gives no value (null) where the drive gives 0
 ATA = [("current", "value", lambda v: v or None), ("worst", "worst", lambda v: v or None),
        ("threshold", "thresh", int), ("raw", "raw.value", int), ("raw_hex", "raw.value", "%012X".__mod__),

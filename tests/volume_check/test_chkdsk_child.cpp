@@ -74,7 +74,7 @@ TEST(ChkdskChild, Runs) {
         // Both streams on one pipe, in the code page; also a read of one byte alone (the "o").
         {"out 6f\nsleep 50\nout 75 74 0d 0a\nerr 65 0d 0a\nout 63 " + eAcute + " 0d 0a\n", true,
             "out|e|c\u00E9 / ready / No errors found chkdsk.exe\nD:\n/v\n", ENDS},
-        {"exit 2\n", true, "- / ready nonzero / Volume requires cleanup (chkdsk /f recommended) "
+        {"exit 2\n", true, "- / ready nonzero / No errors, but the volume needs a cleanup: SCAN + FIX does it "
             "chkdsk.exe\nD:\n/v\n", ENDS},
         {"exit 1\n", false, "- / ready nonzero fixed / Errors found and corrected chkdsk.exe\n"
             "D:\n/f\n/x\n/v\n", ENDS},

@@ -81,13 +81,23 @@ namespace {
 using std::string_literals::operator""s;
 
 TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
-    // Exit code, read-only, cancelled; then ready, exit code not 0, fixed, and the sentence.
+    // Exit code, read-only, cancelled; then ready, exit code not 0, fixed, and the sentence. Each
+    // code as chkdsk's documentation gives it: 0 no errors; 1 errors found and fixed; 2 disk
+    // cleanup done, or not done because /f was not given; 3 the disk could not be checked, errors
+    // could not be fixed, or were not fixed because /f was not given.
     const std::tuple<uint32_t, bool, bool, const char*> cases[] = {
         {0, true, false, "100 No errors found"},
-        {1, true, false, "110 Errors detected (run without /f to fix)"},
+        {0, false, false, "100 No errors found"},
+        {1, true, false, "110 Errors found: run SCAN + FIX to repair them"},
         {1, false, false, "111 Errors found and corrected"},
-        {2, false, false, "110 Volume requires cleanup (chkdsk /f recommended)"},
-        {3, true, false, "110 Could not check disk \u2014 volume may be in use"},
+        {2, true, false, "110 No errors, but the volume needs a cleanup: SCAN + FIX does it"},
+        {2, false, false, "111 Disk cleanup done; no errors remain"},
+        {3, true, false,
+         "110 Errors found and left as they are (read-only), or the volume could "
+         "not be checked: see the output"},
+        {3, false, false,
+         "110 The volume could not be checked, or its errors could not be fixed: "
+         "see the output"},
         {4, true, false, "110 chkdsk returned unexpected exit code"},
         {CHKDSK_STILL_ACTIVE, false, false, "110 chkdsk returned unexpected exit code"},
         // Cancelled: the sentence says so; the flags still follow the exit code.
