@@ -33,9 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DriveInfo drive = StartDriveRecord(0);
     ApplyDriveIdentity(identity, drive);
     fuzz::CheckRecord(drive);
-    Check(identity.serial.rfind(drive.serial.view(), 0) == 0 &&
-              (drive.serial.empty() || drive.serial.view().back() != u' '),
-          "serial is not the reported text cut and trimmed");
+    // The serial is the reported text without its padding at either end, cut to its field.
+    const std::u16string_view reported = identity.serial;
+    const size_t first = std::min(reported.find_first_not_of(u' '), reported.size());
+    const std::u16string_view serial = drive.serial.view();
+    Check(reported.substr(first).rfind(serial, 0) == 0 &&
+              (serial.empty() || (serial.front() != u' ' && serial.back() != u' ')),
+          "serial is not the reported text trimmed and cut");
     Check(!drive.busName.empty(), "no bus word");
     return 0;
 }
