@@ -1,5 +1,5 @@
 // A scripted stand-in for the platform's drive access: each drive number answers as told, and
-// every call is logged ("open 0", "identity 0", "smart 0 D0", ...) in order.
+// every call is logged ("open 0", "identity 0", "smart 0 D0", ...) in order, per drive.
 #pragma once
 
 #include <array>
@@ -39,7 +39,8 @@ struct FakeDrive {
 
 struct FakeMachine {
     std::array<FakeDrive, 16> drives;
-    std::string calls;  // one line a call
+    std::string calls;                       // the scan's own calls, one line a call
+    std::array<std::string, 16> driveCalls;  // each drive's, one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
 };
@@ -50,5 +51,7 @@ FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
+// The scan's calls, then each drive's in drive order (drives are asked side by side).
+std::string MachineCalls();
 
 }  // namespace corvanite::test
