@@ -79,9 +79,20 @@ void Close(DriveHandle handle) {
     Log("close", handle);
     std::lock_guard<std::mutex> guard(machineLock);
     --machine.openHandles;
+    ++Drive(handle).closes;
 }
 
 bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
+    const int other = Drive(handle).waitsFor;
+    for (int waited = 0; other >= 0 && waited < 10000; ++waited) {
+        {
+            std::lock_guard<std::mutex> guard(machineLock);
+            if (Drive(other).closes >= 2) {
+                break;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Log("identity", handle);
     identity = Drive(handle).identityAnswers ? Drive(handle).identity : identity;
     return Drive(handle).identityAnswers;

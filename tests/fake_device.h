@@ -35,6 +35,10 @@ struct FakeDrive {
     bool takes12 = false;
     Page identify = {};
     int opens = 0;
+    int closes = 0;
+    // Slow: the identity query waits (10 s at most) until drive waitsFor has been closed twice
+    // (its existence test and its probe), so it answers only after that drive.
+    int waitsFor = -1;
 };
 
 struct FakeMachine {

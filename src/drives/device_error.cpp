@@ -131,6 +131,39 @@ std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErr
     }
 }
 
+DriveStop DriveStopAfter(int32_t error, SystemErrorKind kind) {
+    // ETIMEDOUT; ENODEV, ENXIO, ENOMEDIUM, ESHUTDOWN (a USB device unplugged)
+    constexpr int32_t POSIX_TIMED_OUT[] = {110};
+    constexpr int32_t POSIX_GONE[] = {19, 6, 123, 108};
+    // ERROR_SEM_TIMEOUT, WAIT_TIMEOUT; ERROR_DEVICE_NOT_CONNECTED, ERROR_NO_SUCH_DEVICE,
+    // ERROR_DEV_NOT_EXIST, ERROR_DEVICE_REMOVED, ERROR_NO_MEDIA_IN_DRIVE
+    constexpr int32_t WIN32_TIMED_OUT[] = {121, 258};
+    constexpr int32_t WIN32_GONE[] = {1167, 433, 55, 1617, 1112};
+    const auto in = [error](const auto& codes) {
+        for (int32_t code : codes) {
+            if (code == error) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const bool posix = kind == ERRORS_POSIX;
+    if (posix ? in(POSIX_TIMED_OUT) : in(WIN32_TIMED_OUT)) {
+        return STOP_TIMED_OUT;
+    }
+    return (posix ? in(POSIX_GONE) : in(WIN32_GONE)) ? STOP_GONE : STOP_NONE;
+}
+
+std::u16string DriveStopText(DriveStop stop, DeviceRequest request) {
+    if (stop == STOP_GONE) {
+        return u"disconnected during the scan";
+    }
+    std::u16string text = u"did not answer the ";
+    text.append(RequestName(request)).append(u" within ");
+    AppendSigned(text, DEVICE_REQUEST_TIMEOUT_SECONDS);
+    return text.append(u" s");
+}
+
 bool IsAbsentDriveError(uint32_t error, SystemErrorKind kind) {
     const ErrorWords* known = FindWords(error, kind);
     return known != nullptr && known->outcome == Outcome::ABSENT;

@@ -26,6 +26,16 @@ bool ReadAta(DriveHandle handle, DriveInfo& drive) {
            ata::ReadAtaBehindBridge(handle, drive.driveNumber, drive);
 }
 
+// A drive that timed out or went away is asked nothing more; its reason says which.
+bool StoppedAfter(DeviceRequest request, int32_t error, DriveInfo& drive) {
+    const DriveStop stop = DriveStopAfter(error, DeviceErrorKind());
+    if (stop == STOP_NONE) {
+        return false;
+    }
+    drive.errorText.Set(DriveStopText(stop, request));
+    return true;
+}
+
 // Reads the attributes in the order the media class suggests, the other reader as fallback.
 // When neither gives data, the reason names the first reader's failed request.
 void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
@@ -39,6 +49,9 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
         }
         failed = REQUEST_NVME_LOG;
         error = LastDeviceError();
+        if (StoppedAfter(failed, error, drive)) {
+            return;
+        }
         if (ReadAta(handle, drive)) {
             return;
         }
@@ -48,6 +61,9 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
         }
         // A page that was read but held no attribute is not a failed request.
         error = drive.smartSource == SOURCE_ATA ? 0 : LastDeviceError();
+        if (StoppedAfter(failed, error, drive)) {
+            return;
+        }
         if (nvmeAllowed && ReadNvmeHealth(handle, drive)) {
             return;
         }
