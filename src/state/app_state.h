@@ -79,6 +79,8 @@ struct AppState {
     Rect dragZone;
     std::atomic<int32_t> selectedDrive{0};
     uint32_t tickCount = 0;
+    // The tick the running scan started at: its drives' seconds so far are counted from it.
+    uint32_t scanStartTick = 0;
     Rect dragStartWindowRect;
 
 private:

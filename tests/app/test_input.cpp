@@ -80,6 +80,9 @@ constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
 // The scan's end, its list taken over on the UI thread only.
 constexpr Act SCAN_ENDED = [](Point) {
+    for (int waited = 0; appState.scanning && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     test::WaitForMessage(MSG_SCAN_DONE);
     EXPECT_EQ(appState.drives.size(), 3u);
     HandleScanDone();
