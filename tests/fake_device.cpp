@@ -19,6 +19,7 @@ test::FakeMachine machine;
 std::mutex machineLock;
 thread_local int32_t lastError = 0;
 std::atomic<bool> held{false};
+std::atomic<bool> slowHeld{false};
 
 test::FakeDrive& Drive(DriveHandle handle) {
     return machine.drives[static_cast<size_t>(handle)];
@@ -83,6 +84,9 @@ void Close(DriveHandle handle) {
 }
 
 bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
+    for (int waited = 0; Drive(handle).slow && slowHeld && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     const int other = Drive(handle).waitsFor;
     for (int waited = 0; other >= 0 && waited < 10000; ++waited) {
         {
@@ -175,6 +179,7 @@ FakeMachine& Machine() {
 void ResetMachine() {
     machine = FakeMachine();
     held = false;
+    slowHeld = false;
     lastError = 0;
 }
 std::string MachineCalls() {
@@ -184,6 +189,9 @@ std::string MachineCalls() {
         all += drive;
     }
     return all;
+}
+void HoldSlowDrives(bool hold) {
+    slowHeld = hold;
 }
 void HoldScan(bool hold) {
     held = hold;

@@ -39,6 +39,8 @@ struct FakeDrive {
     // Slow: the identity query waits (10 s at most) until drive waitsFor has been closed twice
     // (its existence test and its probe), so it answers only after that drive.
     int waitsFor = -1;
+    // Held: the identity query waits (10 s at most) while HoldSlowDrives(true) is in force.
+    bool slow = false;
 };
 
 struct FakeMachine {
@@ -55,6 +57,7 @@ FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
+void HoldSlowDrives(bool hold);
 // The scan's calls, then each drive's in drive order (drives are asked side by side).
 std::string MachineCalls();
 
