@@ -128,6 +128,11 @@ constexpr WindowHost FAKE_WINDOW{
             path = host.saveChosen ? host.savePath : path;
             return host.saveChosen;
         },
+    .copyToClipboard =
+        [](std::u16string_view text) {
+            host.clipboard = host.refuseClipboard ? host.clipboard : std::u16string(text);
+            return !host.refuseClipboard;
+        },
 };
 
 }  // namespace

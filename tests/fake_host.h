@@ -35,6 +35,8 @@ struct FakeHostState {
     uint32_t saveDialogError = 0;
     std::u16string savePath;
     int saveDialogs = 0;
+    bool refuseClipboard = false;
+    std::u16string clipboard;
 };
 
 // The tables corvanite_tests installs (fake_seams.cpp).

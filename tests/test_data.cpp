@@ -101,11 +101,12 @@ Page AtaPage(const std::string& entries, bool thresholds) {
     size_t slot = 0;
     for (const std::string& entry : Words(entries)) {
         const std::vector<std::string> f = Words(entry, '/');
-        if (f.size() == 4) {
+        if (f.size() == 4 || f.size() == 5) {  // a fifth field: the worst value
             uint8_t* p = page.data() + 2 + 12 * slot++;
             p[0] = static_cast<uint8_t>(std::stoul(f[0]));
             p[thresholds ? 1 : 3] = p[thresholds ? 1 : 4] =
                 static_cast<uint8_t>(std::stoul(f[thresholds ? 2 : 1]));
+            p[4] = thresholds || f.size() == 4 ? p[4] : static_cast<uint8_t>(std::stoul(f[4]));
             for (size_t b = 0; !thresholds && b < 6; ++b) {
                 p[5 + b] = static_cast<uint8_t>(std::stoull(f[3], nullptr, 0) >> (8 * b));
             }

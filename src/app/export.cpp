@@ -33,4 +33,19 @@ void ExportReport() {
     RequestRepaint();
 }
 
+void CopySelectedDrive() {
+    const DriveInfo* drive = SelectedDrive();
+    if (drive == nullptr) {
+        return;
+    }
+    if (CopyToClipboard(DriveReportText(*drive))) {
+        std::u16string text = u"Copied to the clipboard: Drive ";
+        AppendSigned(text, drive->driveNumber);
+        SetStatusText(text + u" report");
+    } else {
+        SetStatusText(u"Copy failed: the clipboard is in use by another program");
+    }
+    RequestRepaint();
+}
+
 }  // namespace corvanite

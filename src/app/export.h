@@ -1,4 +1,5 @@
-// Exporting the report of all drives to a file the user names.
+// Exporting the report of all drives to a file the user names, or one drive's block to the
+// clipboard.
 #pragma once
 
 namespace corvanite {
@@ -8,5 +9,10 @@ namespace corvanite {
 // to be a report); a failed dialog says "Report export failed: the save dialog reported error
 // 0x<code>"; a cancelled dialog changes nothing.
 void ExportReport();
+
+// UI thread: the selected drive's report block, as the report file holds it, on the clipboard;
+// the status line says "Copied to the clipboard: Drive <n> report", or "Copy failed: the
+// clipboard is in use by another program"; with no drive listed, nothing happens.
+void CopySelectedDrive();
 
 }  // namespace corvanite

@@ -76,6 +76,11 @@ void ScrollBy(int32_t& scroll, int32_t most, int32_t step) {
     scroll = std::max(0, std::min(scroll + step, most));
 }
 
+void ShowTab(int32_t tab) {
+    appState.activeTab = tab;
+    RequestRepaint();
+}
+
 void PageKey(uint32_t key) {
     int32_t* scroll = nullptr;
     int32_t most = 0;
@@ -163,7 +168,7 @@ int32_t DriveRowAt(Point client) {
     return -1;
 }
 
-void OnKeyDown(uint32_t virtualKey, bool control) {
+void OnKeyDown(uint32_t virtualKey, bool control, bool shift) {
     if (virtualKey == KEY_F5) {
         StartDriveScan();
         return;
@@ -190,6 +195,12 @@ void OnKeyDown(uint32_t virtualKey, bool control) {
     if (control) {
         if (virtualKey == 'E') {
             ExportReport();
+        } else if (virtualKey == 'C') {
+            CopySelectedDrive();
+        } else if (virtualKey == KEY_TAB) {
+            ShowTab((appState.activeTab + (shift ? TAB_COUNT - 1 : 1)) % TAB_COUNT);
+        } else if (virtualKey >= '1' && virtualKey < '1' + TAB_COUNT) {
+            ShowTab(static_cast<int32_t>(virtualKey - '1'));
         }
         return;
     }
@@ -250,8 +261,7 @@ void OnLeftButtonDown(Point client) {
     }
     for (int32_t tab = 0; tab < TAB_COUNT; ++tab) {
         if (appState.tabRects[tab].Contains(client)) {
-            appState.activeTab = tab;
-            RequestRepaint();
+            ShowTab(tab);
         }
     }
 }

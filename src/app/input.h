@@ -10,6 +10,7 @@ namespace corvanite {
 
 // Key codes, as Windows' virtual keys.
 constexpr uint32_t KEY_F5 = 116;
+constexpr uint32_t KEY_TAB = 0x09;
 constexpr uint32_t KEY_ESCAPE = 0x1B;
 constexpr uint32_t KEY_PAGE_UP = 0x21;
 constexpr uint32_t KEY_PAGE_DOWN = 0x22;
@@ -29,9 +30,11 @@ int32_t DriveRowAt(Point client);
 
 // A key press with its virtual-key code (letters report their capitals) and whether Ctrl is held.
 // F5 rescans; Up and Down select the previous or next drive; Page Up, Page Down, Home and End
-// move the SMART table or the volume-check output; Ctrl+E exports the report; Escape cancels a
-// running check; on SCAN/REPAIR a letter (without Ctrl) picks the volume.
-void OnKeyDown(uint32_t virtualKey, bool control = false);
+// move the SMART table or the volume-check output; Ctrl+E exports the report; Ctrl+C copies the
+// selected drive's report block; Ctrl+Tab and Ctrl+Shift+Tab go to the next or previous tab
+// (round), Ctrl+1 to Ctrl+3 to a tab by its place; Escape cancels a running check; on
+// SCAN/REPAIR a letter (without Ctrl) picks the volume.
+void OnKeyDown(uint32_t virtualKey, bool control = false, bool shift = false);
 void OnMouseMove(Point client, bool leftButtonDown);
 void OnMouseLeave();
 void OnLeftButtonDown(Point client);

@@ -45,9 +45,69 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     return TRUE;
 }
 
+// The edge or corner a pointer position (the drawing area's logical pixels) resizes, as the
+// Windows window's hit test answers it; HIT_CLIENT inside.
+FrameHit EdgeAt(double x, double y) {
+    return FrameHitAt(
+        Point{static_cast<int32_t>(std::floor(x)), static_cast<int32_t>(std::floor(y))},
+        gtk_widget_get_allocated_width(canvas), gtk_widget_get_allocated_height(canvas),
+        ScaleEdge(RESIZE_BORDER_UNITS, screenDpi),
+        appState.maximized || gtk_window_is_maximized(window));
+}
+
+GdkWindowEdge GdkEdgeOf(FrameHit hit) {
+    switch (hit) {
+        case HIT_LEFT:
+            return GDK_WINDOW_EDGE_WEST;
+        case HIT_RIGHT:
+            return GDK_WINDOW_EDGE_EAST;
+        case HIT_TOP:
+            return GDK_WINDOW_EDGE_NORTH;
+        case HIT_TOP_LEFT:
+            return GDK_WINDOW_EDGE_NORTH_WEST;
+        case HIT_TOP_RIGHT:
+            return GDK_WINDOW_EDGE_NORTH_EAST;
+        case HIT_BOTTOM:
+            return GDK_WINDOW_EDGE_SOUTH;
+        case HIT_BOTTOM_LEFT:
+            return GDK_WINDOW_EDGE_SOUTH_WEST;
+        default:
+            return GDK_WINDOW_EDGE_SOUTH_EAST;
+    }
+}
+
+// The resize cursor over an edge or corner, the arrow elsewhere (set only when it changes).
+void ShowEdgeCursor(FrameHit hit) {
+    static FrameHit shown = HIT_CLIENT;
+    if (hit == shown) {
+        return;
+    }
+    shown = hit;
+    // In GdkWindowEdge's order: the corners and sides from the top left, row by row.
+    static const char* const names[] = {"nw-resize", "n-resize",  "ne-resize", "w-resize",
+                                        "e-resize",  "sw-resize", "s-resize",  "se-resize"};
+    GdkWindow* surface = gtk_widget_get_window(canvas);
+    GdkCursor* cursor = hit == HIT_CLIENT ? nullptr
+                                          : gdk_cursor_new_from_name(
+                                                gdk_window_get_display(surface),
+                                                names[GdkEdgeOf(hit) - GDK_WINDOW_EDGE_NORTH_WEST]);
+    gdk_window_set_cursor(surface, cursor);
+    if (cursor != nullptr) {
+        g_object_unref(cursor);
+    }
+}
+
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer) {
     // The second press of a double click is not a click of its own.
     if (event->button == 1 && event->type == GDK_BUTTON_PRESS) {
+        // The window has no system frame: its outer edges resize it, as the Windows one's do.
+        const FrameHit hit = EdgeAt(event->x, event->y);
+        if (hit != HIT_CLIENT) {
+            gtk_window_begin_resize_drag(window, GdkEdgeOf(hit), static_cast<gint>(event->button),
+                                         static_cast<gint>(event->x_root),
+                                         static_cast<gint>(event->y_root), event->time);
+            return TRUE;
+        }
         OnLeftButtonDown(PointOf(event->x, event->y));
     }
     return TRUE;
@@ -61,6 +121,9 @@ gboolean OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer) {
 }
 
 gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer) {
+    if ((event->state & GDK_BUTTON1_MASK) == 0) {
+        ShowEdgeCursor(EdgeAt(event->x, event->y));
+    }
     OnMouseMove(PointOf(event->x, event->y), (event->state & GDK_BUTTON1_MASK) != 0);
     return TRUE;
 }
@@ -117,8 +180,15 @@ uint32_t KeyCodeOf(guint keyval) {
             return KEY_END;
         case GDK_KEY_Escape:
             return KEY_ESCAPE;
+        case GDK_KEY_Tab:
+        case GDK_KEY_KP_Tab:
+        case GDK_KEY_ISO_Left_Tab:  // what Shift+Tab gives
+            return KEY_TAB;
         default:
             break;
+    }
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) {
+        return static_cast<uint32_t>('0' + (keyval - GDK_KEY_0));
     }
     const guint key = gdk_keyval_to_upper(keyval);
     return key >= GDK_KEY_A && key <= GDK_KEY_Z ? static_cast<uint32_t>('A' + (key - GDK_KEY_A))
@@ -128,7 +198,8 @@ uint32_t KeyCodeOf(guint keyval) {
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer) {
     const uint32_t key = KeyCodeOf(event->keyval);
     if (key != 0) {
-        OnKeyDown(key, (event->state & GDK_CONTROL_MASK) != 0);
+        OnKeyDown(key, (event->state & GDK_CONTROL_MASK) != 0,
+                  (event->state & GDK_SHIFT_MASK) != 0);
     }
     return TRUE;
 }
@@ -291,6 +362,18 @@ bool YesNo(std::u16string_view text, std::u16string_view caption) {
     return answer == GTK_RESPONSE_YES;
 }
 
+bool Clipboard(std::u16string_view text) {
+    std::string lines = Utf8(text);
+    std::string::size_type at = 0;
+    while ((at = lines.find("\r\n", at)) != std::string::npos) {
+        lines.erase(at, 1);
+    }
+    // GTK keeps its own copy and serves it for as long as the program runs.
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), lines.c_str(),
+                           static_cast<gint>(lines.size()));
+    return true;
+}
+
 bool ReportPath(std::u16string& path, uint32_t& dialogError) {
     dialogError = 0;  // GTK's chooser reports no failure of its own
     GtkWidget* dialog =
@@ -347,6 +430,7 @@ constexpr WindowHost GTK_WINDOW{
     .trackMouseLeave = NothingToDo,
     .askYesNo = YesNo,
     .askReportPath = ReportPath,
+    .copyToClipboard = Clipboard,
 };
 
 }  // namespace

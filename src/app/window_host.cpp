@@ -5,7 +5,8 @@
 namespace corvanite {
 namespace {
 
-// No window: nothing to place or capture, no dialog (every question answered no, no path).
+// No window: nothing to place or capture, no dialog (every question answered no, no path), no
+// clipboard.
 constexpr WindowHost NO_WINDOW{
     .mainWindowBounds = [] { return Rect{}; },
     .moveMainWindow = [](int32_t, int32_t) {},
@@ -23,6 +24,7 @@ constexpr WindowHost NO_WINDOW{
             dialogError = {};
             return bool{};
         },
+    .copyToClipboard = [](std::u16string_view) { return bool{}; },
 };
 
 }  // namespace

@@ -37,6 +37,9 @@ struct WindowHost {
     // folder). False when cancelled, with dialogError 0, or when the dialog failed, with its
     // error code.
     bool (*askReportPath)(std::u16string& path, uint32_t& dialogError);
+    // Puts a text on the system clipboard (lines end in CR LF; the Linux window hands them on
+    // with LF); false when the clipboard could not be taken.
+    bool (*copyToClipboard)(std::u16string_view text);
 };
 
 // Installs a table (null: the one without a window again); returns the one installed before.
@@ -79,6 +82,9 @@ inline bool AskYesNo(std::u16string_view text, std::u16string_view caption) {
 }
 inline bool AskReportPath(std::u16string& path, uint32_t& dialogError) {
     return InstalledWindowHost().askReportPath(path, dialogError);
+}
+inline bool CopyToClipboard(std::u16string_view text) {
+    return InstalledWindowHost().copyToClipboard(text);
 }
 
 }  // namespace corvanite

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/frame_observer.h"
@@ -202,7 +203,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_KEYDOWN:
-            OnKeyDown(static_cast<uint32_t>(wParam), (GetKeyState(VK_CONTROL) & 0x8000) != 0);
+            OnKeyDown(static_cast<uint32_t>(wParam), (GetKeyState(VK_CONTROL) & 0x8000) != 0,
+                      (GetKeyState(VK_SHIFT) & 0x8000) != 0);
             return 0;
         case WM_TIMER:
             OnTimerTick();
@@ -302,6 +304,31 @@ bool YesNo(std::u16string_view text, std::u16string_view caption) {
     return yes;
 }
 
+bool Clipboard(std::u16string_view text) {
+    // The clipboard owns the memory once SetClipboardData took it; until then it is ours.
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (memory == nullptr) {
+        return false;
+    }
+    auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+    if (units == nullptr) {
+        GlobalFree(memory);
+        return false;
+    }
+    std::copy(text.begin(), text.end(), units);
+    units[text.size()] = L'\0';
+    GlobalUnlock(memory);
+    bool placed = false;
+    if (OpenClipboard(Window()) != 0) {
+        placed = EmptyClipboard() != 0 && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        CloseClipboard();
+    }
+    if (!placed) {
+        GlobalFree(memory);
+    }
+    return placed;
+}
+
 bool ReportPath(std::u16string& path, uint32_t& dialogError) {
     // Room for a long path (\\?\ form, up to 32767 characters and the terminator).
     constexpr DWORD FILE_CHARS = 32768;
@@ -343,6 +370,7 @@ constexpr WindowHost WIN32_WINDOW{
     .trackMouseLeave = TrackLeave,
     .askYesNo = YesNo,
     .askReportPath = ReportPath,
+    .copyToClipboard = Clipboard,
 };
 
 }  // namespace

@@ -57,8 +57,6 @@ constexpr CatalogueRow SMART_ATTRIBUTE_CATALOGUE[] = {
 };
 static_assert(std::size(SMART_ATTRIBUTE_CATALOGUE) == 40);
 
-// A temperature row whose raw byte 0 (degrees Celsius) is above this needs attention.
-constexpr uint8_t HOT_RAW_TEMPERATURE = 65;
 // Raw byte 0 of a temperature row is taken as the drive's temperature when it lies in this range.
 constexpr uint8_t PLAUSIBLE_TEMPERATURE_MIN = 1;
 constexpr uint8_t PLAUSIBLE_TEMPERATURE_MAX = 99;
@@ -108,16 +106,21 @@ std::u16string_view SmartAttributeName(uint8_t id) {
 void GradeSmartAttribute(SmartAttribute& attribute) {
     attribute.failing = FailsThreshold(attribute.current, attribute.threshold);
     attribute.warning = false;
+    attribute.cause = attribute.failing ? CAUSE_AT_THRESHOLD : CAUSE_NONE;
     if (attribute.failing) {
         return;
     }
     if (IsTemperatureId(attribute.id)) {
-        attribute.warning =
-            attribute.raw[0] > HOT_RAW_TEMPERATURE ||
-            (attribute.current != 0 && NearThreshold(attribute.current, attribute.threshold));
-    } else if (IsSectorCountId(attribute.id)) {
-        attribute.warning = AttributeRawValue(attribute) != 0;
+        if (attribute.raw[0] > HOT_RAW_TEMPERATURE) {
+            attribute.cause = CAUSE_HOT;
+        } else if (attribute.current != 0 &&
+                   NearThreshold(attribute.current, attribute.threshold)) {
+            attribute.cause = CAUSE_NEAR_THRESHOLD;
+        }
+    } else if (IsSectorCountId(attribute.id) && AttributeRawValue(attribute) != 0) {
+        attribute.cause = CAUSE_RAW_NOT_ZERO;
     }
+    attribute.warning = attribute.cause != CAUSE_NONE;
 }
 
 bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, DriveInfo& drive) {

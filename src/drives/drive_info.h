@@ -32,6 +32,16 @@ constexpr SmartSource SOURCE_ATA = 1;
 constexpr SmartSource SOURCE_NVME = 2;
 
 // One row of the attribute table: an ATA SMART attribute or an NVMe pseudo-attribute.
+// What made a row fail or warn, set where it is graded.
+enum GradeCause : uint8_t {
+    CAUSE_NONE = 0,
+    CAUSE_AT_THRESHOLD,    // the value at or below the drive's threshold
+    CAUSE_NEAR_THRESHOLD,  // the value within the near-threshold margin above it
+    CAUSE_RAW_NOT_ZERO,    // a count that should be 0 (sectors reallocated, pending, media errors)
+    CAUSE_HOT,             // a temperature row's raw degrees above the hot limit
+    CAUSE_WARNING_BITS,    // the NVMe critical warning byte: its set bits
+};
+
 struct SmartAttribute {
     uint8_t id = 0;  // never 0 in a list
     FixedText<80> name;
@@ -43,6 +53,7 @@ struct SmartAttribute {
     bool preFailure = false;
     bool failing = false;
     bool warning = false;  // never together with failing
+    GradeCause cause = CAUSE_NONE;
 };
 
 struct DriveInfo {

@@ -5,11 +5,14 @@
 namespace corvanite {
 namespace {
 
-// Cuts a text to a field of the given capacity, then removes trailing blanks.
+// Drives pad their texts with blanks on either side (ATA strings are fixed-width fields, SCSI
+// INQUIRY texts too). The padding goes before the cut, so that it takes no room in the field, and
+// again after it, in case the cut fell on a blank. A serial is looked up in vendors' warranty
+// pages: it has to come out exactly as printed on the label.
 template <size_t Capacity>
 std::u16string_view FitAndTrim(std::u16string_view text, FixedText<Capacity>& work) {
-    work.Set(text);
-    return TrimTrailingBlanks(work.view());
+    work.Set(TrimBlanks(text));
+    return TrimBlanks(work.view());
 }
 
 // Upper-casing as the system does it, for the only letters the solid-state test looks for:
@@ -82,14 +85,12 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     FixedText<64> productWork;
     const std::u16string_view vendor = FitAndTrim(identity.vendor, vendorWork);
     const std::u16string_view product = FitAndTrim(identity.product, productWork);
-    if (!vendor.empty()) {
-        std::u16string joined;
-        joined.reserve(vendor.size() + 1 + product.size());
-        joined.append(vendor).append(u" ").append(product);
-        drive.model.Set(joined);
-    } else {
-        drive.model.Set(product);
-    }
+    std::u16string joined;
+    joined.reserve(vendor.size() + 1 + product.size());
+    joined.append(vendor).append(vendor.empty() ? u"" : u" ").append(product);
+    // The joined text is cut to the model's field like any other, and trimmed where it was cut.
+    decltype(drive.model) modelWork;
+    drive.model.Set(FitAndTrim(joined, modelWork));
 
     FixedText<40> serialWork;
     drive.serial.Set(FitAndTrim(identity.serial, serialWork));

@@ -24,6 +24,7 @@ void AppendNvmeAttribute(DriveInfo& drive, uint8_t id, std::u16string_view name,
     }
     row.failing = FailsThreshold(current, threshold);
     row.warning = !row.failing && threshold != 0 && NearThreshold(current, threshold);
+    row.cause = row.failing ? CAUSE_AT_THRESHOLD : row.warning ? CAUSE_NEAR_THRESHOLD : CAUSE_NONE;
 }
 
 void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
@@ -60,11 +61,15 @@ void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     if (criticalWarning != 0) {
         AppendNvmeAttribute(drive, NVME_ID_CRITICAL_WARNING, u"Critical Warning Flags", 0, 1,
                             criticalWarning);
+        drive.attributes.back().cause = CAUSE_WARNING_BITS;
     }
     AppendNvmeAttribute(drive, NVME_ID_POWER_ON_HOURS, u"Power-On Hours", 0, 0,
                         powerOnHours & LOW_48_BITS);
     AppendNvmeAttribute(drive, NVME_ID_MEDIA_ERRORS, u"Media Integrity Errors",
                         mediaErrors == 0 ? 200 : 0, 1, mediaErrors & LOW_48_BITS);
+    if (mediaErrors != 0) {
+        drive.attributes.back().cause = CAUSE_RAW_NOT_ZERO;
+    }
 
     drive.smartAvailable = true;
     drive.smartSource = SOURCE_NVME;

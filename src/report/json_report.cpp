@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "drives/health.h"
 #include "drives/nvme_health.h"
 #include "report/exit_status.h"
 #include "text/utf.h"
@@ -144,10 +145,26 @@ std::string NvmeFigures(const DriveInfo& drive, int depth) {
         depth);
 }
 
+std::string Reasons(const DriveInfo& drive, int depth) {
+    std::vector<std::string> items;
+    for (const GradeReason& reason : GradeReasons(drive)) {
+        items.push_back(InlineObject({
+            {"kind", reason.kind == REASON_CRITICAL  ? "\"critical\""
+                     : reason.kind == REASON_WARNING ? "\"warning\""
+                                                     : "\"failed_in_the_past\""},
+            {"attribute_id",
+             reason.attributeId >= 0 ? Number(reason.attributeId) : std::string(NULL_VALUE)},
+            {"text", String(reason.text)},
+        }));
+    }
+    return Array(items, depth);
+}
+
 std::string Drive(const DriveInfo& drive, int depth) {
     const bool hasData = drive.smartAvailable;
     const bool fromAta = hasData && drive.smartSource == SOURCE_ATA;
     const bool fromNvme = hasData && drive.smartSource == SOURCE_NVME;
+    const PowerOnTime powerOn = DrivePowerOnTime(drive);
     std::vector<std::string> attributes;
     attributes.reserve(drive.attributes.size());
     for (const SmartAttribute& row : drive.attributes) {
@@ -175,6 +192,9 @@ std::string Drive(const DriveInfo& drive, int depth) {
              drive.temperatureC >= 0 ? Number(drive.temperatureC) : std::string(NULL_VALUE)},
             {"life_remaining_percent",
              drive.lifeRemaining >= 0 ? Number(drive.lifeRemaining) : std::string(NULL_VALUE)},
+            {"grade_reasons", Reasons(drive, depth + 1)},
+            {"power_on_hours",
+             powerOn.known && powerOn.hours ? Number(powerOn.value) : std::string(NULL_VALUE)},
             {"nvme", fromNvme ? NvmeFigures(drive, depth + 1) : std::string(NULL_VALUE)},
             {"attributes", Array(attributes, depth + 1)},
         },

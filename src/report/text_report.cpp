@@ -80,6 +80,12 @@ std::u16string ReportText(const std::vector<DriveInfo>& drives) {
     return out;
 }
 
+std::u16string DriveReportText(const DriveInfo& drive) {
+    std::u16string out;
+    AppendDriveBlock(out, drive);
+    return out;
+}
+
 std::string ReportFileBytes(const std::vector<DriveInfo>& drives) {
     const std::u16string text = ReportText(drives);
     std::string bytes = "\xEF\xBB\xBF";

@@ -12,6 +12,9 @@ namespace corvanite {
 // order with its identity, verdict, temperature when known and attribute table.
 std::u16string ReportText(const std::vector<DriveInfo>& drives);
 
+// One drive's block of the report, exactly as the report writes it (for the clipboard).
+std::u16string DriveReportText(const DriveInfo& drive);
+
 // The report file: the UTF-8 byte-order mark, then the report lines in UTF-8.
 std::string ReportFileBytes(const std::vector<DriveInfo>& drives);
 

@@ -75,11 +75,36 @@ void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t widt
     }
 }
 
-std::u16string_view TrimTrailingBlanks(std::u16string_view text) {
-    while (!text.empty() && text.back() == u' ') {
-        text.remove_suffix(1);
+std::u16string_view TrimBlanks(std::u16string_view text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos) {
+        return {};
     }
-    return text;
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
+    std::u16string out;
+    size_t lineLength = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(u' ', start);
+        if (end == std::u16string_view::npos) {
+            end = text.size();
+        }
+        const std::u16string_view word = text.substr(start, end - start);
+        if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+            out.push_back(u'\n');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            out.push_back(u' ');
+            ++lineLength;
+        }
+        out.append(word);
+        lineLength += word.size();
+        start = end + 1;
+    }
+    return out;
 }
 
 }  // namespace corvanite

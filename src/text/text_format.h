@@ -24,7 +24,11 @@ void AppendUnsignedRight(std::u16string& out, uint64_t value, size_t width);
 // "%-*s": the text, then blanks up to width (a longer text is written whole).
 void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t width);
 
-// Removes trailing U+0020 blanks; leading blanks stay.
-std::u16string_view TrimTrailingBlanks(std::u16string_view text);
+// Breaks a text into lines of at most width characters at its blanks (a longer word stands
+// alone on its line), joined by LF: the renderers do not wrap text of their own.
+std::u16string WrapAtBlanks(std::u16string_view text, size_t width);
+
+// Removes U+0020 blanks at both ends.
+std::u16string_view TrimBlanks(std::u16string_view text);
 
 }  // namespace corvanite

@@ -1,6 +1,8 @@
 #include "ui/disk_info_view.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "drives/health.h"
 #include "drives/nvme_health.h"
@@ -29,6 +31,7 @@ namespace {
 constexpr int32_t MARGIN = 12;       // the sheet from the content rectangle's left, top and right
 constexpr int32_t LINE_HEIGHT = 20;  // a section strip's and a row's
 constexpr int32_t TEXT_INSET = 8;    // section titles and labels from the sheet's left edge
+constexpr int32_t CHARACTER_WIDTH = 8;  // one character of the fixed-pitch face at 96 dpi
 
 // The sheet's drawing position: a fixed left edge and a top that only grows.
 struct Sheet {
@@ -52,6 +55,24 @@ struct Sheet {
                        FONT_MAIN, ALIGN_LEFT);
         y += LINE_HEIGHT + 2;
     }
+
+    // A value that may be longer than the sheet is wide, on as many rows as it takes.
+    void WrappedRow(std::u16string_view label, std::u16string_view value, Color color) {
+        const int32_t width = content.right - 22 - (x + 164);
+        const std::u16string lines =
+            WrapAtBlanks(value, static_cast<size_t>(std::max(width / CHARACTER_WIDTH, 1)));
+        size_t start = 0;
+        for (size_t end = lines.find(u'\n');; end = lines.find(u'\n', start)) {
+            Row(start == 0 ? label : u"",
+                std::u16string_view(lines).substr(start,
+                                                  end == std::u16string::npos ? end : end - start),
+                color);
+            if (end == std::u16string::npos) {
+                break;
+            }
+            start = end + 1;
+        }
+    }
 };
 
 std::u16string_view OrDash(std::u16string_view text) {
@@ -59,6 +80,34 @@ std::u16string_view OrDash(std::u16string_view text) {
 }
 
 constexpr int32_t SECTION_GAP = 8;
+// The sheet has room for this many reasons below the summary at the window's minimum size; the
+// rest are counted, and all are in the JSON report.
+constexpr size_t SHOWN_REASONS = 3;
+
+// "7326 hours (305 days)", "52013 hours (5.9 years)", or the bare count when it cannot be hours.
+std::u16string PowerOnText(const PowerOnTime& on) {
+    std::u16string text;
+    AppendUnsigned(text, on.value);
+    if (!on.hours) {
+        return text + u" (the drive's own count; too large for hours)";
+    }
+    text += u" hours (";
+    if (on.value < 2 * 8766) {
+        AppendUnsigned(text, on.value / 24);
+        return text + u" days)";
+    }
+    const uint64_t tenths = on.value * 10 / 8766;
+    AppendUnsigned(text, tenths / 10);
+    text += u'.';
+    AppendUnsigned(text, tenths % 10);
+    return text + u" years)";
+}
+
+Color ReasonColor(ReasonKind kind) {
+    return kind == REASON_CRITICAL  ? COLOR_CRIT
+           : kind == REASON_WARNING ? COLOR_WARN
+                                    : COLOR_TEXT_SECONDARY;
+}
 
 }  // namespace
 
@@ -99,7 +148,7 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
     sheet.Row(u"Status", HealthWord(d.health), health);
     sheet.Row(u"Details", OrDash(d.healthDetails.view()), health);
     if (!d.smartAvailable && !d.errorText.empty()) {
-        sheet.Row(u"Reason", d.errorText.view(), COLOR_TEXT_DIM);
+        sheet.WrappedRow(u"Reason", d.errorText.view(), COLOR_TEXT_DIM);
     }
     if (d.temperatureC > 0) {
         scratch.clear();
@@ -112,6 +161,24 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
         AppendSigned(scratch, d.lifeRemaining);
         scratch += u'%';
         sheet.Row(u"Life Remaining", scratch, LifeRemainingColor(d.lifeRemaining));
+    }
+    const PowerOnTime on = DrivePowerOnTime(d);
+    if (on.known) {
+        sheet.Row(u"Power-On Time", PowerOnText(on), COLOR_TEXT);
+    }
+    // The NVMe warning bits have their own section below.
+    std::vector<GradeReason> reasons = GradeReasons(d);
+    std::erase_if(reasons, [&](const GradeReason& r) {
+        return d.smartSource == SOURCE_NVME && r.attributeId == NVME_ID_CRITICAL_WARNING;
+    });
+    for (size_t i = 0; i < reasons.size() && i < SHOWN_REASONS; ++i) {
+        sheet.Row(i == 0 ? u"Why" : u"", reasons[i].text, ReasonColor(reasons[i].kind));
+    }
+    if (reasons.size() > SHOWN_REASONS) {
+        scratch.assign(u"and ");
+        AppendUnsigned(scratch, reasons.size() - SHOWN_REASONS);
+        scratch += u" more: see the SMART DATA table";
+        sheet.Row(u"", scratch, COLOR_TEXT_DIM);
     }
 
     // Rows below the content rectangle are not clipped here; the status bar covers them.

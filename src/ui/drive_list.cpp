@@ -44,32 +44,6 @@ DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount) {
 
 namespace {
 
-// Breaks a text into lines of at most width characters at its blanks (a longer word stands
-// alone on its line); the panel's text is not wrapped by the renderer.
-std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
-    std::u16string out;
-    size_t lineLength = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(u' ', start);
-        if (end == std::u16string_view::npos) {
-            end = text.size();
-        }
-        const std::u16string_view word = text.substr(start, end - start);
-        if (lineLength > 0 && lineLength + 1 + word.size() > width) {
-            out.push_back(u'\n');
-            lineLength = 0;
-        } else if (lineLength > 0) {
-            out.push_back(u' ');
-            ++lineLength;
-        }
-        out.append(word);
-        lineLength += word.size();
-        start = end + 1;
-    }
-    return out;
-}
-
 constexpr size_t EMPTY_NOTICE_LINE = 22;  // characters that fit the panel's width
 // The texts, the notices and the refresh button keep this far from the panel's sides.
 constexpr int32_t INSET = 10;

@@ -223,6 +223,52 @@ void DrawHeaderCard(DisplayList& dc, const SmartViewLayout& layout, const DriveI
     DrawTextAt(dc, x, card.top + 48, SourceTag(drive.smartSource), COLOR_TEXT_DIM);
 }
 
+// Why the grade is what it is, left of the export button under the table, on two lines: the
+// first reason, then the second or how many more there are (DISK INFO lists more, the JSON report
+// all); a first reason too long for one line takes both.
+void DrawGradeReasons(DisplayList& dc, const SmartViewLayout& layout, const DriveInfo& drive) {
+    const std::vector<GradeReason> reasons = GradeReasons(drive);
+    if (reasons.empty()) {
+        return;
+    }
+    auto color = [](ReasonKind kind) {
+        return kind == REASON_CRITICAL  ? COLOR_CRIT
+               : kind == REASON_WARNING ? COLOR_WARN
+                                        : COLOR_TEXT_SECONDARY;
+    };
+    const int32_t left = layout.tableX;
+    const int32_t right = layout.exportButton.left - 12;
+    const int32_t top = layout.bodyBottom + 4;
+    const auto width = static_cast<size_t>(std::max((right - left) / SMART_DIGIT_WIDTH, 1));
+    const std::u16string first = WrapAtBlanks(u"WHY: " + reasons[0].text, width);
+    std::u16string second;
+    Color secondColor = COLOR_TEXT_DIM;
+    if (first.find(u'\n') != std::u16string::npos) {
+        // Wrapped: its lines fill both rows (set below).
+    } else if (reasons.size() == 2) {
+        second = u"     " + reasons[1].text;
+        secondColor = color(reasons[1].kind);
+    } else if (reasons.size() > 2) {
+        second = u"     and ";
+        AppendUnsigned(second, reasons.size() - 1);
+        second += u" more on DISK INFO";
+    }
+    // The renderers draw one line a rectangle: the wrapped reason's lines one under the other.
+    const size_t cut = first.find(u'\n');
+    DrawTextInRect(dc, Rect{left, top, right, top + CARD_LINE_HEIGHT},
+                   std::u16string_view(first).substr(0, cut), color(reasons[0].kind), FONT_MAIN,
+                   ALIGN_LEFT);
+    if (cut != std::u16string::npos) {
+        second = u"     " + first.substr(cut + 1);
+        std::replace(second.begin(), second.end(), u'\n', u' ');
+        secondColor = color(reasons[0].kind);
+    }
+    if (!second.empty()) {
+        DrawTextInRect(dc, Rect{left, top + CARD_LINE_HEIGHT, right, top + 2 * CARD_LINE_HEIGHT},
+                       second, secondColor, FONT_MAIN, ALIGN_LEFT);
+    }
+}
+
 void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const TableEdges& edges,
                       const SmartAttribute& a, size_t index, int32_t y, std::u16string& scratch) {
     const int32_t x = layout.tableX;
@@ -286,6 +332,13 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
         const Rect notice{x, y0, layout.card.right, y0 + 36};
         DrawBorderedRect(dc, notice, COLOR_PANEL_BG, COLOR_WARN);
         DrawTextInRect(dc, notice, u"SMART data unavailable", COLOR_WARN, FONT_MAIN, ALIGN_CENTER);
+        // Why, under it, wrapped to the notice's width: a reason is never cut.
+        if (!drive.errorText.empty()) {
+            const auto width = static_cast<size_t>(std::max(notice.Width() / SMART_DIGIT_WIDTH, 1));
+            DrawTextInRect(dc, Rect{x, notice.bottom + 10, notice.right, layout.bodyBottom},
+                           WrapAtBlanks(drive.errorText.view(), width), COLOR_TEXT_SECONDARY,
+                           FONT_MAIN, ALIGN_TOP_CENTER);
+        }
         return;
     }
 
@@ -320,6 +373,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     }
     PopClip(dc);
 
+    DrawGradeReasons(dc, layout, drive);
     DrawButton(dc, layout.exportButton, u"[EXPORT REPORT]", BTN_EXPORT, COLOR_ACCENT_ALT, true);
     RegisterButton(out, BTN_EXPORT, layout.exportButton);
 }

@@ -37,10 +37,13 @@ constexpr Act CLICK = [](Point p) { OnLeftButtonDown(p), OnLeftButtonUp(p); };
 constexpr Act MOVE = [](Point p) { OnMouseMove(p, false); };
 constexpr Act DRAG = [](Point p) { OnMouseMove(p, true); };
 constexpr Act LEAVE = [](Point) { OnMouseLeave(); };
-// x: the wheel's delta over the view (WHEEL) or the drive list (LIST_WHEEL); the key and Ctrl.
+// x: the wheel's delta over the view (WHEEL) or the drive list (LIST_WHEEL); the key, with Ctrl
+// (y bit 0) and Shift (y bit 1).
 constexpr Act WHEEL = [](Point p) { OnMouseWheel(Point{600, 300}, p.x); };
 constexpr Act LIST_WHEEL = [](Point p) { OnMouseWheel(Point{100, 300}, p.x); };
-constexpr Act KEY = [](Point p) { OnKeyDown(static_cast<uint32_t>(p.x), p.y != 0); };
+constexpr Act KEY = [](Point p) {
+    OnKeyDown(static_cast<uint32_t>(p.x), (p.y & 1) != 0, (p.y & 2) != 0);
+};
 constexpr Act LOST_CAPTURE = [](Point) { OnCaptureLost(); };
 // A repaint of a width x height window, as after any change the window shows.
 constexpr Act FRAME = [](Point size) {
@@ -231,6 +234,17 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.statusText, u"Report export failed: the save dialog reported error 0x3003"); }},
     {"Ctrl+E exports, Ctrl+letter sets no volume", TAB_SCAN_REPAIR, [] { Host().saveChosen = true; Host().savePath = SAVED; }, {{KEY, 'E', 1}, {KEY, 'D', 1}},
      [] { EXPECT_EQ(test::ReportFile().path, SAVED); EXPECT_EQ(appState.targetVolume, u"C:"); }},
+    {"Ctrl+Tab round the tabs, Ctrl+Shift+Tab back, Tab alone nothing", TAB_SMART, [] {}, {{KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 3}, {KEY, KEY_TAB}},
+     [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); EXPECT_EQ(Host().repaints, 4); KEY(Point{KEY_TAB, 3}); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO); }},
+    {"Ctrl+1 to Ctrl+3 by place, Ctrl+0 and Ctrl+4 nothing", TAB_DISK_INFO, [] {}, {{KEY, '3', 1}, {KEY, '1', 1}, {KEY, '4', 1}, {KEY, '0', 1}, {KEY, '2'}},
+     [] { EXPECT_EQ(appState.activeTab, TAB_SMART); KEY(Point{'2', 1}); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO); }},
+    {"Ctrl+C copies the selected drive's block as the report has it", TAB_SCAN_REPAIR, [] { appState.selectedDrive = 1; }, {{KEY, 'C', 1}}, [] {
+        EXPECT_EQ(Host().clipboard.rfind(u"Drive 1: Samsung SSD 860\r\n", 0), 0u);
+        EXPECT_NE(ReportText(appState.drives).find(Host().clipboard + u"Drive 2: "), std::u16string::npos);
+        EXPECT_EQ(appState.statusText, u"Copied to the clipboard: Drive 1 report"); EXPECT_EQ(appState.targetVolume, u"C:"); }},
+    {"Ctrl+C refused, or with no drive", TAB_SMART, [] { Host().refuseClipboard = true; }, {{KEY, 'C', 1}}, [] {
+        EXPECT_EQ(appState.statusText, u"Copy failed: the clipboard is in use by another program"); EXPECT_TRUE(Host().clipboard.empty());
+        appState.drives.clear(); SetStatusText(u"start"); KEY(Point{'C', 1}); EXPECT_EQ(appState.statusText, u"start"); }},
     {"End and Page Up on the table", TAB_SMART, [] {}, {{KEY, KEY_PAGE_DOWN}, {KEY, KEY_END}},
      [] { EXPECT_EQ(appState.smartScroll, appState.smartScrollMax); EXPECT_GT(appState.smartScrollMax, 0); KEY(Point{KEY_PAGE_UP, 0});
           EXPECT_EQ(appState.smartScroll, 0); }},
@@ -298,6 +312,9 @@ TEST(WindowFrame, PlacementHitsAndUnits) {
         }
         if (w[0] == "dpi") {
             return std::to_string(ClampDpi(n(1)));
+        }
+        if (w[0] == "edge") {
+            return std::to_string(ScaleEdge(n(1), n(2)));
         }
         if (w[0] == "units" || w[0] == "unit") {
             return std::to_string(w[0] == "unit" ? UnitAtPixel(n(1), n(2))

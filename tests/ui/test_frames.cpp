@@ -59,6 +59,11 @@ std::string FrameText(const DisplayList& list, const FrameOutput& out) {
 
 // The sample drives: six captured ATA drives, then an NVMe drive and one without data.
 constexpr int32_t NVME = 6, NO_DATA = 7;
+// A reason as long as the system's words make one (a driver's refusal with its error text).
+constexpr std::u16string_view LONG_REASON =
+    u"SMART read refused by the driver (error 1117): The request could not be performed because of "
+    u"an I/O device error; "
+    u"the enclosure did not pass the request on";
 void Show(int32_t tab, int32_t drive) {
     static bool ok = false;
     static const std::vector<DriveInfo> drives =
@@ -114,6 +119,9 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
     {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; appState.drives[2].temperatureC = 1;
         appState.drives[2].errorText.Set(u"thresholds refused"); appState.drives[2].nvmeCriticalWarning = 4; }},  // 0 % and 1 C shown; no reason, no NVMe section
+    {"min-smart-no-data-long-reason", 800, 580, [] { Show(TAB_SMART, NO_DATA); appState.drives[NO_DATA].errorText.Set(LONG_REASON); }},  // wrapped under the notice
+    {"min-disk-info-no-data-long-reason", 800, 580, [] { Show(TAB_DISK_INFO, NO_DATA); appState.drives[NO_DATA].errorText.Set(LONG_REASON); }},
+    {"smart-good-failed-in-the-past", 1200, 750, [] { Show(TAB_SMART, 2); appState.drives[2].attributes[8].worst = 90; }},  // B8: worst 90 at its threshold 90, now 100
     {"min-disk-info-sensor-reads-0", 800, 580, [] { Show(TAB_DISK_INFO, 1); appState.drives[1].temperatureC = 0; }},  // no temperature row
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
