@@ -30,6 +30,7 @@ constexpr ErrorWords WIN32_ERRORS[] = {
     {87, Outcome::REFUSED, u"invalid parameter", u""},                  // ERROR_INVALID_PARAMETER
     {121, Outcome::FAILED, u"timed out", u"the drive did not answer"},  // ERROR_SEM_TIMEOUT
     {1117, Outcome::FAILED, u"I/O error", u"check the cable and the drive"},  // ERROR_IO_DEVICE
+    {1112, Outcome::FAILED, u"no medium", u"an empty card-reader slot"},  // ERROR_NO_MEDIA_IN_DRIVE
     {1167, Outcome::FAILED, u"device not connected", u""},  // ERROR_DEVICE_NOT_CONNECTED
 };
 
@@ -46,7 +47,7 @@ constexpr ErrorWords POSIX_ERRORS[] = {
     {30, Outcome::FAILED, u"read-only device", u""},                       // EROFS
     {95, Outcome::REFUSED, u"not supported", u""},                         // EOPNOTSUPP
     {110, Outcome::FAILED, u"timed out", u"the drive did not answer"},     // ETIMEDOUT
-    {123, Outcome::FAILED, u"no medium", u""},                             // ENOMEDIUM
+    {123, Outcome::FAILED, u"no medium", u"an empty card-reader slot"},    // ENOMEDIUM
 };
 
 const ErrorWords* FindWords(int64_t code, SystemErrorKind kind) {
@@ -132,13 +133,14 @@ std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErr
 }
 
 DriveStop DriveStopAfter(int32_t error, SystemErrorKind kind) {
-    // ETIMEDOUT; ENODEV, ENXIO, ENOMEDIUM, ESHUTDOWN (a USB device unplugged)
+    // ETIMEDOUT; ENODEV, ENXIO, ESHUTDOWN (a USB device unplugged). A slot without media is
+    // not gone: its reason says "no medium".
     constexpr int32_t POSIX_TIMED_OUT[] = {110};
-    constexpr int32_t POSIX_GONE[] = {19, 6, 123, 108};
+    constexpr int32_t POSIX_GONE[] = {19, 6, 108};
     // ERROR_SEM_TIMEOUT, WAIT_TIMEOUT; ERROR_DEVICE_NOT_CONNECTED, ERROR_NO_SUCH_DEVICE,
-    // ERROR_DEV_NOT_EXIST, ERROR_DEVICE_REMOVED, ERROR_NO_MEDIA_IN_DRIVE
+    // ERROR_DEV_NOT_EXIST, ERROR_DEVICE_REMOVED
     constexpr int32_t WIN32_TIMED_OUT[] = {121, 258};
-    constexpr int32_t WIN32_GONE[] = {1167, 433, 55, 1617, 1112};
+    constexpr int32_t WIN32_GONE[] = {1167, 433, 55, 1617};
     const auto in = [error](const auto& codes) {
         for (int32_t code : codes) {
             if (code == error) {
