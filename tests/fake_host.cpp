@@ -119,6 +119,9 @@ constexpr WindowHost FAKE_WINDOW{
     .askYesNo =
         [](std::u16string_view text, std::u16string_view caption) {
             host.questions.push_back(std::u16string(caption) + u"|" + std::u16string(text));
+            if (host.beforeAnswer != nullptr) {
+                host.beforeAnswer();
+            }
             return host.answerYes;
         },
     .askReportPath =

@@ -30,6 +30,7 @@ struct FakeHostState {
     int closed = 0;
     // Dialogs: the answers given, and what was asked.
     bool answerYes = false;
+    void (*beforeAnswer)() = nullptr;  // called while a question is open
     std::vector<std::u16string> questions;
     bool saveChosen = false;
     uint32_t saveDialogError = 0;

@@ -52,8 +52,11 @@ void StartVolumeCheck(bool readOnly) {
         {
             std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
             appState.chkdskLines.clear();
+            appState.chkdskPartialLine.clear();
         }
         if (StartChkdsk(std::u16string(appState.targetVolume.view()), readOnly)) {
+            appState.chkdskVolume.Set(appState.targetVolume.view());
+            appState.chkdskFixMode = !readOnly;
             return;
         }
         checkerAlive = appState.chkdskCheckerAlive;
@@ -64,16 +67,83 @@ void StartVolumeCheck(bool readOnly) {
                       : u"chkdsk: the volume check could not be started (no thread)");
 }
 
+// A read-only check stops at once; a repair only once the user has said so, knowing what a
+// repair stopped midway leaves (the check may end by itself while the question is open).
 void CancelVolumeCheck() {
-    if (appState.chkdskRunning) {
-        appState.chkdskCancel = true;
-        SetStatusText(u"Cancelling...");
+    if (!appState.chkdskRunning) {
+        return;
     }
+    if (appState.chkdskFixMode) {
+        const std::u16string volume(appState.chkdskVolume.view());
+        if (!AskYesNo(u"Stop the repair of " + volume +
+                          u"?\nchkdsk is changing the volume now: stopped midway, its file "
+                          u"system may be left with errors until a full check has run.",
+                      u"Confirm") ||
+            !appState.chkdskRunning) {
+            return;
+        }
+    }
+    appState.chkdskCancel = true;
+    SetStatusText(u"Cancelling...");
 }
 
 // Moves a scroll position by `step` rows, or to an end, within 0 to `most`.
 void ScrollBy(int32_t& scroll, int32_t most, int32_t step) {
     scroll = std::max(0, std::min(scroll + step, most));
+}
+
+// The position a scroll bar moves and its largest value.
+struct ScrollTarget {
+    int32_t* scroll;
+    int32_t most;
+    int32_t page;
+};
+ScrollTarget TargetOf(int32_t scroller) {
+    switch (scroller) {
+        case SCROLLER_DRIVES:
+            return {&appState.driveScroll, appState.driveScrollMax, appState.drivePageRows};
+        case SCROLLER_SMART:
+            return {&appState.smartScroll, appState.smartScrollMax, appState.smartPageRows};
+        default:
+            return {&appState.chkdskScroll, appState.chkdskScrollMax, appState.chkdskPageLines};
+    }
+}
+
+// A press on a scroll bar: on the thumb it takes hold of it; above or below it, a page up or
+// down, as system scroll bars do. False when the point is on no scroll bar.
+bool PressScrollBar(Point client) {
+    for (int32_t s = 0; s < SCROLLER_COUNT; ++s) {
+        const ScrollBarPlace& bar = appState.scrollBars[s];
+        if (bar.thumb.Height() <= 0 || !bar.track.Contains(client)) {
+            continue;
+        }
+        if (bar.thumb.Contains(client)) {
+            appState.thumbHeld = s;
+            appState.thumbGrip = client.y - bar.thumb.top;
+        } else {
+            const ScrollTarget target = TargetOf(s);
+            ScrollBy(*target.scroll, target.most,
+                     (client.y < bar.thumb.top ? -1 : 1) * std::max(1, target.page));
+            RequestRepaint();
+        }
+        return true;
+    }
+    return false;
+}
+
+// The held thumb follows the pointer: its top where the pointer holds it, the position in the
+// same share of the range as the thumb's top is of the track's free length.
+void DragThumb(Point client) {
+    const ScrollBarPlace& bar = appState.scrollBars[appState.thumbHeld];
+    const ScrollTarget target = TargetOf(appState.thumbHeld);
+    const int32_t travel = bar.track.Height() - bar.thumb.Height();
+    const int32_t top =
+        std::clamp(client.y - appState.thumbGrip - bar.track.top, 0, std::max(travel, 0));
+    const int32_t scroll = travel > 0 ? (top * target.most + travel / 2) / travel : 0;
+    if (scroll != *target.scroll) {
+        *target.scroll = scroll;
+        RequestRepaint();
+    }
 }
 
 void ShowTab(int32_t tab) {
@@ -132,7 +202,9 @@ void ButtonAction(int32_t id) {
             break;
         case BTN_SCAN_FIX:
             if (!appState.chkdskRunning &&
-                AskYesNo(u"Fix disk errors?\nVolume may be forcibly dismounted.", u"Confirm")) {
+                AskYesNo(u"Fix disk errors on " + std::u16string(appState.targetVolume.view()) +
+                             u"?\nVolume may be forcibly dismounted.",
+                         u"Confirm")) {
                 StartVolumeCheck(false);
             }
             break;
@@ -212,6 +284,10 @@ void OnKeyDown(uint32_t virtualKey, bool control, bool shift) {
 }
 
 void OnMouseMove(Point client, bool leftButtonDown) {
+    if (appState.thumbHeld >= 0 && leftButtonDown) {
+        DragThumb(client);
+        return;
+    }
     if (appState.dragging && leftButtonDown) {
         const Point screen = ClientToScreen(client);
         MoveMainWindow(appState.dragStartWindowRect.left + (screen.x - appState.dragStartCursor.x),
@@ -249,6 +325,9 @@ void OnLeftButtonDown(Point client) {
         RequestRepaint();
         return;
     }
+    if (PressScrollBar(client)) {
+        return;
+    }
     if (appState.dragZone.Contains(client)) {
         appState.dragging = true;
         appState.dragStartCursor = ClientToScreen(client);
@@ -269,9 +348,10 @@ void OnLeftButtonDown(Point client) {
 void OnLeftButtonUp(Point client) {
     // Taken before the capture goes: releasing it reports the capture's end (OnCaptureLost),
     // which must find this press already over.
-    const bool dragging = appState.dragging;
+    const bool dragging = appState.dragging || appState.thumbHeld >= 0;
     const int32_t pressed = appState.pressedButton;
     appState.dragging = false;
+    appState.thumbHeld = -1;
     appState.pressedButton = BTN_NONE;
     ReleaseMouse();
     if (dragging) {
@@ -285,10 +365,11 @@ void OnLeftButtonUp(Point client) {
 }
 
 void OnCaptureLost() {
-    if (!appState.dragging && appState.pressedButton == BTN_NONE) {
+    if (!appState.dragging && appState.pressedButton == BTN_NONE && appState.thumbHeld < 0) {
         return;
     }
     appState.dragging = false;
+    appState.thumbHeld = -1;
     appState.pressedButton = BTN_NONE;
     RequestRepaint();
 }

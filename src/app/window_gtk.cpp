@@ -357,6 +357,7 @@ bool YesNo(std::u16string_view text, std::u16string_view caption) {
     GtkWidget* dialog = gtk_message_dialog_new(window, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
                                                GTK_BUTTONS_YES_NO, "%s", Utf8(text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), Utf8(caption).c_str());
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_NO);
     const gint answer = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     return answer == GTK_RESPONSE_YES;

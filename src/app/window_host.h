@@ -30,7 +30,8 @@ struct WindowHost {
     void (*captureMouse)();
     void (*releaseMouse)();
     void (*trackMouseLeave)();
-    // A modal Yes/No question with a warning icon; true for Yes.
+    // A modal Yes/No question with a warning icon; true for Yes. No is the default button: every
+    // question asks before something that changes a volume, so Return never says yes to it.
     bool (*askYesNo)(std::u16string_view text, std::u16string_view caption);
     // The system's save dialog for the report ("Corvanite_Report.txt", text files first, asks
     // before replacing, adds .txt to a name typed without one, keeps the process's current

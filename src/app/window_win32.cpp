@@ -299,7 +299,7 @@ bool YesNo(std::u16string_view text, std::u16string_view caption) {
     std::wstring wideText;
     std::wstring wideCaption;
     const bool yes = MessageBoxW(Window(), Wide(text, wideText), Wide(caption, wideCaption),
-                                 MB_YESNO | MB_ICONWARNING) == IDYES;
+                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     TrackLeave();  // the box ended the leave tracking; the cursor may be elsewhere now
     return yes;
 }

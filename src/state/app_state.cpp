@@ -10,6 +10,8 @@ void ResetAppState() {
     s.hoverButton = BTN_NONE;
     s.pressedButton = BTN_NONE;
     s.targetVolume.Set(u"C:");
+    s.chkdskVolume.Set(u"");
+    s.chkdskFixMode = false;
     s.hoverDriveRow = -1;
     s.chkdskResultReady = false;
     s.chkdskExitNonZero = false;
@@ -23,10 +25,15 @@ void ResetAppState() {
     s.drives.clear();
     s.skippedDrivesText.clear();
     s.chkdskLines.clear();
+    s.chkdskPartialLine.clear();
     s.chkdskScrollMax = 0;
     s.smartScrollMax = 0;
     s.activeTab = TAB_SMART;
     s.dragging = false;
+    s.thumbHeld = -1;
+    for (ScrollBarPlace& bar : s.scrollBars) {
+        bar = ScrollBarPlace{};
+    }
     s.maximized = false;
     s.scanning = false;
     s.smartScroll = 0;

@@ -27,12 +27,19 @@ constexpr uintptr_t CHKDSK_EVENT_FAILED = 0;
 constexpr uintptr_t CHKDSK_EVENT_LINE = 1;
 constexpr uintptr_t CHKDSK_EVENT_DONE = 2;
 
+// The three scrolled things: the drive list, the SMART table, the volume check's output.
+enum Scroller : int32_t { SCROLLER_DRIVES, SCROLLER_SMART, SCROLLER_OUTPUT, SCROLLER_COUNT };
+
 struct AppState {
     // The status line; always written whole, cut at 511 characters.
     FixedText<512> statusText = Initial(u"Initializing...");
     int32_t hoverButton = BTN_NONE;
     int32_t pressedButton = BTN_NONE;
     FixedText<16> targetVolume = Initial16(u"C:");
+    // The volume and mode of the running or last check, as the UI thread started it (the letter
+    // box may show another volume by now). UI thread only.
+    FixedText<16> chkdskVolume;
+    bool chkdskFixMode = false;
     int32_t hoverDriveRow = -1;
     // Result of the last volume check: guarded by chkdskLinesLock.
     bool chkdskResultReady = false;
@@ -52,8 +59,11 @@ struct AppState {
     std::vector<DriveInfo> drives;
     // What that scan could not open ("2 disks could not be opened (...)"); empty when nothing.
     std::u16string skippedDrivesText;
-    // Output lines of the current or last volume check: guarded by chkdskLinesLock.
+    // Output lines of the current or last volume check, and the line the checker is writing
+    // (no line end yet: a progress line redrawn in place, a question): guarded by
+    // chkdskLinesLock.
     std::vector<std::u16string> chkdskLines;
+    std::u16string chkdskPartialLine;
     int32_t chkdskScrollMax = 0;
     int32_t smartScrollMax = 0;
     int32_t activeTab = TAB_SMART;
@@ -82,6 +92,11 @@ struct AppState {
     // The tick the running scan started at: its drives' seconds so far are counted from it.
     uint32_t scanStartTick = 0;
     Rect dragStartWindowRect;
+    // The scroll bars of the last frame (an empty thumb where none was shown), and the one whose
+    // thumb the pointer holds (-1: none) with the pointer's height over the thumb's top.
+    ScrollBarPlace scrollBars[SCROLLER_COUNT];
+    int32_t thumbHeld = -1;
+    int32_t thumbGrip = 0;
 
 private:
     static FixedText<512> Initial(std::u16string_view text) {

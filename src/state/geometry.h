@@ -26,4 +26,10 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// A scroll bar as a frame drew it: its track and its thumb (both empty when none was drawn).
+struct ScrollBarPlace {
+    Rect track;
+    Rect thumb;
+};
+
 }  // namespace corvanite

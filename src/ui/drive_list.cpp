@@ -133,8 +133,9 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     Rect cards = panel;
     if (layout.scrollMax > 0) {
         cards.right = layout.track.left - 1;
-        DrawScrollBar(dc, layout.track, layout.pageRows, static_cast<int32_t>(drives.size()),
-                      scroll, layout.scrollMax);
+        out.scrollBars[SCROLLER_DRIVES] =
+            DrawScrollBar(dc, layout.track, layout.pageRows, static_cast<int32_t>(drives.size()),
+                          scroll, layout.scrollMax);
     }
 
     const int32_t selected = appState.selectedDrive.load();

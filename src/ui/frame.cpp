@@ -80,6 +80,9 @@ void CommitFrame(const FrameOutput& out) {
     appState.driveScroll = out.driveScroll;
     appState.drivePageRows = out.drivePageRows;
     appState.dragZone = out.dragZone;
+    for (int32_t i = 0; i < SCROLLER_COUNT; ++i) {
+        appState.scrollBars[i] = out.scrollBars[i];
+    }
     if (out.smartScrolled) {
         appState.smartScrollMax = out.smartScrollMax;
         appState.smartScroll = out.smartScroll;

@@ -30,6 +30,7 @@ struct FrameOutput {
     int32_t driveScrollMax = 0;
     int32_t driveScroll = 0;
     int32_t drivePageRows = 0;
+    ScrollBarPlace scrollBars[SCROLLER_COUNT];  // where each drawn scroll bar is
 
     // Empties everything, keeping the storage.
     void Clear() {
@@ -44,6 +45,9 @@ struct FrameOutput {
         smartScrollMax = smartScroll = smartPageRows = 0;
         chkdskScrollMax = chkdskScroll = chkdskPageLines = 0;
         driveScrollMax = driveScroll = drivePageRows = 0;
+        for (ScrollBarPlace& bar : scrollBars) {
+            bar = ScrollBarPlace{};
+        }
     }
 };
 

@@ -69,10 +69,10 @@ void DrawBarGauge(DisplayList& dc, int32_t x, int32_t y, int32_t percent, Color 
     FillSolidRect(dc, Rect{x, y, x + 2, y + BAR_GAUGE_HEIGHT}, color);
 }
 
-void DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total, int32_t scroll,
-                   int32_t scrollMax) {
+ScrollBarPlace DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total,
+                             int32_t scroll, int32_t scrollMax) {
     if (scrollMax <= 0) {
-        return;
+        return ScrollBarPlace{};
     }
     FillSolidRect(dc, track, COLOR_PANEL_BG);
     DrawOutlineRect(dc, track, COLOR_SEPARATOR);
@@ -81,9 +81,10 @@ void DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total, in
     const auto offset =
         static_cast<int32_t>(static_cast<float>(scroll) / static_cast<float>(scrollMax) *
                              static_cast<float>(height - thumb));
-    FillSolidRect(
-        dc, Rect{track.left + 1, track.top + offset, track.right - 1, track.top + offset + thumb},
-        COLOR_BORDER);
+    const Rect thumbRect{track.left + 1, track.top + offset, track.right - 1,
+                         track.top + offset + thumb};
+    FillSolidRect(dc, thumbRect, COLOR_BORDER);
+    return ScrollBarPlace{track, thumbRect};
 }
 
 void PushClip(DisplayList& dc, Rect rect) {

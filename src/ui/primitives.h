@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "state/geometry.h"
 #include "ui/display_list.h"
 
 namespace corvanite {
@@ -30,8 +31,9 @@ constexpr int32_t BAR_GAUGE_HEIGHT = 10;
 // first shown is `scroll` (0 to scrollMax): the track, and a thumb one unit inside its sides, as
 // tall as the shown share of the track (at least SCROLL_THUMB_MIN) and as far down the rest as
 // scroll is along 0 to scrollMax. Draws nothing while scrollMax is 0 (every row is shown).
-void DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total, int32_t scroll,
-                   int32_t scrollMax);
+// Returns where the track and the thumb are (empty when nothing was drawn), for dragging.
+ScrollBarPlace DrawScrollBar(DisplayList& dc, Rect track, int32_t shown, int32_t total,
+                             int32_t scroll, int32_t scrollMax);
 constexpr int32_t SCROLL_THUMB_MIN = 20;
 // Restricts drawing to rect until the matching PopClip.
 void PushClip(DisplayList& dc, Rect rect);

@@ -68,7 +68,8 @@ constexpr int32_t OUTPUT_TEXT_INSET = 8;  // the header's title and the lines fr
 // The output area lies this far inside the panel's sides and bottom, and the first line this far
 // below the header.
 constexpr int32_t OUTPUT_PADDING = 2;
-constexpr int32_t RESULT_STRIP_HEIGHT = 20;  // at the output area's bottom
+constexpr int32_t OUTPUT_SCROLL_BAR_WIDTH = 8;  // as the drive list's
+constexpr int32_t RESULT_STRIP_HEIGHT = 20;     // at the output area's bottom
 
 Rect OutputPanel(Rect content) {
     return Rect{content.left + MARGIN, content.top + OUTPUT_TOP, content.right - MARGIN,
@@ -147,7 +148,9 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
 
     std::lock_guard<std::mutex> lock(appState.chkdskLinesLock);
     const std::vector<std::u16string>& lines = appState.chkdskLines;
-    const auto count = static_cast<int32_t>(lines.size());
+    // The line the checker is writing comes last, as the console shows it.
+    const std::u16string& partial = appState.chkdskPartialLine;
+    const auto count = static_cast<int32_t>(lines.size() + (partial.empty() ? 0 : 1));
     // The lines end above the result strip when it is shown, and the scroll range reaches the
     // last line all the same: a checker's last lines are its summary.
     const bool showResult = !running && appState.chkdskResultReady;
@@ -169,10 +172,15 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
         if (top + OUTPUT_LINE_HEIGHT > output.linesBottom) {
             break;
         }
-        const std::u16string& line = lines[static_cast<size_t>(i)];
+        const auto index = static_cast<size_t>(i);
+        const std::u16string& line = index < lines.size() ? lines[index] : partial;
         DrawTextAt(dc, textLeft, top, line, OutputLineColor(line));
     }
     PopClip(dc);
+    // The scroll bar at the lines' right, over what a long line draws there.
+    const Rect track{output.area.right - OUTPUT_SCROLL_BAR_WIDTH - 2, output.firstLineTop,
+                     output.area.right - 2, output.firstLineTop + fit * OUTPUT_LINE_HEIGHT};
+    out.scrollBars[SCROLLER_OUTPUT] = DrawScrollBar(dc, track, fit, count, scroll, maxScroll);
 
     if (showResult) {
         const Rect strip{output.area.left, output.area.bottom - RESULT_STRIP_HEIGHT,

@@ -360,7 +360,8 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     out.smartScrollMax = maxScroll;
     out.smartScroll = scroll;
     out.smartPageRows = layout.visibleRows;
-    DrawScrollBar(dc, layout.scrollTrack, layout.visibleRows, count, scroll, maxScroll);
+    out.scrollBars[SCROLLER_SMART] =
+        DrawScrollBar(dc, layout.scrollTrack, layout.visibleRows, count, scroll, maxScroll);
 
     PushClip(dc, Rect{x, layout.bodyTop, x + d, layout.bodyBottom});
     for (int32_t i = scroll; i < count; ++i) {

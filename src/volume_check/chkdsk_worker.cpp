@@ -37,18 +37,36 @@ void RunWorker(void* job) {
     ChkdskWorker(static_cast<ChkdskJob*>(job));
 }
 
-void AppendLine(std::string_view bytes) {
-    std::u16string text = ChildLineToText(bytes);
-    {
-        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
-        appState.chkdskLines.push_back(std::move(text));
-    }
+void PostLineEvent() {
     // At most one line event waits in the window's queue: a flood of output would otherwise fill
     // it (Windows refuses posts beyond 10,000 queued messages) and crowd out the final event.
     if (!appState.chkdskLineEventPending.exchange(true) &&
         !PostWindowMessage(MSG_CHKDSK_EVENT, CHKDSK_EVENT_LINE)) {
         appState.chkdskLineEventPending.store(false);
     }
+}
+
+void AppendLine(std::string_view bytes) {
+    std::u16string text = ChildLineToText(bytes);
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskLines.push_back(std::move(text));
+    }
+    PostLineEvent();
+}
+
+// The line being written, shown as it stands whenever it changed (shown: what the window has).
+void ShowPartialLine(std::string_view bytes, std::string& shown) {
+    if (bytes == shown) {
+        return;
+    }
+    shown.assign(bytes);
+    std::u16string text = ChildLineToText(bytes);
+    {
+        std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+        appState.chkdskPartialLine = std::move(text);
+    }
+    PostLineEvent();
 }
 
 void PostFinalEvent(uintptr_t code) {
@@ -100,6 +118,7 @@ void ChkdskWorker(ChkdskJob* job) {
         appState.chkdskFixed = false;
         appState.chkdskResultText.clear();
         appState.chkdskLines.clear();
+        appState.chkdskPartialLine.clear();
     }
 
     ChildProcess* child = nullptr;
@@ -110,6 +129,7 @@ void ChkdskWorker(ChkdskJob* job) {
     }
 
     LineAssembler lines;
+    std::string partialShown;
     char chunk[READ_BYTES];
     while (!appState.chkdskCancel.load()) {
         size_t count = 0;
@@ -125,10 +145,15 @@ void ChkdskWorker(ChkdskJob* job) {
         while (TakeLine(lines, line)) {
             AppendLine(line);
         }
+        ShowPartialLine(PartialLine(lines), partialShown);
     }
     // What came after the last LF is a line too (also when the run was cancelled mid-line).
     std::string_view last;
     if (TakeLastLine(lines, last)) {
+        {
+            std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
+            appState.chkdskPartialLine.clear();
+        }
         AppendLine(last);
     }
 

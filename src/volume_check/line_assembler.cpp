@@ -1,56 +1,79 @@
 #include "volume_check/line_assembler.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace corvanite {
 namespace {
 
-std::string_view WithoutFinalCr(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
+void EndLine(LineAssembler& lines) {
+    lines.ended += lines.current;
+    lines.ends.push_back(lines.ended.size());
+    lines.current.clear();
+    lines.column = 0;
+}
+
+// Writes a run of plain bytes at the column: over what is there, then past its end.
+void Write(LineAssembler& lines, std::string_view run) {
+    while (!run.empty()) {
+        if (lines.column == MAX_LINE_BYTES) {
+            EndLine(lines);
+        }
+        const size_t room = MAX_LINE_BYTES - lines.column;
+        const std::string_view part = run.substr(0, room);
+        const size_t over = std::min(part.size(), lines.current.size() - lines.column);
+        lines.current.replace(lines.column, over, part);
+        lines.column += part.size();
+        run.remove_prefix(part.size());
     }
-    return line;
 }
 
 }  // namespace
 
 void AddOutputBytes(LineAssembler& lines, std::string_view chunk) {
-    if (lines.start > 0) {
-        lines.pending.erase(0, lines.start);
-        lines.searched -= lines.start;
-        lines.start = 0;
+    // Lines not taken yet stay; the bytes of those taken go.
+    const size_t dropped = lines.taken == 0 ? 0 : lines.ends[lines.taken - 1];
+    lines.ended.erase(0, dropped);
+    lines.ends.erase(lines.ends.begin(),
+                     lines.ends.begin() + static_cast<std::ptrdiff_t>(lines.taken));
+    for (size_t& end : lines.ends) {
+        end -= dropped;
     }
-    // Copy the runs between zero bytes; the zero bytes themselves are left out.
+    lines.taken = 0;
     while (!chunk.empty()) {
-        const void* zero = std::memchr(chunk.data(), 0, chunk.size());
-        const size_t run = zero == nullptr
-                               ? chunk.size()
-                               : static_cast<size_t>(static_cast<const char*>(zero) - chunk.data());
-        lines.pending.append(chunk.data(), run);
-        chunk.remove_prefix(zero == nullptr ? run : run + 1);
+        const size_t stop = chunk.find_first_of(std::string_view("\r\n\0", 3));
+        Write(lines, chunk.substr(0, stop));
+        if (stop == std::string_view::npos) {
+            break;
+        }
+        if (chunk[stop] == '\n') {
+            EndLine(lines);
+        } else if (chunk[stop] == '\r') {
+            lines.column = 0;
+        }
+        chunk.remove_prefix(stop + 1);
     }
 }
 
 bool TakeLine(LineAssembler& lines, std::string_view& line) {
-    const size_t end = lines.pending.find('\n', lines.searched);
-    if (end == std::string::npos) {
-        lines.searched = lines.pending.size();
+    if (lines.taken == lines.ends.size()) {
         return false;
     }
-    line = WithoutFinalCr(std::string_view(lines.pending).substr(lines.start, end - lines.start));
-    lines.start = end + 1;
-    lines.searched = lines.start;
+    const size_t start = lines.taken == 0 ? 0 : lines.ends[lines.taken - 1];
+    line = std::string_view(lines.ended).substr(start, lines.ends[lines.taken] - start);
+    ++lines.taken;
     return true;
 }
 
+std::string_view PartialLine(const LineAssembler& lines) {
+    return lines.current;
+}
+
 bool TakeLastLine(LineAssembler& lines, std::string_view& line) {
-    if (lines.start >= lines.pending.size()) {
+    if (lines.current.empty()) {
         return false;
     }
-    line = WithoutFinalCr(std::string_view(lines.pending).substr(lines.start));
-    lines.start = lines.pending.size();
-    lines.searched = lines.start;
-    return true;
+    EndLine(lines);
+    return TakeLine(lines, line);
 }
 
 }  // namespace corvanite

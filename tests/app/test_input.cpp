@@ -79,6 +79,14 @@ void SixteenDrives() {
         appState.drives[static_cast<size_t>(n)].driveNumber = n;
     }
 }
+// The thumb of scroll bar x taken in its middle and moved y down (up when negative).
+constexpr Act THUMB = [](Point p) {
+    const Rect thumb = appState.scrollBars[p.x].thumb;
+    ASSERT_GT(thumb.Height(), 0) << "no thumb " << p.x;
+    const Point grip{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    OnLeftButtonDown(grip);
+    OnMouseMove(Point{grip.x, grip.y + p.y}, true);
+};
 constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
 // The scan's end, its list taken over on the UI thread only.
@@ -217,10 +225,19 @@ const Case CASES[] = {
     {"cancel", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = true; }, {CANCEL, FIX, READ_ONLY},
      [] { EXPECT_TRUE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"Cancelling..."); EXPECT_TRUE(Host().questions.empty()); EXPECT_EQ(test::FakeChildSoFar().starts, 0); }},
     {"fix declined", TAB_SCAN_REPAIR, [] {}, {FIX}, [] {
-        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors?\nVolume may be forcibly dismounted."});
+        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on C:?\nVolume may be forcibly dismounted."});
         EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.statusText, u"start"); }},
-    {"fix", TAB_SCAN_REPAIR, [] { Host().answerYes = true; }, {FIX, {CHECK_ENDED}},
-     [] { EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)..."); EXPECT_FALSE(test::FakeChildSoFar().readOnly); EXPECT_EQ(test::FakeChildSoFar().starts, 1); }},
+    {"fix", TAB_SCAN_REPAIR, [] { Host().answerYes = true; }, {FIX, {CHECK_ENDED}, {KEY, 'E'}},
+     [] { EXPECT_EQ(appState.statusText, u"Running chkdsk C: (fix mode)..."); EXPECT_FALSE(test::FakeChildSoFar().readOnly); EXPECT_EQ(test::FakeChildSoFar().starts, 1);
+          EXPECT_TRUE(appState.chkdskFixMode); EXPECT_EQ(appState.chkdskVolume, u"C:"); }},
+    {"a repair is stopped only once asked, naming its volume", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = appState.chkdskFixMode = true; appState.chkdskVolume.Set(u"E:"); },
+     {CANCEL, {KEY, KEY_ESCAPE}}, [] {
+        EXPECT_EQ(Host().questions.size(), 2u); EXPECT_EQ(Host().questions[1].rfind(u"Confirm|Stop the repair of E:?\n", 0), 0u);
+        EXPECT_FALSE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"start");
+        Host().answerYes = true; KEY(Point{KEY_ESCAPE, 0}); EXPECT_TRUE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"Cancelling..."); }},
+    {"a repair that ended while the question was open", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = appState.chkdskFixMode = true;
+        Host().answerYes = true; Host().beforeAnswer = [] { appState.chkdskRunning = false; }; }, {CANCEL},
+     [] { EXPECT_FALSE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"start"); }},
     {"read-only on E:", TAB_SCAN_REPAIR, [] { appState.chkdskLines = {u"old output"}; }, {{KEY, 'E'}, READ_ONLY, {CHECK_ENDED}}, [] {
         EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)..."); EXPECT_EQ(appState.chkdskLines, std::vector<std::u16string>{u"line"});
         EXPECT_EQ(test::FakeChildSoFar().volume, u"E:"); EXPECT_TRUE(test::FakeChildSoFar().readOnly); }},
@@ -261,6 +278,20 @@ const Case CASES[] = {
     {"sixteen drives at 800 x 580: the wheel over the list, the last card", TAB_SMART, SixteenDrives,
      {{FRAME, 800, 580}, {LIST_WHEEL, -120 * 20}, {FRAME, 800, 580}, {CLICK_CARD, 15}},
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); }},
+    {"the table's thumb dragged to the end and part way back, then let go", TAB_SMART, [] {}, {{THUMB, SCROLLER_SMART, 1000}, {UP, 0, 0}, {FRAME, 1200, 750}},
+     [] { EXPECT_EQ(appState.smartScroll, appState.smartScrollMax); EXPECT_GT(appState.smartScrollMax, 0); EXPECT_EQ(appState.selectedDrive, 0);
+          const Rect bar = appState.scrollBars[SCROLLER_SMART].track; const Rect thumb = appState.scrollBars[SCROLLER_SMART].thumb;
+          THUMB(Point{SCROLLER_SMART, -(thumb.top - bar.top) / 2}); EXPECT_EQ(appState.smartScroll, (appState.smartScrollMax + 1) / 2);
+          LOST_CAPTURE({}); DRAG(Point{0, 0}); EXPECT_EQ(appState.smartScroll, (appState.smartScrollMax + 1) / 2); }},
+    {"a press on the table's track pages, above or below the thumb", TAB_SMART, [] {}, {{FRAME, 1200, 750}},
+     [] { const Rect bar = appState.scrollBars[SCROLLER_SMART].track; CLICK(Point{bar.left + 2, bar.bottom - 1});
+          EXPECT_EQ(appState.smartScroll, std::min(appState.smartPageRows, appState.smartScrollMax));
+          FRAME(Point{1200, 750}); CLICK(Point{bar.left + 2, bar.top});
+          EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
+     [] { EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"the output's thumb moves the output once the check ended", TAB_SCAN_REPAIR, [] { appState.chkdskLines.assign(100, u"l"); }, {{FRAME, 1200, 750}, {THUMB, SCROLLER_OUTPUT, -2000}},
+     [] { EXPECT_EQ(appState.chkdskScroll, 0); EXPECT_GT(appState.chkdskScrollMax, 0); THUMB(Point{SCROLLER_OUTPUT, 2000}); EXPECT_EQ(appState.chkdskScroll, appState.chkdskScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
      [] { EXPECT_EQ(appState.selectedDrive, 15); EXPECT_EQ(appState.smartScroll, 0);

@@ -1,5 +1,6 @@
 // The end-to-end build's frame observer: after a frame that shows something new, one line of
 // tab-separated key=value fields to the file CORVANITE_E2E_TRACE names (rectangles: l,t,r,b).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -20,6 +21,9 @@ void TraceFrame(int32_t clientWidth, int32_t clientHeight) {
     }
     line += "\tvolume=" + Utf16ToUtf8(s.targetVolume.view());
     std::unique_lock<std::mutex> guard(s.chkdskLinesLock);
+    std::string writing = Utf16ToUtf8(s.chkdskPartialLine);
+    std::replace(writing.begin(), writing.end(), '\t', ' ');
+    line += "\twriting=" + writing;
     const std::pair<const char*, int64_t> numbers[] = {
         {"width", clientWidth},           {"height", clientHeight},
         {"drives", std::ssize(s.drives)}, {"selected", s.selectedDrive},
@@ -42,6 +46,9 @@ void TraceFrame(int32_t clientWidth, int32_t clientHeight) {
     }
     for (int32_t i = 0; i < TAB_COUNT; ++i) {
         add("tab." + std::to_string(i), s.tabRects[i]);
+    }
+    for (int32_t i = 0; i < SCROLLER_COUNT; ++i) {
+        add("thumb." + std::to_string(i), s.scrollBars[i].thumb);
     }
     for (const DriveRowEntry& row : s.driveRows) {
         add("row." + std::to_string(row.drive), row.rect);

@@ -15,8 +15,11 @@ GRADES = "CRIT,WARN,GOOD,WARN,WARN,WARN,CRIT,N/A"
 SELECTED = {1: "sdb  SAMSUNG HD501LJ  ATA  23", 7: "sdh  %s  N/A  0" % MODELS[7],
             2: "sdc  INTEL SSDSA2CW120G3  ATA  19", 0: "sda  Maxtor 96147H8  ATA  30"}
 READY, SCANNING = "READY  //  /dev/sda  //  30 attrs", "Scanning drives..."
+HEX = lambda text: "out " + " ".join("%02x" % b for b in text.encode())
 SCRIPTS = {"lines": "lines 40 8\nsleep 700", "fixed": "out 46 69 78 65 64 0d 0a\nexit 1",
-           "hang": "sleep 60000"}  # for the stand-in checker, tests/volume_check/fake_chkdsk.cpp
+           "hang": "sleep 60000", "progress": "\n".join((HEX("Checking\r\nProgress: 10%\r"),
+           "sleep 300", HEX("Progress: 55%\r"), "sleep 60000"))}  # for the stand-in checker,
+# tests/volume_check/fake_chkdsk.cpp
 R = types.SimpleNamespace(passed=0, failed=0, apps=[], state={}, scale=1, frames=[])
 file = lambda name: os.path.join(WORK, name)  # in the work folder unless absolute
 path = lambda name: "Z:" + file(name).replace("/", "\\") if WIN else file(name)  # the program's
@@ -100,6 +103,7 @@ def act(verb, arg):
                               5 if n > 0 else 4, down=300),  # over the view below the tabs
           "key": lambda: keys(R.wid, *arg.split()),
           "confirm": lambda: keys(window("^Confirm$", R.wid), "alt+" * (not WIN) + arg),
+          "answer": lambda: keys(window("^Confirm$", R.wid), arg),  # a key as it is
           "save": lambda: [keys(window("^Save (As|Report)$", R.wid), *k)
                            for k in (("ctrl+a", "type", path(arg)), ("Return",))],
           "hold": lambda: open(file("hold"), "w").close(),  # a scan waits while it is there
@@ -107,6 +111,8 @@ def act(verb, arg):
           "script": lambda: (open(file("script"), "w").write(SCRIPTS[arg] + "\n"), drop("args")),
           "drag": lambda: at("drag", "mousedown", 1, *["mousemove_relative", "--sync", 50, 30] * 2,
                              "mouseup", 1),
+          "thumb": lambda: at("thumb." + arg.split()[0], "mousedown", 1, *["mousemove_relative",
+                              "--sync", "--", 0, int(arg.split()[1]) // 2] * 2, "mouseup", 1),
           "resize": lambda: xdo("mousemove", "--window", R.wid, *[v - 2 for v in geometry()[2:]],
                                 "mousedown", 1, *["mousemove_relative", "--sync", 40, 30] * 2,
                                 "mouseup", 1),  # by the bottom-right corner
@@ -183,6 +189,9 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("wheel down 3", "wheel 3", dict(smartScroll="3")),
     ("wheel down 40: last row", "wheel 40", dict(smartScroll=AT_MAX("smartScroll"))),
     ("wheel up 40: first row", "wheel -40", dict(smartScroll="0")),
+    ("the table's thumb dragged down to the end", "thumb 1 600",
+     dict(smartScroll=AT_MAX("smartScroll"))),
+    ("and back up", "thumb 1 -600", dict(smartScroll="0")),
     ("Down selects the next drive", "key Down", dict(selected="1", smartScroll="0")),
     ("Up selects the one before", "key Up; key Up", dict(selected="0")),
     ("F5 scans", "hold; key F5", dict(scanning="1", status=SCANNING)),
@@ -199,11 +208,25 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("End: the output's last line", "key End", dict(chkdskScroll=AT_MAX("chkdskScroll"))),
     ("fix mode, No: nothing runs", "script fixed; click button.2; confirm n; sleep 1",
      dict(status="chkdsk: No errors found", lines="40", _=ARGS(""))),
+    # Return and Space sent by xdotool do not reach Wine's message box (its Y and N do): the
+    # default button is checked on the GTK one only.
+    *[("fix mode, Return: No, nothing runs", "script fixed; click button.2; answer Return; sleep 1",
+       dict(_=lambda: ARGS("")() and not xdo("search", "--onlyvisible", "--name", "^Confirm$")))
+      ] * (not WIN),
     ("fix mode, Yes", "script fixed; click button.2; confirm y",
      dict(status="chkdsk: Errors found and corrected", lines="1", _=ARGS("D: /f /x /v"))),
     ("a hanging check", "script hang; click button.1",
      dict(running="1", status="Running chkdsk D: (read-only)...", _=CHECKERS)),
     ("cancel ends it", "click button.3",
+     dict(running="0", status="chkdsk: Operation cancelled", _=lambda: not CHECKERS())),
+    ("progress redrawn in place, shown while it runs", "script progress; click button.1",
+     dict(running="1", lines="1", writing="Progress: 55%")),
+    ("cancel the read-only check: at once", "click button.3", dict(running="0")),
+    ("a hanging repair", "script hang; click button.2; confirm y",
+     dict(running="1", status="Running chkdsk D: (fix mode)...", _=CHECKERS)),
+    ("cancel of a repair asks; No keeps it", "click button.3; " +
+     ("confirm n" if WIN else "answer Return") + "; sleep 1", dict(running="1", _=CHECKERS)),
+    ("cancel of a repair, Yes: ended", ("click button.3" if WIN else "key Escape") + "; confirm y",
      dict(running="0", status="chkdsk: Operation cancelled", _=lambda: not CHECKERS())),
     ("drag by the title bar", "mark; drag", dict(_=MOVED(100, 60))),
     ("maximise", "mark; click button.6", dict(maximized="1", _=lambda: FULL() and painted())),

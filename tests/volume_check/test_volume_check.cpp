@@ -102,24 +102,35 @@ TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
     }
 }
 
-TEST(LineAssembler, ReadsToLines) {
+// The lines as a console shows them, from reads cut anywhere; "|" then the line being written.
+TEST(LineAssembler, ReadsToLinesAsAConsoleShowsThem) {
+    const std::string progress = "Progress: 12 of 94 done; Stage:  8%; Total:  3%; ETA:   0:41:09 ";
     const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
         {{"a\r\nb\n"}, {"a", "b"}},
-        {{"x\ry\r\n", "x\r\r\n"}, {"x\ry", "x\r"}},  // only the CR right before the LF goes
         {{"\r\n\n", "\n"}, {"", "", ""}},
         // Lines over reads, also between a CR and its LF, also after lines already taken.
         {{"ab", "c\r", "\nd\n"}, {"abc", "d"}},
         {{"a\nb", "c\nd\n"}, {"a", "bc", "d"}},
+        // A CR goes back to the line's start: progress redrawn in place, a shorter update leaving
+        // the end of the longer one as on a console, a CR right at a read's edge.
+        {{"10%\r20%\r", "30%\r\n"}, {"30%"}},
+        {{"Stage: 100%\rStage: 9\r\n"}, {"Stage: 900%"}},
+        {{"x\ry\r\n", "x\r\r\n"}, {"y", "x"}},
+        {{progress + "\r", progress.substr(0, 30), "\r"}, {"|" + progress}},
         // Code-page bytes pass as they are; a character cut in half reaches the conversion whole.
         {{"\x82t\xE9 caf\xC3", "\xA9\r\n"}, {"\x82t\xE9 caf\xC3\xA9"}},
-        // The last line without LF, with one CR removed as from any line.
-        {{"done\r\ntail\r\r"}, {"done", "tail\r"}},
-        {{"ta", "il"}, {"tail"}},
-        {{"\r"}, {""}},
+        // A question without a line end is the line being written, and the last line once the
+        // output ends.
+        {{"done\r\n", "Convert lost chains to files (Y/N)? "},
+         {"done", "|Convert lost chains to files (Y/N)? "}},
+        {{"ta", "il"}, {"|tail"}},
+        {{"\r"}, {}},
         // A zero byte goes alone; the line goes on.
         {{"a\0b\r\n"s, "\0\0x\0"s, "y\n\0"s}, {"ab", "xy"}},
         {{"\r\0\n"s}, {""}},
         {{"", "\0"s}, {}},
+        // A line without end is cut at its bound and goes on on the next.
+        {{std::string(MAX_LINE_BYTES, 'a'), "bc\n"}, {std::string(MAX_LINE_BYTES, 'a'), "bc"}},
     };
     for (const auto& [reads, expected] : cases) {
         LineAssembler assembler;
@@ -131,11 +142,21 @@ TEST(LineAssembler, ReadsToLines) {
                 lines.emplace_back(line);
             }
         }
-        if (TakeLastLine(assembler, line)) {
-            lines.emplace_back(line);
+        const std::string partial(PartialLine(assembler));
+        if (!partial.empty()) {
+            lines.push_back("|" + partial);
         }
         EXPECT_EQ(lines, expected) << testing::PrintToString(reads);
+        ASSERT_EQ(TakeLastLine(assembler, line), !partial.empty());
+        EXPECT_EQ(partial.empty() ? "" : std::string(line), partial);
     }
+    // A flood of progress updates without a line end holds one line's bytes.
+    LineAssembler flood;
+    for (int i = 0; i < 100000; ++i) {
+        AddOutputBytes(flood, "\r" + progress);
+    }
+    EXPECT_EQ(PartialLine(flood), progress);
+    EXPECT_LE(flood.current.capacity() + flood.ended.capacity(), 2 * MAX_LINE_BYTES);
 }
 
 // Besides what an earlier run left (lines, result, its cancel request): a run still going, no
