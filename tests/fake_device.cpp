@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "drives/device_error.h"
@@ -14,8 +15,11 @@ namespace corvanite {
 namespace {
 
 test::FakeMachine machine;
-int32_t lastError = 0;
+// Each drive is asked from its own worker: the log and the handle counts are shared.
+std::mutex machineLock;
+thread_local int32_t lastError = 0;
 std::atomic<bool> held{false};
+std::atomic<bool> slowHeld{false};
 
 test::FakeDrive& Drive(DriveHandle handle) {
     return machine.drives[static_cast<size_t>(handle)];
@@ -26,7 +30,10 @@ bool Log(const char* what, DriveHandle handle, int extra = -1, int32_t error = 0
     char line[64];
     std::snprintf(line, sizeof line, extra >= 0 ? "%s %ld %02X" : "%s %ld", what,
                   static_cast<long>(handle), extra);
-    machine.calls += line + std::string("\n");
+    {
+        std::lock_guard<std::mutex> guard(machineLock);
+        machine.driveCalls[static_cast<size_t>(handle)] += line + std::string("\n");
+    }
     lastError = error != 0 ? error : lastError;
     return error == 0;
 }
@@ -61,17 +68,35 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
                 : drive.openRefused || (++drive.opens == 2 && drive.secondOpenFails) ? 5  // denied
                                                                                      : 0;
     handle = driveNumber;
-    machine.openHandles += errorCode == 0 ? 1 : 0;
-    machine.maxOpenHandles = std::max(machine.maxOpenHandles, machine.openHandles);
+    {
+        std::lock_guard<std::mutex> guard(machineLock);
+        machine.openHandles += errorCode == 0 ? 1 : 0;
+        machine.maxOpenHandles = std::max(machine.maxOpenHandles, machine.openHandles);
+    }
     return Log("open", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
 void Close(DriveHandle handle) {
     Log("close", handle);
+    std::lock_guard<std::mutex> guard(machineLock);
     --machine.openHandles;
+    ++Drive(handle).closes;
 }
 
 bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
+    for (int waited = 0; Drive(handle).slow && slowHeld && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const int other = Drive(handle).waitsFor;
+    for (int waited = 0; other >= 0 && waited < 10000; ++waited) {
+        {
+            std::lock_guard<std::mutex> guard(machineLock);
+            if (Drive(other).closes >= 2) {
+                break;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Log("identity", handle);
     identity = Drive(handle).identityAnswers ? Drive(handle).identity : identity;
     return Drive(handle).identityAnswers;
@@ -109,7 +134,10 @@ bool PassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t*
     for (size_t i = 0; i < length; ++i) {
         line += {"0123456789ABCDEF"[cdb[i] >> 4], "0123456789ABCDEF"[cdb[i] & 15]};
     }
-    machine.calls += line + "\n";
+    {
+        std::lock_guard<std::mutex> guard(machineLock);
+        machine.driveCalls[static_cast<size_t>(handle)] += line + "\n";
+    }
     const test::FakeDrive& drive = Drive(handle);
     const bool is16 = length == 16;
     const uint8_t command = cdb[is16 ? 14 : 9], feature = cdb[is16 ? 4 : 3];
@@ -151,7 +179,19 @@ FakeMachine& Machine() {
 void ResetMachine() {
     machine = FakeMachine();
     held = false;
+    slowHeld = false;
     lastError = 0;
+}
+std::string MachineCalls() {
+    std::lock_guard<std::mutex> guard(machineLock);
+    std::string all = machine.calls;
+    for (const std::string& drive : machine.driveCalls) {
+        all += drive;
+    }
+    return all;
+}
+void HoldSlowDrives(bool hold) {
+    slowHeld = hold;
 }
 void HoldScan(bool hold) {
     held = hold;

@@ -1,5 +1,5 @@
 // A scripted stand-in for the platform's drive access: each drive number answers as told, and
-// every call is logged ("open 0", "identity 0", "smart 0 D0", ...) in order.
+// every call is logged ("open 0", "identity 0", "smart 0 D0", ...) in order, per drive.
 #pragma once
 
 #include <array>
@@ -35,11 +35,18 @@ struct FakeDrive {
     bool takes12 = false;
     Page identify = {};
     int opens = 0;
+    int closes = 0;
+    // Slow: the identity query waits (10 s at most) until drive waitsFor has been closed twice
+    // (its existence test and its probe), so it answers only after that drive.
+    int waitsFor = -1;
+    // Held: the identity query waits (10 s at most) while HoldSlowDrives(true) is in force.
+    bool slow = false;
 };
 
 struct FakeMachine {
     std::array<FakeDrive, 16> drives;
-    std::string calls;  // one line a call
+    std::string calls;                       // the scan's own calls, one line a call
+    std::array<std::string, 16> driveCalls;  // each drive's, one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
 };
@@ -50,5 +57,8 @@ FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).
 void HoldScan(bool hold);
+void HoldSlowDrives(bool hold);
+// The scan's calls, then each drive's in drive order (drives are asked side by side).
+std::string MachineCalls();
 
 }  // namespace corvanite::test

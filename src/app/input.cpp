@@ -396,7 +396,9 @@ void OnMouseWheel(Point client, int32_t delta) {
 
 void OnTimerTick() {
     ++appState.tickCount;
-    if (appState.chkdskRunning) {
+    // A scan's cards count their seconds: one repaint a second is enough for them.
+    const bool secondPassed = (appState.tickCount - appState.scanStartTick) % 20 == 0;
+    if (appState.chkdskRunning || (appState.scanning && secondPassed)) {
         RequestRepaint();
     }
 }

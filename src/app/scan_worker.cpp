@@ -12,10 +12,39 @@
 namespace corvanite {
 namespace {
 
-// The finished list, between the worker and the UI thread.
+// The list between the worker and the UI thread: while the scan runs, a card for every drive
+// found, replaced one by one as the drives answer; at its end, the finished list.
 std::mutex handOverLock;
 std::optional<std::vector<DriveInfo>> handOver;
 ProbeSkipped handOverSkipped;
+bool handOverFinal = false;
+size_t handOverAnswered = 0;
+
+void DrivesFound(void* /*context*/, const std::vector<DriveInfo>& drives) {
+    {
+        std::lock_guard<std::mutex> guard(handOverLock);
+        handOver = drives;
+        for (DriveInfo& drive : *handOver) {
+            drive.answering = true;
+            drive.errorText.Set(u"still answering");
+        }
+        handOverFinal = false;
+        handOverAnswered = 0;
+    }
+    PostWindowMessage(MSG_SCAN_DONE, 0);
+}
+
+void DriveAnswered(void* /*context*/, size_t index, const DriveInfo& drive) {
+    {
+        std::lock_guard<std::mutex> guard(handOverLock);
+        if (!handOver || handOverFinal || index >= handOver->size()) {
+            return;
+        }
+        (*handOver)[index] = drive;
+        ++handOverAnswered;
+    }
+    PostWindowMessage(MSG_SCAN_DONE, 0);
+}
 
 }  // namespace
 
@@ -23,6 +52,7 @@ void StartDriveScan() {
     if (appState.scanning.exchange(true)) {
         return;
     }
+    appState.scanStartTick = appState.tickCount;
     SetStatusText(u"Scanning drives...");
     RequestRepaint();
     if (!StartDetachedThread(DriveScanWorker, nullptr)) {
@@ -34,11 +64,15 @@ void StartDriveScan() {
 
 void DriveScanWorker(void* /*parameter*/) {
     ProbeSkipped skipped;
-    std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
+    ProbeListener listener;
+    listener.found = DrivesFound;
+    listener.answered = DriveAnswered;
+    std::vector<DriveInfo> drives = ProbeAllDrives(skipped, listener);
     {
         std::lock_guard<std::mutex> guard(handOverLock);
         handOver = std::move(drives);
         handOverSkipped = skipped;
+        handOverFinal = true;
     }
     appState.scanning = false;
     PostWindowMessage(MSG_SCAN_DONE, 0);
@@ -46,19 +80,38 @@ void DriveScanWorker(void* /*parameter*/) {
 
 void HandleScanDone() {
     std::optional<std::vector<DriveInfo>> released;
+    bool final = false;
+    size_t answered = 0;
     {
         std::lock_guard<std::mutex> guard(handOverLock);
-        if (handOver) {
+        if (handOver && handOverFinal) {
             appState.drives.swap(*handOver);
             released.swap(handOver);  // the old list is freed outside the lock
             appState.skippedDrivesText = SkippedDrivesText(handOverSkipped, DeviceErrorKind());
+            final = true;
+        } else if (handOver) {
+            // The scan goes on: a copy of its cards so far, the worker keeps filling its own.
+            appState.drives = *handOver;
+            answered = handOverAnswered;
+        } else {
+            final = !appState.scanning;
         }
     }
-    const std::u16string& skipped = appState.skippedDrivesText;
     const auto count = static_cast<int32_t>(appState.drives.size());
     if (appState.selectedDrive >= count) {
         appState.selectedDrive = 0;
     }
+    if (!final) {
+        std::u16string text = u"Scanning drives...  //  ";
+        AppendUnsigned(text, answered);
+        text.append(u" of ");
+        AppendUnsigned(text, appState.drives.size());
+        text.append(u" answered");
+        SetStatusText(text);
+        RequestRepaint();
+        return;
+    }
+    const std::u16string& skipped = appState.skippedDrivesText;
     // The worker cleared the scanning flag before it posted; clearing it here again could let a
     // scan started since then run beside another.
     if (appState.drives.empty()) {

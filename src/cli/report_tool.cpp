@@ -29,7 +29,7 @@ constexpr std::string_view HELP_USAGE =
     "Opening drives needs administrator (Windows) or root (Linux) rights.\n"
     "\n"
     "Exit status:\n";
-// The status's column in the exit status lines ("  0   every drive is GOOD").
+// The status's column in the exit status lines ("  0   every drive that gave health data is GOOD").
 constexpr size_t STATUS_COLUMN_WIDTH = 4;
 
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {

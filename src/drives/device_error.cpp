@@ -18,17 +18,18 @@ struct ErrorWords {
 };
 
 constexpr ErrorWords WIN32_ERRORS[] = {
-    {1, Outcome::REFUSED, u"not supported by the driver", u""},         // ERROR_INVALID_FUNCTION
-    {2, Outcome::ABSENT, u"no such drive", u"the drive is gone"},       // ERROR_FILE_NOT_FOUND
-    {3, Outcome::ABSENT, u"no such drive", u"the drive is gone"},       // ERROR_PATH_NOT_FOUND
-    {5, Outcome::DENIED, u"access denied", u"run as administrator"},    // ERROR_ACCESS_DENIED
-    {13, Outcome::FAILED, u"reply not understood", u""},                // ERROR_INVALID_DATA
-    {21, Outcome::FAILED, u"drive not ready", u""},                     // ERROR_NOT_READY
-    {31, Outcome::FAILED, u"device not functioning", u""},              // ERROR_GEN_FAILURE
-    {32, Outcome::FAILED, u"in use", u"in use by another program"},     // ERROR_SHARING_VIOLATION
-    {50, Outcome::REFUSED, u"request not supported", u""},              // ERROR_NOT_SUPPORTED
-    {87, Outcome::REFUSED, u"invalid parameter", u""},                  // ERROR_INVALID_PARAMETER
-    {121, Outcome::FAILED, u"timed out", u"the drive did not answer"},  // ERROR_SEM_TIMEOUT
+    {1, Outcome::REFUSED, u"not supported by the driver", u""},           // ERROR_INVALID_FUNCTION
+    {2, Outcome::ABSENT, u"no such drive", u"the drive is gone"},         // ERROR_FILE_NOT_FOUND
+    {3, Outcome::ABSENT, u"no such drive", u"the drive is gone"},         // ERROR_PATH_NOT_FOUND
+    {5, Outcome::DENIED, u"access denied", u"run as administrator"},      // ERROR_ACCESS_DENIED
+    {13, Outcome::FAILED, u"reply not understood", u""},                  // ERROR_INVALID_DATA
+    {21, Outcome::FAILED, u"drive not ready", u""},                       // ERROR_NOT_READY
+    {31, Outcome::FAILED, u"device not functioning", u""},                // ERROR_GEN_FAILURE
+    {32, Outcome::FAILED, u"in use", u"in use by another program"},       // ERROR_SHARING_VIOLATION
+    {50, Outcome::REFUSED, u"request not supported", u""},                // ERROR_NOT_SUPPORTED
+    {87, Outcome::REFUSED, u"invalid parameter", u""},                    // ERROR_INVALID_PARAMETER
+    {121, Outcome::FAILED, u"timed out", u"the drive did not answer"},    // ERROR_SEM_TIMEOUT
+    {1112, Outcome::FAILED, u"no medium", u"an empty card-reader slot"},  // ERROR_NO_MEDIA_IN_DRIVE
     // Drivers also answer a SMART request they do not pass on with it (RAID drivers do): the words
     // do not send the technician to the cable first.
     {1117, Outcome::FAILED, u"I/O error",
@@ -50,7 +51,7 @@ constexpr ErrorWords POSIX_ERRORS[] = {
     {30, Outcome::FAILED, u"read-only device", u""},                       // EROFS
     {95, Outcome::REFUSED, u"not supported", u""},                         // EOPNOTSUPP
     {110, Outcome::FAILED, u"timed out", u"the drive did not answer"},     // ETIMEDOUT
-    {123, Outcome::FAILED, u"no medium", u""},                             // ENOMEDIUM
+    {123, Outcome::FAILED, u"no medium", u"an empty card-reader slot"},    // ENOMEDIUM
 };
 
 const ErrorWords* FindWords(int64_t code, SystemErrorKind kind) {
@@ -133,6 +134,40 @@ std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErr
             }
             return text;
     }
+}
+
+DriveStop DriveStopAfter(int32_t error, SystemErrorKind kind) {
+    // ETIMEDOUT; ENODEV, ENXIO, ESHUTDOWN (a USB device unplugged). A slot without media is
+    // not gone: its reason says "no medium".
+    constexpr int32_t POSIX_TIMED_OUT[] = {110};
+    constexpr int32_t POSIX_GONE[] = {19, 6, 108};
+    // ERROR_SEM_TIMEOUT, WAIT_TIMEOUT; ERROR_DEVICE_NOT_CONNECTED, ERROR_NO_SUCH_DEVICE,
+    // ERROR_DEV_NOT_EXIST, ERROR_DEVICE_REMOVED
+    constexpr int32_t WIN32_TIMED_OUT[] = {121, 258};
+    constexpr int32_t WIN32_GONE[] = {1167, 433, 55, 1617};
+    const auto in = [error](const auto& codes) {
+        for (int32_t code : codes) {
+            if (code == error) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const bool posix = kind == ERRORS_POSIX;
+    if (posix ? in(POSIX_TIMED_OUT) : in(WIN32_TIMED_OUT)) {
+        return STOP_TIMED_OUT;
+    }
+    return (posix ? in(POSIX_GONE) : in(WIN32_GONE)) ? STOP_GONE : STOP_NONE;
+}
+
+std::u16string DriveStopText(DriveStop stop, DeviceRequest request) {
+    if (stop == STOP_GONE) {
+        return u"disconnected during the scan";
+    }
+    std::u16string text = u"did not answer the ";
+    text.append(RequestName(request)).append(u" within ");
+    AppendSigned(text, DEVICE_REQUEST_TIMEOUT_SECONDS);
+    return text.append(u" s");
 }
 
 bool IsAbsentDriveError(uint32_t error, SystemErrorKind kind) {

@@ -36,6 +36,20 @@ std::u16string_view SystemErrorWords(int32_t error, SystemErrorKind kind);
 // True when an open failed because there is no drive with that number (nothing to report).
 bool IsAbsentDriveError(uint32_t error, SystemErrorKind kind);
 
+// How long the system lets one device request run before it gives up on it.
+constexpr int32_t DEVICE_REQUEST_TIMEOUT_SECONDS = 60;
+
+// After a request that timed out or found the drive gone, the drive is asked nothing more in
+// this scan.
+using DriveStop = int32_t;
+constexpr DriveStop STOP_NONE = 0;
+constexpr DriveStop STOP_TIMED_OUT = 1;
+constexpr DriveStop STOP_GONE = 2;
+DriveStop DriveStopAfter(int32_t error, SystemErrorKind kind);
+
+// "did not answer the SMART read within 60 s", "disconnected during the scan".
+std::u16string DriveStopText(DriveStop stop, DeviceRequest request);
+
 // The drives a scan could not open at all (absent numbers not counted), and the first one's
 // error code.
 struct ProbeSkipped {

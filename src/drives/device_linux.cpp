@@ -32,9 +32,9 @@
 namespace corvanite {
 namespace {
 
-constexpr unsigned PASS_THROUGH_TIMEOUT_MS = 60000;
+constexpr unsigned PASS_THROUGH_TIMEOUT_MS = DEVICE_REQUEST_TIMEOUT_SECONDS * 1000;
 
-// The error of the last failed request on this thread (the scan runs on one worker thread).
+// The error of the last failed request on this thread (each drive is asked from its own worker).
 thread_local int32_t lastDeviceError = 0;
 constexpr size_t SYSFS_READ_LIMIT = 4096;
 
@@ -225,8 +225,11 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
         name = s.names[static_cast<size_t>(driveNumber)];
         path = s.devDir + "/" + name;
     }
-    // Read and write access as for the Windows drives; no waiting for removable media.
-    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    // Read-only, so that closing the node makes udev re-read nothing: a process with
+    // CAP_SYS_RAWIO may send any SCSI command (ATA PASS-THROUGH included) through SG_IO on such a
+    // descriptor, and one with CAP_SYS_ADMIN any NVMe admin command. No waiting for removable
+    // media.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         lastDeviceError = errno;
         errorCode = static_cast<uint32_t>(errno);
@@ -316,6 +319,7 @@ bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     command.data_len = NVME_LOG_PAGE_SIZE;
     command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
                                                         NVME_LOG_PAGE_SIZE);
+    command.timeout_ms = PASS_THROUGH_TIMEOUT_MS;
     // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
     const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
     if (result != 0) {

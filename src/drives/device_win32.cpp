@@ -81,6 +81,9 @@ std::u16string DevicePath(int driveNumber) {
 
 bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const std::u16string path = PhysicalDrivePath(driveNumber);
+    // SMART_RCV_DRIVE_DATA, SMART_SEND_DRIVE_COMMAND and IOCTL_SCSI_PASS_THROUGH are defined
+    // with FILE_READ_ACCESS | FILE_WRITE_ACCESS, so the handle needs both; the property and
+    // geometry queries need none.
     const HANDLE h =
         CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ | GENERIC_WRITE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);

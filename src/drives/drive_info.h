@@ -78,6 +78,8 @@ struct DriveInfo {
     int32_t nvmeSpareThreshold = 0;
     int32_t nvmePercentageUsed = 0;
     uint8_t nvmeCriticalWarning = 0;
+    // The window's record of a drive found by a scan that has not answered yet.
+    bool answering = false;
 };
 
 // The record of drive N before any query: path "\\.\PhysicalDrive<N>", model "PhysicalDrive<N>",

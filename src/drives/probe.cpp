@@ -1,10 +1,15 @@
 #include "drives/probe.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+
 #include "drives/ata_smart.h"
 #include "drives/bridge.h"
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
+#include "host/host.h"
 
 namespace corvanite {
 namespace {
@@ -20,6 +25,16 @@ bool ReadAta(DriveHandle handle, DriveInfo& drive) {
     return !pageRead && ata::MayBeBehindBridge(drive) && ata::ReadAtaBehindBridge(handle, drive);
 }
 
+// A drive that timed out or went away is asked nothing more; its reason says which.
+bool StoppedAfter(DeviceRequest request, int32_t error, DriveInfo& drive) {
+    const DriveStop stop = DriveStopAfter(error, DeviceErrorKind());
+    if (stop == STOP_NONE) {
+        return false;
+    }
+    drive.errorText.Set(DriveStopText(stop, request));
+    return true;
+}
+
 // Reads the attributes in the order the media class suggests, the other reader as fallback.
 // When neither gives data, the reason names the first reader's failed request.
 void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
@@ -33,6 +48,9 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
         }
         failed = REQUEST_NVME_LOG;
         error = LastDeviceError();
+        if (StoppedAfter(failed, error, drive)) {
+            return;
+        }
         if (ReadAta(handle, drive)) {
             return;
         }
@@ -42,6 +60,9 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
         }
         // A page that was read but held no attribute is not a failed request.
         error = drive.smartSource == SOURCE_ATA ? 0 : LastDeviceError();
+        if (StoppedAfter(failed, error, drive)) {
+            return;
+        }
         if (nvmeAllowed && ReadNvmeHealth(handle, drive)) {
             return;
         }
@@ -64,13 +85,68 @@ std::vector<DriveInfo> ProbeAllDrives() {
 }
 
 std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
+    return ProbeAllDrives(skipped, ProbeListener());
+}
+
+namespace {
+
+// The drives of one scan while their workers answer; the scanning thread waits on it.
+struct ScanInProgress {
+    std::mutex lock;
+    std::condition_variable answered;
     std::vector<DriveInfo> drives;
+    size_t remaining = 0;
+    ProbeListener listener;
+};
+
+struct DriveJob {
+    ScanInProgress* scan;
+    size_t index;
+};
+
+// One drive's requests, on its own worker: the only requests in flight to this drive.
+void ProbeOneDrive(void* parameter) {
+    const DriveJob job = *static_cast<DriveJob*>(parameter);
+    delete static_cast<DriveJob*>(parameter);
+    ScanInProgress& scan = *job.scan;
+    DriveInfo drive;
+    {
+        std::lock_guard<std::mutex> guard(scan.lock);
+        drive = scan.drives[job.index];
+    }
+    DriveHandle handle = 0;
+    uint32_t error = 0;
+    if (OpenDrive(drive.driveNumber, handle, error)) {
+        QueryStorageDescriptor(handle, drive);
+        ReadAttributes(handle, drive);
+        CloseDrive(handle);
+    } else {
+        drive.errorText.Set(
+            DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error), DeviceErrorKind()));
+    }
+    // Without data (including a drive we could not open a second time) this grades N/A.
+    AssessHealth(drive);
+    std::lock_guard<std::mutex> guard(scan.lock);
+    scan.drives[job.index] = std::move(drive);
+    if (scan.listener.answered != nullptr) {
+        scan.listener.answered(scan.listener.context, job.index, scan.drives[job.index]);
+    }
+    --scan.remaining;
+    scan.answered.notify_all();
+}
+
+}  // namespace
+
+std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped, const ProbeListener& listener) {
+    ScanInProgress scan;
+    scan.listener = listener;
     skipped = ProbeSkipped();
     BeginDriveScan();
+    // The existence test, one number after another: a number that cannot be opened has no drive
+    // for us.
     for (int number = 0; number < MAX_DRIVES; ++number) {
         DriveHandle handle = 0;
         uint32_t error = 0;
-        // The existence test: a number that cannot be opened has no drive for us.
         if (!OpenDrive(number, handle, error)) {
             if (!IsAbsentDriveError(error, DeviceErrorKind())) {
                 if (skipped.count++ == 0) {
@@ -80,22 +156,27 @@ std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped) {
             continue;
         }
         CloseDrive(handle);
-
         DriveInfo drive = StartDriveRecord(number);
         drive.devicePath.Set(DriveDevicePath(number));
-        if (OpenDrive(number, handle, error)) {
-            QueryStorageDescriptor(handle, drive);
-            ReadAttributes(handle, drive);
-            CloseDrive(handle);
-        } else {
-            drive.errorText.Set(
-                DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error), DeviceErrorKind()));
-        }
-        // Without data (including a drive we could not open a second time) this grades N/A.
-        AssessHealth(drive);
-        drives.push_back(std::move(drive));
+        scan.drives.push_back(std::move(drive));
     }
-    return drives;
+    if (listener.found != nullptr) {
+        listener.found(listener.context, scan.drives);
+    }
+    // Every drive gets its own worker at once, so a slow or silent drive holds up none of the
+    // others; a worker that cannot be started is done on this thread instead.
+    std::unique_lock<std::mutex> guard(scan.lock);
+    scan.remaining = scan.drives.size();
+    for (size_t index = 0; index < scan.drives.size(); ++index) {
+        auto* job = new DriveJob{&scan, index};
+        guard.unlock();
+        if (!StartDetachedThread(ProbeOneDrive, job)) {
+            ProbeOneDrive(job);
+        }
+        guard.lock();
+    }
+    scan.answered.wait(guard, [&scan] { return scan.remaining == 0; });
+    return std::move(scan.drives);
 }
 
 bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {

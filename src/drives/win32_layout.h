@@ -80,7 +80,7 @@ constexpr size_t SPT_DATA_AT = SPT_HEADER_SIZE;
 constexpr size_t SPT_DATA_SIZE = 512;
 constexpr size_t SPT_SENSE_AT = SPT_DATA_AT + SPT_DATA_SIZE;
 constexpr size_t SPT_BUFFER_SIZE = SPT_SENSE_AT + ata::SENSE_BUFFER_SIZE;
-constexpr uint32_t SPT_TIMEOUT_SECONDS = 60;
+constexpr uint32_t SPT_TIMEOUT_SECONDS = DEVICE_REQUEST_TIMEOUT_SECONDS;
 using ScsiPassThroughBuffer = std::array<uint8_t, SPT_BUFFER_SIZE>;
 
 // The request for a command block of at most 16 bytes, reading dataSize bytes (at most

@@ -6,8 +6,9 @@
 namespace corvanite {
 namespace {
 
-// The statuses a drive stands for, least severe first: a scan reports its worst drive's.
-constexpr int BY_SEVERITY[] = {REPORT_EXIT_ALL_GOOD, REPORT_EXIT_NO_DATA, REPORT_EXIT_WORST_WARN,
+// The statuses a drive stands for, least severe first: a scan reports its worst drive's, and
+// N/A only when no drive gave anything better to report.
+constexpr int BY_SEVERITY[] = {REPORT_EXIT_NO_DATA, REPORT_EXIT_ALL_GOOD, REPORT_EXIT_WORST_WARN,
                                REPORT_EXIT_ANY_CRIT};
 
 std::ptrdiff_t Severity(int status) {
@@ -34,7 +35,7 @@ int ReportExitStatus(const std::vector<DriveInfo>& drives) {
     if (drives.empty()) {
         return REPORT_EXIT_NO_DRIVES;
     }
-    int worst = REPORT_EXIT_ALL_GOOD;
+    int worst = REPORT_EXIT_NO_DATA;
     for (const DriveInfo& drive : drives) {
         const int status = HealthExitStatus(drive.health);
         if (Severity(status) > Severity(worst)) {

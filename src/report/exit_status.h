@@ -13,7 +13,7 @@ namespace corvanite {
 constexpr int REPORT_EXIT_ALL_GOOD = 0;
 constexpr int REPORT_EXIT_WORST_WARN = 1;
 constexpr int REPORT_EXIT_ANY_CRIT = 2;
-constexpr int REPORT_EXIT_NO_DATA = 3;  // some drive N/A, none worse than GOOD
+constexpr int REPORT_EXIT_NO_DATA = 3;  // no drive gave health data
 constexpr int REPORT_EXIT_NO_DRIVES = 4;
 constexpr int REPORT_EXIT_USAGE = 64;
 constexpr int REPORT_EXIT_CANNOT_WRITE = 73;
@@ -24,10 +24,10 @@ struct ExitStatusMeaning {
 };
 
 inline constexpr ExitStatusMeaning REPORT_EXIT_STATUSES[] = {
-    {REPORT_EXIT_ALL_GOOD, "every drive is GOOD"},
+    {REPORT_EXIT_ALL_GOOD, "every drive that gave health data is GOOD"},
     {REPORT_EXIT_WORST_WARN, "the worst drive is WARN"},
     {REPORT_EXIT_ANY_CRIT, "some drive is CRIT"},
-    {REPORT_EXIT_NO_DATA, "some drive has no health data (N/A) and none is worse than GOOD"},
+    {REPORT_EXIT_NO_DATA, "no drive gave health data (all N/A)"},
     {REPORT_EXIT_NO_DRIVES,
      "no drive was found (for example without administrator or root rights)"},
     {REPORT_EXIT_USAGE, "usage error"},
@@ -37,8 +37,9 @@ inline constexpr ExitStatusMeaning REPORT_EXIT_STATUSES[] = {
 // The status a grade stands for on its own: GOOD 0, WARN 1, CRIT 2, anything else 3.
 int HealthExitStatus(HealthStatus health);
 
-// The status of a scan: the worst drive's (CRIT before WARN before N/A before GOOD), or
-// REPORT_EXIT_NO_DRIVES for an empty list.
+// The status of a scan: the worst grade among the drives that gave health data (CRIT before WARN
+// before GOOD); REPORT_EXIT_NO_DATA when none did (an empty card-reader slot or a disk that
+// refused us does not hide the others' grades); REPORT_EXIT_NO_DRIVES for an empty list.
 int ReportExitStatus(const std::vector<DriveInfo>& drives);
 
 }  // namespace corvanite

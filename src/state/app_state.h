@@ -89,6 +89,8 @@ struct AppState {
     Rect dragZone;
     std::atomic<int32_t> selectedDrive{0};
     uint32_t tickCount = 0;
+    // The tick the running scan started at: its drives' seconds so far are counted from it.
+    uint32_t scanStartTick = 0;
     Rect dragStartWindowRect;
     // The scroll bars of the last frame (an empty thumb where none was shown), and the one whose
     // thumb the pointer holds (-1: none) with the pointer's height over the thumb's top.

@@ -84,6 +84,14 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
     scratch += drive.busName.view();
     DrawTextAt(dc, left + INSET, y + 40, scratch, COLOR_TEXT_SECONDARY);
 
+    if (drive.answering) {
+        scratch = u"still answering  ";
+        AppendUnsigned(scratch, (appState.tickCount - appState.scanStartTick) / 20);
+        scratch += u" s";
+        DrawTextInRect(dc, Rect{left + INSET, y + 50, right - INSET, y + 66}, scratch,
+                       COLOR_TEXT_SECONDARY, FONT_MAIN, ALIGN_LEFT);
+        return;
+    }
     DrawTextInRect(dc, Rect{left + INSET, y + 50, right - INSET, y + 66},
                    DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
 }

@@ -91,8 +91,23 @@ constexpr Act TICK = [](Point) { OnTimerTick(); };
 constexpr Act CHKDSK = [](Point p) { OnChkdskEvent(static_cast<uintptr_t>(p.x)); };
 // The scan's end, its list taken over on the UI thread only.
 constexpr Act SCAN_ENDED = [](Point) {
+    for (int waited = 0; appState.scanning && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     test::WaitForMessage(MSG_SCAN_DONE);
     EXPECT_EQ(appState.drives.size(), 3u);
+    HandleScanDone();
+};
+// The scan's cards so far, once the list and one answer have been posted.
+constexpr Act SCAN_HALF = [](Point) {
+    for (int waited = 0; waited < 10000; ++waited) {
+        const std::vector<PostedMessage> posted = test::PostedSoFar();
+        if (std::count_if(posted.begin(), posted.end(),
+                          [](const PostedMessage& m) { return m.message == MSG_SCAN_DONE; }) >= 2) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     HandleScanDone();
 };
 // x drives present with y attributes each; those in the mask (drive n: 1 << n) cannot be opened.
@@ -182,6 +197,18 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  3 attrs"); EXPECT_EQ(appState.selectedDrive, 1); }},
     {"scan, selection gone", TAB_SMART, [] { Drives(2, 2); appState.selectedDrive = 2; }, {REFRESH, {SCAN_ENDED}},
      [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive0  //  2 attrs"); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"a drive still answering: the others shown, the list kept, then its answer", TAB_SMART,
+     [] { Drives(2, 3); test::Machine().drives[1].slow = true; test::HoldSlowDrives(true); appState.tickCount = 7; },
+     {REFRESH, {SCAN_HALF}},
+     [] { EXPECT_EQ(appState.statusText, u"Scanning drives...  //  1 of 2 answered"); ASSERT_EQ(appState.drives.size(), 2u);
+          EXPECT_EQ(appState.scanStartTick, 7u); EXPECT_FALSE(appState.drives[0].answering); EXPECT_EQ(appState.drives[0].attributes.size(), 3u);
+          EXPECT_TRUE(appState.drives[1].answering); EXPECT_EQ(appState.drives[1].errorText, u"still answering");
+          const int repaints = Host().repaints;
+          for (int i = 0; i < 20; ++i) { OnTimerTick(); }
+          EXPECT_EQ(Host().repaints, repaints + 1);  // one a second while the scan runs
+          appState.selectedDrive = 1; test::HoldSlowDrives(false);
+          for (int waited = 0; appState.scanning && waited < 10000; ++waited) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+          HandleScanDone(); EXPECT_FALSE(appState.drives[1].answering); EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  3 attrs"); }},
     {"scan, drives refused", TAB_SMART, [] { Drives(3, 2, 0b101); }, {REFRESH, {SCAN_ENDED}},
      [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive1  //  2 attrs  //  2" + SKIPPED); EXPECT_EQ(appState.drives.size(), 1u); }},
     {"scan, all refused", TAB_SMART, [] { Drives(3, 2, 0b111); }, {REFRESH, {SCAN_ENDED}},

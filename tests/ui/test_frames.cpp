@@ -97,6 +97,8 @@ void Check(int count, bool running, bool exitNonZero = false, bool fixed = false
 const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"fresh", 1200, 750, [] {}},
     {"scanning", 1200, 750, [] { appState.scanning = true; SetStatusText(u"Scanning drives..."); }},
+    {"scanning-half-answered", 1200, 750, [] { Show(TAB_SMART, 1); appState.scanning = true; appState.scanStartTick = 5; appState.tickCount = 65;
+        SetStatusText(u"Scanning drives...  //  2 of 5 answered"); for (size_t i = 2; i < 5; ++i) { appState.drives[i].answering = true; } }},  // 3 s so far
     {"none-found-skipped", 1200, 750, [] { appState.skippedDrivesText = u"2 disks could not be opened (access denied), run as administrator"; }},
     {"min-none-found-wrap-edges", 800, 580, [] { appState.skippedDrivesText = u"12345 a bbbbbbbbbbbbbbbbbbbb c dddddddddddddddddddddd"; }},  // lines of exactly 22, one-letter words
     {"smart-maxtor-hover-row", 1200, 750, [] { Show(TAB_SMART, 0); appState.hoverDriveRow = 2; }},
