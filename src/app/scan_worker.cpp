@@ -53,7 +53,7 @@ void StartDriveScan() {
         return;
     }
     appState.scanStartTick = appState.tickCount;
-    SetStatusText(u"Scanning drives...");
+    SetStatusText(SCANNING_TEXT);
     RequestRepaint();
     if (!StartDetachedThread(DriveScanWorker, nullptr)) {
         appState.scanning = false;
@@ -102,7 +102,7 @@ void HandleScanDone() {
         appState.selectedDrive = 0;
     }
     if (!final) {
-        std::u16string text = u"Scanning drives...  //  ";
+        std::u16string text = std::u16string(SCANNING_TEXT) + u"  //  ";
         AppendUnsigned(text, answered);
         text.append(u" of ");
         AppendUnsigned(text, appState.drives.size());

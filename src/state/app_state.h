@@ -20,6 +20,9 @@ constexpr int32_t TAB_DISK_INFO = 1;
 constexpr int32_t TAB_SCAN_REPAIR = 2;
 constexpr int32_t TAB_COUNT = 3;
 
+// What the status line, the empty list and the empty views say while a scan runs.
+constexpr std::u16string_view SCANNING_TEXT = u"Scanning drives...";
+
 // Private window messages (WM_USER + 100 and + 101) and the volume-check event codes.
 constexpr uint32_t MSG_CHKDSK_EVENT = 0x0400 + 100;
 constexpr uint32_t MSG_SCAN_DONE = 0x0400 + 101;

@@ -114,8 +114,8 @@ Color ReasonColor(ReasonKind kind) {
 void DrawDiskInfoView(DisplayList& dc, Rect content) {
     const DriveInfo* shown = SelectedDrive();
     if (shown == nullptr) {
-        DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
-                       ALIGN_CENTER);
+        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
+                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
         return;
     }
     const DriveInfo& d = *shown;

@@ -112,9 +112,11 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     const std::vector<DriveInfo>& drives = appState.drives;
     // An empty list's notice: one line, or the reason wrapped under it.
     const int32_t noticeTop = top + 48;
-    if (drives.empty() && appState.skippedDrivesText.empty()) {
+    // "No drives found" only once a scan has found none.
+    if (drives.empty() && (appState.scanning || appState.skippedDrivesText.empty())) {
         DrawTextInRect(dc, Rect{left + INSET, noticeTop, right - INSET, noticeTop + 40},
-                       u"No drives found", COLOR_TEXT_DIM, FONT_MAIN, ALIGN_TOP_CENTER);
+                       appState.scanning ? SCANNING_TEXT : u"No drives found", COLOR_TEXT_DIM,
+                       FONT_MAIN, ALIGN_TOP_CENTER);
     } else if (drives.empty()) {
         const std::u16string notice =
             WrapAtBlanks(u"No drives found: " + appState.skippedDrivesText, EMPTY_NOTICE_LINE);

@@ -314,8 +314,8 @@ void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const Tabl
 void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
     const DriveInfo* shown = SelectedDrive();
     if (shown == nullptr) {
-        DrawTextInRect(dc, content, u"No drives detected.", COLOR_TEXT_DIM, FONT_LARGE,
-                       ALIGN_CENTER);
+        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
+                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
         return;
     }
     const DriveInfo& drive = *shown;

@@ -18,9 +18,14 @@ void DrawStatusBar(DisplayList& dc, Rect rect) {
     DrawTextInRect(dc, textBox, appState.statusText.view(), COLOR_TEXT_SECONDARY, FONT_MAIN,
                    ALIGN_LEFT);
 
+    // Before the scan has found a drive, the count would say none.
     std::u16string count = u"[";
-    AppendUnsigned(count, appState.drives.size());
-    count += u" drives]";
+    if (appState.scanning && appState.drives.empty()) {
+        count += u"scanning]";
+    } else {
+        AppendUnsigned(count, appState.drives.size());
+        count += u" drives]";
+    }
     DrawTextInRect(dc, textBox, count, COLOR_TEXT_DIM, FONT_MAIN, ALIGN_RIGHT);
 }
 
