@@ -101,10 +101,8 @@ MediaType MediaClass(uint32_t busType, std::u16string_view model) {
 }
 
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
-    FixedText<64> vendorWork;
-    FixedText<64> productWork;
-    const std::u16string_view vendor = FitAndTrim(identity.vendor, vendorWork);
-    const std::u16string_view product = FitAndTrim(identity.product, productWork);
+    const std::u16string_view vendor = TrimBlanks(identity.vendor);
+    const std::u16string_view product = TrimBlanks(identity.product);
     std::u16string joined;
     joined.reserve(vendor.size() + 1 + product.size());
     joined.append(vendor).append(vendor.empty() ? u"" : u" ").append(product);

@@ -334,7 +334,7 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
         DrawTextInRect(dc, notice, u"SMART data unavailable", COLOR_WARN, FONT_MAIN, ALIGN_CENTER);
         // Why, under it, wrapped to the notice's width: a reason is never cut.
         if (!drive.errorText.empty()) {
-            const auto width = static_cast<size_t>(std::max(notice.Width() / SMART_DIGIT_WIDTH, 1));
+            const auto width = static_cast<size_t>(notice.Width() / SMART_DIGIT_WIDTH);
             DrawTextInRect(dc, Rect{x, notice.bottom + 10, notice.right, layout.bodyBottom},
                            WrapAtBlanks(drive.errorText.view(), width), COLOR_TEXT_SECONDARY,
                            FONT_MAIN, ALIGN_TOP_CENTER);
