@@ -141,6 +141,8 @@ std::string RunRow(const Row& r) {
         identity.busType = BUS_SATA;
         out = Identity(identity) + "|" + U8(identity.vendor) +
               (intact && !ata::IdentifyPageIntact(identify) ? "" : "|checksum not checked");
+    } else if (k == "poweron") {  // COUNT HOURS(1/0)
+        out = U8(PowerOnText(PowerOnTime{true, r.n(2) != 0, r.n<uint64_t>(1)}));
     } else if (k == "signed") {
         std::u16string text;
         AppendSigned(text, r.n<int64_t>(1));

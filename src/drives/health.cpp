@@ -132,4 +132,22 @@ PowerOnTime DrivePowerOnTime(const DriveInfo& drive) {
     return PowerOnTime{};
 }
 
+std::u16string PowerOnText(const PowerOnTime& on) {
+    std::u16string text;
+    AppendUnsigned(text, on.value);
+    if (!on.hours) {
+        return text + u" (the drive's own count; too large for hours)";
+    }
+    text += u" hours (";
+    if (on.value < 2 * 8766) {
+        AppendUnsigned(text, on.value / 24);
+        return text + u" days)";
+    }
+    const uint64_t tenths = on.value * 10 / 8766;
+    AppendUnsigned(text, tenths / 10);
+    text += u'.';
+    AppendUnsigned(text, tenths % 10);
+    return text + u" years)";
+}
+
 }  // namespace corvanite

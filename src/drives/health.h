@@ -60,4 +60,8 @@ struct PowerOnTime {
 constexpr uint64_t MOST_POWER_ON_HOURS = 30 * 8766;
 PowerOnTime DrivePowerOnTime(const DriveInfo& drive);
 
+// "7326 hours (305 days)" below two years, "52013 hours (5.9 years)" from two years (8766 hours a
+// year, tenths cut), or the bare count with a word that it cannot be hours.
+std::u16string PowerOnText(const PowerOnTime& on);
+
 }  // namespace corvanite

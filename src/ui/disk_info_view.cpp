@@ -84,25 +84,6 @@ constexpr int32_t SECTION_GAP = 8;
 // rest are counted, and all are in the JSON report.
 constexpr size_t SHOWN_REASONS = 3;
 
-// "7326 hours (305 days)", "52013 hours (5.9 years)", or the bare count when it cannot be hours.
-std::u16string PowerOnText(const PowerOnTime& on) {
-    std::u16string text;
-    AppendUnsigned(text, on.value);
-    if (!on.hours) {
-        return text + u" (the drive's own count; too large for hours)";
-    }
-    text += u" hours (";
-    if (on.value < 2 * 8766) {
-        AppendUnsigned(text, on.value / 24);
-        return text + u" days)";
-    }
-    const uint64_t tenths = on.value * 10 / 8766;
-    AppendUnsigned(text, tenths / 10);
-    text += u'.';
-    AppendUnsigned(text, tenths % 10);
-    return text + u" years)";
-}
-
 Color ReasonColor(ReasonKind kind) {
     return kind == REASON_CRITICAL  ? COLOR_CRIT
            : kind == REASON_WARNING ? COLOR_WARN
