@@ -110,9 +110,9 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     decltype(drive.model) modelWork;
     drive.model.Set(FitAndTrim(joined, modelWork));
 
-    FixedText<40> serialWork;
+    decltype(drive.serial) serialWork;
     drive.serial.Set(FitAndTrim(identity.serial, serialWork));
-    FixedText<16> firmwareWork;
+    decltype(drive.firmware) firmwareWork;
     drive.firmware.Set(FitAndTrim(identity.revision, firmwareWork));
 
     drive.busType = identity.busType;
