@@ -176,6 +176,14 @@ const DeviceAccess& FakeDeviceAccess() {
 FakeMachine& Machine() {
     return machine;
 }
+const VolumeAccess& FakeVolumeAccess() {
+    static constexpr VolumeAccess TABLE{.listVolumes = [] {
+        std::lock_guard<std::mutex> guard(machineLock);
+        return machine.volumes;
+    }};
+    return TABLE;
+}
+
 void ResetMachine() {
     machine = FakeMachine();
     held = false;

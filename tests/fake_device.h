@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "drives/device_access.h"
+#include "drives/volumes.h"
 
 namespace corvanite::test {
 
@@ -49,10 +50,12 @@ struct FakeMachine {
     std::array<std::string, 16> driveCalls;  // each drive's, one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
+    VolumeList volumes;  // what the machine's volume table lists
 };
 
 // The table corvanite_tests installs (fake_seams.cpp).
 const DeviceAccess& FakeDeviceAccess();
+const VolumeAccess& FakeVolumeAccess();
 FakeMachine& Machine();
 void ResetMachine();
 // Holds or releases a scan in progress (OpenDrive waits while held).

@@ -13,6 +13,7 @@ namespace {
 struct FakeSeams : testing::Environment {
     void SetUp() override {
         InstallDeviceAccess(&FakeDeviceAccess());
+        InstallVolumeAccess(&FakeVolumeAccess());
         InstallHostServices(&FakeHostServices());
         InstallWindowHost(&FakeWindowHost());
         InstallReportFileAccess(&FakeReportFileAccess());

@@ -40,7 +40,55 @@ void ScrollDriveIntoView(int32_t row) {
     appState.driveScroll = std::max(0, std::min(scroll, appState.driveScrollMax));
 }
 
+// Whether the system listed a volume called `name` at the last scan; true when it was not asked
+// (the checker then says itself what it finds there).
+bool VolumeExists(std::u16string_view name) {
+    return !appState.volumes.known || FindVolume(appState.volumes, name) != nullptr;
+}
+
+std::u16string NoVolumeText(std::u16string_view name) {
+    return u"No volume is mounted at " + std::u16string(name) +
+           u" (F5 lists the volumes again after a drive is plugged in)";
+}
+
+// "D: (Data  NTFS  931.5 GB)", or the bare name when the system did not describe it.
+std::u16string TargetDescription() {
+    std::u16string text(appState.targetVolume.view());
+    const VolumeInfo* volume = FindVolume(appState.volumes, text);
+    const std::u16string summary = volume != nullptr ? VolumeSummary(*volume) : u"";
+    if (!summary.empty()) {
+        text.append(u" (").append(summary).append(u")");
+    }
+    return text;
+}
+
+// A volume the system has: the check's new target. Any other is refused with words.
+void SetTargetVolume(std::u16string_view name) {
+    if (!VolumeExists(name)) {
+        SetStatusText(NoVolumeText(name));
+    } else {
+        appState.targetVolume.Set(name);
+    }
+    RequestRepaint();
+}
+
+// The i-th volume of the selected drive, as the view's buttons show them.
+void PickDriveVolume(int32_t index) {
+    const DriveInfo* drive = SelectedDrive();
+    if (drive == nullptr) {
+        return;
+    }
+    const auto volumes = VolumesOnDisk(appState.volumes, drive->devicePath.view());
+    if (index >= 0 && static_cast<size_t>(index) < volumes.size()) {
+        SetTargetVolume(volumes[static_cast<size_t>(index)]->name);
+    }
+}
+
 void StartVolumeCheck(bool readOnly) {
+    if (!VolumeExists(appState.targetVolume.view())) {
+        SetStatusText(NoVolumeText(appState.targetVolume.view()));
+        return;
+    }
     // The checker of the last check, cancelled but not yet ended, may still hold the volume
     // (StartChkdsk refuses then too): a new check waits for its end.
     bool checkerAlive = appState.chkdskCheckerAlive;
@@ -201,8 +249,12 @@ void ButtonAction(int32_t id) {
             }
             break;
         case BTN_SCAN_FIX:
-            if (!appState.chkdskRunning &&
-                AskYesNo(u"Fix disk errors on " + std::u16string(appState.targetVolume.view()) +
+            if (appState.chkdskRunning) {
+                break;
+            }
+            // A missing volume is refused before any question; the question names the volume.
+            if (!VolumeExists(appState.targetVolume.view()) ||
+                AskYesNo(u"Fix disk errors on " + TargetDescription() +
                              u"?\nVolume may be forcibly dismounted.",
                          u"Confirm")) {
                 StartVolumeCheck(false);
@@ -224,6 +276,9 @@ void ButtonAction(int32_t id) {
             MinimizeMainWindow();
             break;
         default:
+            if (id >= BTN_VOLUME_FIRST && id < BTN_VOLUME_FIRST + BTN_VOLUME_COUNT) {
+                PickDriveVolume(id - BTN_VOLUME_FIRST);
+            }
             break;
     }
 }
@@ -278,8 +333,7 @@ void OnKeyDown(uint32_t virtualKey, bool control, bool shift) {
     }
     if (appState.activeTab == TAB_SCAN_REPAIR && virtualKey >= 'A' && virtualKey <= 'Z') {
         const char16_t volume[] = {static_cast<char16_t>(virtualKey), u':'};
-        appState.targetVolume.Set(std::u16string_view(volume, 2));
-        RequestRepaint();
+        SetTargetVolume(std::u16string_view(volume, 2));
     }
 }
 

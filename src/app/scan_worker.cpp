@@ -17,6 +17,7 @@ namespace {
 std::mutex handOverLock;
 std::optional<std::vector<DriveInfo>> handOver;
 ProbeSkipped handOverSkipped;
+std::optional<VolumeList> handOverVolumes;
 bool handOverFinal = false;
 size_t handOverAnswered = 0;
 
@@ -46,6 +47,17 @@ void DriveAnswered(void* /*context*/, size_t index, const DriveInfo& drive) {
     PostWindowMessage(MSG_SCAN_DONE, 0);
 }
 
+// The scan's volumes replace the last ones. A target with no volume behind it (C: on a system
+// started from another volume) becomes the first volume there is.
+void TakeVolumes(VolumeList&& volumes) {
+    appState.volumes = std::move(volumes);
+    const VolumeList& list = appState.volumes;
+    if (list.known && !list.volumes.empty() &&
+        FindVolume(list, appState.targetVolume.view()) == nullptr) {
+        appState.targetVolume.Set(list.volumes.front().name);
+    }
+}
+
 }  // namespace
 
 void StartDriveScan() {
@@ -63,6 +75,13 @@ void StartDriveScan() {
 }
 
 void DriveScanWorker(void* /*parameter*/) {
+    // The volumes first: they come back at once, while a failing drive may take a minute.
+    VolumeList volumes = ListVolumes();
+    {
+        std::lock_guard<std::mutex> guard(handOverLock);
+        handOverVolumes = std::move(volumes);
+    }
+    PostWindowMessage(MSG_SCAN_DONE, 0);
     ProbeSkipped skipped;
     ProbeListener listener;
     listener.found = DrivesFound;
@@ -81,9 +100,14 @@ void DriveScanWorker(void* /*parameter*/) {
 void HandleScanDone() {
     std::optional<std::vector<DriveInfo>> released;
     bool final = false;
+    bool cards = false;
     size_t answered = 0;
     {
         std::lock_guard<std::mutex> guard(handOverLock);
+        if (handOverVolumes) {
+            TakeVolumes(std::move(*handOverVolumes));
+            handOverVolumes.reset();
+        }
         if (handOver && handOverFinal) {
             appState.drives.swap(*handOver);
             released.swap(handOver);  // the old list is freed outside the lock
@@ -93,6 +117,7 @@ void HandleScanDone() {
             // The scan goes on: a copy of its cards so far, the worker keeps filling its own.
             appState.drives = *handOver;
             answered = handOverAnswered;
+            cards = true;
         } else {
             final = !appState.scanning;
         }
@@ -100,6 +125,10 @@ void HandleScanDone() {
     const auto count = static_cast<int32_t>(appState.drives.size());
     if (appState.selectedDrive >= count) {
         appState.selectedDrive = 0;
+    }
+    if (!final && !cards) {  // only the volumes so far
+        RequestRepaint();
+        return;
     }
     if (!final) {
         std::u16string text = std::u16string(SCANNING_TEXT) + u"  //  ";

@@ -13,6 +13,7 @@ set(CORVANITE_DRIVES_PORTABLE
     drives/device_error.cpp
     drives/win32_layout.cpp
     drives/linux_layout.cpp
+    drives/volumes.cpp
 )
-set(CORVANITE_DRIVES_WIN32 drives/device_win32.cpp)
-set(CORVANITE_DRIVES_LINUX drives/device_linux.cpp)
+set(CORVANITE_DRIVES_WIN32 drives/device_win32.cpp drives/volumes_win32.cpp)
+set(CORVANITE_DRIVES_LINUX drives/device_linux.cpp drives/volumes_linux.cpp)

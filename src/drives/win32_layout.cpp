@@ -206,4 +206,20 @@ ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buff
     return outcome;
 }
 
+std::vector<uint32_t> ParseVolumeDiskExtents(const uint8_t* reply, size_t size) {
+    std::vector<uint32_t> disks;
+    if (size < VOLUME_FIRST_EXTENT_AT) {
+        return disks;
+    }
+    const uint32_t count = Read32(reply);
+    const size_t whole = (size - VOLUME_FIRST_EXTENT_AT) / DISK_EXTENT_SIZE;
+    for (size_t i = 0; i < std::min<size_t>(count, whole); ++i) {
+        const uint32_t disk = Read32(reply + VOLUME_FIRST_EXTENT_AT + i * DISK_EXTENT_SIZE);
+        if (std::find(disks.begin(), disks.end(), disk) == disks.end()) {
+            disks.push_back(disk);
+        }
+    }
+    return disks;
+}
+
 }  // namespace corvanite::win32

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "drives/device_access.h"
 #include "drives/sat.h"
@@ -142,5 +143,17 @@ std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery();
 // texts alone, when the page does not lie inside the reply or holds neither model nor serial.
 bool ApplyIdentifyControllerReply(const uint8_t (&reply)[NVME_IDENTIFY_REPLY_SIZE],
                                   DescriptorTexts& texts);
+
+// IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS: VOLUME_DISK_EXTENTS, its count then DISK_EXTENTs (each
+// the disk number, the starting offset and the length, 8-byte aligned).
+constexpr uint32_t IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS_CODE = 0x00560000;
+constexpr size_t VOLUME_FIRST_EXTENT_AT = 8;
+constexpr size_t DISK_EXTENT_SIZE = 24;
+// Room for 32 extents: a volume spanning more disks is named on the first 32.
+constexpr size_t VOLUME_EXTENTS_REPLY_SIZE = VOLUME_FIRST_EXTENT_AT + 32 * DISK_EXTENT_SIZE;
+
+// The disk numbers of a reply of `size` bytes, each once, in the reply's order; only the extents
+// the reply holds whole are read.
+std::vector<uint32_t> ParseVolumeDiskExtents(const uint8_t* reply, size_t size);
 
 }  // namespace corvanite::win32

@@ -24,6 +24,7 @@ void ResetAppState() {
     s.buttons.clear();
     s.drives.clear();
     s.skippedDrivesText.clear();
+    s.volumes = VolumeList{};
     s.chkdskLines.clear();
     s.chkdskPartialLine.clear();
     s.chkdskScrollMax = 0;

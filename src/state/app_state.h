@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drives/drive_info.h"
+#include "drives/volumes.h"
 #include "state/button_entry.h"
 #include "state/geometry.h"
 #include "text/fixed_text.h"
@@ -60,6 +61,8 @@ struct AppState {
     ButtonRegistry buttons;
     // The last completed scan, in probe order; replaced as a whole on the UI thread.
     std::vector<DriveInfo> drives;
+    // The volumes the checker can be given, as that scan listed them; replaced on the UI thread.
+    VolumeList volumes;
     // What that scan could not open ("2 disks could not be opened (...)"); empty when nothing.
     std::u16string skippedDrivesText;
     // Output lines of the current or last volume check, and the line the checker is writing

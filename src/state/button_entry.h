@@ -17,6 +17,10 @@ constexpr int32_t BTN_EXPORT = 4;
 constexpr int32_t BTN_CLOSE = 5;
 constexpr int32_t BTN_MAXIMIZE = 6;
 constexpr int32_t BTN_MINIMIZE = 7;
+// The volumes of the selected drive on the volume check's view, the first eight: button
+// BTN_VOLUME_FIRST + i picks the i-th.
+constexpr int32_t BTN_VOLUME_FIRST = 16;
+constexpr int32_t BTN_VOLUME_COUNT = 8;
 
 struct ButtonEntry {
     int32_t id = BTN_NONE;

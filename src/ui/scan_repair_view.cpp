@@ -70,6 +70,8 @@ constexpr int32_t OUTPUT_TEXT_INSET = 8;  // the header's title and the lines fr
 constexpr int32_t OUTPUT_PADDING = 2;
 constexpr int32_t OUTPUT_SCROLL_BAR_WIDTH = 8;  // as the drive list's
 constexpr int32_t RESULT_STRIP_HEIGHT = 20;     // at the output area's bottom
+constexpr int32_t CHARACTER_WIDTH = 8;          // one character of the fixed-pitch face
+constexpr int32_t VOLUME_CHIP_WIDTH = 40;       // a button with a volume's letter
 
 Rect OutputPanel(Rect content) {
     return Rect{content.left + MARGIN, content.top + OUTPUT_TOP, content.right - MARGIN,
@@ -91,6 +93,54 @@ OutputArea OutputAreaOf(Rect content, bool resultShown) {
                     panel.right - OUTPUT_PADDING, panel.bottom - OUTPUT_PADDING};
     return OutputArea{area, area.top + OUTPUT_PADDING,
                       area.bottom - (resultShown ? RESULT_STRIP_HEIGHT : 0)};
+}
+
+// Beside the volume box: what the volume is, or that there is none; above it, the selected
+// drive's volumes as buttons, so that a failing disk's volumes are one click or key away. Where
+// the system was not asked for its volumes, only how to change the letter.
+void DrawTargetVolume(DisplayList& dc, FrameOutput& out, Rect card, Rect volumeBox) {
+    const VolumeList& list = appState.volumes;
+    const int32_t besideBox = volumeBox.right + 8;
+    if (!list.known) {
+        DrawTextAt(dc, besideBox, volumeBox.top + 4, u"<- Press A-Z to change volume letter",
+                   COLOR_TEXT_DIM);
+        return;
+    }
+    const std::u16string_view target = appState.targetVolume.view();
+    const VolumeInfo* volume = FindVolume(list, target);
+    if (volume == nullptr) {
+        DrawTextAt(dc, besideBox, volumeBox.top + 4,
+                   u"No volume is mounted at " + std::u16string(target), COLOR_CRIT);
+    } else {
+        const std::u16string summary = VolumeSummary(*volume);
+        DrawTextAt(dc, besideBox, volumeBox.top + 4, summary.empty() ? u"(no label)" : summary,
+                   COLOR_TEXT);
+    }
+    DrawTextInRect(dc, Rect{besideBox, volumeBox.top, card.right - CARD_INSET, volumeBox.bottom},
+                   u"A-Z: another volume", COLOR_TEXT_DIM, FONT_MAIN, ALIGN_RIGHT);
+
+    const DriveInfo* drive = SelectedDrive();
+    if (drive == nullptr) {
+        return;
+    }
+    std::u16string title = u"On ";
+    title.append(drive->devicePath.view()).append(u":");
+    const auto onDrive = VolumesOnDisk(list, drive->devicePath.view());
+    if (onDrive.empty()) {
+        title.append(u" no volume with a letter");
+    }
+    DrawTextAt(dc, besideBox, card.top + 6, title, COLOR_TEXT_DIM);
+    int32_t left = besideBox + static_cast<int32_t>(title.size()) * CHARACTER_WIDTH + 8;
+    for (size_t i = 0; i < onDrive.size() && i < static_cast<size_t>(BTN_VOLUME_COUNT); ++i) {
+        const Rect chip{left, card.top + 3, left + VOLUME_CHIP_WIDTH, card.top + 21};
+        if (chip.right > card.right - CARD_INSET) {
+            break;
+        }
+        const int32_t id = BTN_VOLUME_FIRST + static_cast<int32_t>(i);
+        DrawButton(dc, chip, onDrive[i]->name, id, COLOR_ACCENT, true);
+        RegisterButton(out, id, chip);
+        left = chip.right + 6;
+    }
 }
 
 }  // namespace
@@ -115,8 +165,7 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     DrawBorderedRect(dc, volumeBox, COLOR_BUTTON_BG, COLOR_ACCENT);
     DrawTextInRect(dc, volumeBox, appState.targetVolume.view(), COLOR_ACCENT, FONT_LARGE,
                    ALIGN_CENTER);
-    DrawTextAt(dc, volumeBox.right + 8, volumeBox.top + 4, u"<- Press A-Z to change volume letter",
-               COLOR_TEXT_DIM);
+    DrawTargetVolume(dc, out, card, volumeBox);
 
     // One reading of the flag for the whole paint.
     const bool running = appState.chkdskRunning.load();

@@ -98,12 +98,12 @@ constexpr Act SCAN_ENDED = [](Point) {
     EXPECT_EQ(appState.drives.size(), 3u);
     HandleScanDone();
 };
-// The scan's cards so far, once the list and one answer have been posted.
+// The scan's cards so far, once the volumes, the list and one answer have been posted.
 constexpr Act SCAN_HALF = [](Point) {
     for (int waited = 0; waited < 10000; ++waited) {
         const std::vector<PostedMessage> posted = test::PostedSoFar();
         if (std::count_if(posted.begin(), posted.end(),
-                          [](const PostedMessage& m) { return m.message == MSG_SCAN_DONE; }) >= 2) {
+                          [](const PostedMessage& m) { return m.message == MSG_SCAN_DONE; }) >= 3) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -130,6 +130,28 @@ constexpr Act CHECK_ENDED = [](Point) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 };
+
+// The machine lists C: on drive 0, and D: and G: on drive 1 (E: and the rest have no volume).
+void Volumes() {
+    VolumeList& list = appState.volumes;
+    list.known = true;
+    list.volumes = {{u"C:", u"System", u"NTFS", 250059350016, {PhysicalDrivePath(0)}},
+                    {u"D:", u"Data", u"NTFS", 400085716992, {PhysicalDrivePath(1)}},
+                    {u"G:", u"", u"exFAT", 0, {PhysicalDrivePath(1), PhysicalDrivePath(2)}}};
+}
+// The i-th volume button of the last frame's SCAN/REPAIR view.
+constexpr Act VOLUME_BUTTON = [](Point p) {
+    FRAME(Point{1200, 750});
+    for (const ButtonEntry& b : appState.buttons) {
+        if (b.id == BTN_VOLUME_FIRST + p.x) {
+            CLICK(Point{(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
+            return;
+        }
+    }
+    ADD_FAILURE() << "no volume button " << p.x;
+};
+const std::u16string NO_VOLUME_AT_E =
+    u"No volume is mounted at E: (F5 lists the volumes again after a drive is plugged in)";
 
 // Window buttons, refresh, export and the SCAN/REPAIR buttons as the frame places them.
 constexpr Event CLOSE{CLICK, 1180, 10}, MAXIMIZE{CLICK, 1140, 10}, MINIMIZE{CLICK, 1100, 10},
@@ -240,6 +262,17 @@ const Case CASES[] = {
     {"a repair that ended while the question was open", TAB_SCAN_REPAIR, [] { appState.chkdskRunning = appState.chkdskFixMode = true;
         Host().answerYes = true; Host().beforeAnswer = [] { appState.chkdskRunning = false; }; }, {CANCEL},
      [] { EXPECT_FALSE(appState.chkdskCancel); EXPECT_EQ(appState.statusText, u"start"); }},
+    {"volumes listed: a letter with none behind it refused, one with a volume taken", TAB_SCAN_REPAIR, Volumes, {{KEY, 'E'}},
+     [] { EXPECT_EQ(appState.targetVolume, u"C:"); EXPECT_EQ(appState.statusText, NO_VOLUME_AT_E); KEY(Point{'G', 0}); EXPECT_EQ(appState.targetVolume, u"G:"); }},
+    {"a target with no volume: both checks refused before any question", TAB_SCAN_REPAIR, [] { Volumes(); appState.targetVolume.Set(u"E:"); Host().answerYes = true; },
+     {FIX, READ_ONLY}, [] { EXPECT_TRUE(Host().questions.empty()); EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.statusText, NO_VOLUME_AT_E); }},
+    {"the selected drive's volumes as buttons; the question names the volume", TAB_SCAN_REPAIR, [] { Volumes(); appState.selectedDrive = 1; },
+     {{VOLUME_BUTTON, 1}, FIX}, [] { EXPECT_EQ(appState.targetVolume, u"G:");
+        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on G: (exFAT)?\nVolume may be forcibly dismounted."});
+        appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:"); }},
+    {"a scan's volumes: a target without one becomes the first there is", TAB_SCAN_REPAIR,
+     [] { Drives(1, 1); test::Machine().volumes = {true, {{u"D:", u"", u"NTFS", 1, {}}, {u"X:", u"", u"NTFS", 1, {}}}}; appState.targetVolume.Set(u"Q:"); },
+     {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(appState.targetVolume, u"D:"); EXPECT_EQ(appState.volumes.volumes.size(), 2u); }},
     {"read-only on E:", TAB_SCAN_REPAIR, [] { appState.chkdskLines = {u"old output"}; }, {{KEY, 'E'}, READ_ONLY, {CHECK_ENDED}}, [] {
         EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)..."); EXPECT_EQ(appState.chkdskLines, std::vector<std::u16string>{u"line"});
         EXPECT_EQ(test::FakeChildSoFar().volume, u"E:"); EXPECT_TRUE(test::FakeChildSoFar().readOnly); }},

@@ -39,6 +39,7 @@ int Run(int argc, char** argv, int show) {
     machine = *samples;
     machine.openDrive = OpenAfterHold;
     InstallDeviceAccess(&machine);
+    InstallVolumeAccess(&sample::SampleVolumeAccess());
     InstallFrameObserver(&TRACE);
     return RunWindowProgram(argc, argv, show);
 }

@@ -197,10 +197,14 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("F5 scans", "hold; key F5", dict(scanning="1", status=SCANNING)),
     ("the scan ends", "unhold", dict(scanning="0", drives="8", status=READY)),
     ("letters on SMART DATA ignored", "key e x; click tab.2", dict(tab="2", volume="C:")),
-    ("Z on SCAN/REPAIR", "key z", dict(volume="Z:")),
+    ("Z on SCAN/REPAIR: no volume there, refused", "key z", dict(volume="C:", status=lambda:
+        R.state["status"].startswith("No volume is mounted at Z: "))),
     ("E on SCAN/REPAIR", "key e", dict(volume="E:")),
     ("digits, F1 ignored", "key 5 F1; click tab.0", dict(tab="0", volume="E:")),
     ("shift+D", "click tab.2; key shift+d", dict(tab="2", volume="D:")),
+    ("the second drive's volumes as buttons: G:, then D:", "click row.1; click button.17",
+     dict(selected="1", volume="G:")),
+    ("D: by its button", "click button.16", dict(volume="D:")),
     ("read-only check", "script lines; click button.1", dict(
         running="0", lines="40", status="chkdsk: No errors found",
         chkdskScroll=AT_MAX("chkdskScroll"), _=ARGS("D: /v"))),

@@ -93,6 +93,13 @@ void Check(int count, bool running, bool exitNonZero = false, bool fixed = false
     appState.chkdskResultText = std::u16string(running ? u"" : u"Volume check ended.");
 }
 
+// The sample machine's volumes known, drive `drive` selected and `target` the volume.
+void Volumes(int32_t drive, std::u16string_view target) {
+    appState.volumes = sample::SampleVolumeAccess().listVolumes();
+    appState.selectedDrive = drive;
+    appState.targetVolume.Set(target);
+}
+
 // clang-format off
 const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"fresh", 1200, 750, [] {}},
@@ -124,6 +131,8 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"smart-good-failed-in-the-past", 1200, 750, [] { Show(TAB_SMART, 2); appState.drives[2].attributes[8].worst = 90; }},  // B8: worst 90 at its threshold 90, now 100
     {"min-disk-info-sensor-reads-0", 800, 580, [] { Show(TAB_DISK_INFO, 1); appState.drives[1].temperatureC = 0; }},  // no temperature row
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
+    {"scan-volumes-of-the-drive", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(1, u"G:"); appState.hoverButton = BTN_VOLUME_FIRST; }},
+    {"min-scan-no-volume-at-q-drive-without-volumes", 800, 580, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(2, u"Q:"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
     {"min-scan-running-spinner-wraps", 800, 580, [] { Check(3, true); appState.tickCount = 13; }},  // the fifth step shows the first frame again
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},

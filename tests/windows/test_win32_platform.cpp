@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "drives/volumes.h"
 #include "report/report_file.h"
 #include "text/utf.h"
 
@@ -16,6 +17,25 @@ namespace {
 
 // A name in several scripts; replaced without a tail of the old bytes; a file another program
 // holds without sharing keeps its bytes; a missing folder is not made.
+// The system's volumes: every one a letter and a colon with its file system, in letter order,
+// the system drive among them.
+TEST(Win32Platform, VolumesListedWithTheirFileSystems) {
+    const VolumeList list = SystemVolumeAccess().listVolumes();
+    ASSERT_TRUE(list.known);
+    wchar_t windows[MAX_PATH + 1] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH + 1), 0u);
+    const std::u16string systemVolume{static_cast<char16_t>(windows[0]), u':'};
+    const VolumeInfo* system = FindVolume(list, systemVolume);
+    ASSERT_NE(system, nullptr);
+    EXPECT_FALSE(system->fileSystem.empty());
+    EXPECT_GT(system->sizeBytes, 0u);
+    for (size_t i = 0; i < list.volumes.size(); ++i) {
+        const std::u16string& name = list.volumes[i].name;
+        EXPECT_TRUE(name.size() == 2 && name[0] >= u'A' && name[0] <= u'Z' && name[1] == u':');
+        EXPECT_TRUE(i == 0 || list.volumes[i - 1].name < name);
+    }
+}
+
 TEST(Win32Platform, ReportFileWritesReplacesAndFailsWithAReason) {
     wchar_t temp[MAX_PATH + 1] = {};
     ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);

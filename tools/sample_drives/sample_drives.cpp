@@ -177,4 +177,30 @@ std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok) {
     return drives;
 }
 
+namespace {
+
+VolumeList SampleVolumes() {
+    VolumeList list;
+    list.known = true;
+    const auto add = [&list](std::u16string name, std::u16string label, std::u16string type,
+                             uint64_t size, int disk) {
+        list.volumes.push_back(VolumeInfo{
+            std::move(name), std::move(label), std::move(type), size, {DevicePath(disk)}});
+    };
+    add(u"C:", u"System", u"NTFS", 61362257920ull, 0);
+    add(u"D:", u"Data", u"NTFS", 400085716992ull, 1);
+    add(u"E:", u"PHOTOS", u"exFAT", 2000381018112ull, USB_DRIVE);
+    add(u"F:", u"", u"NTFS", 100034416640ull, NVME_DRIVE);
+    add(u"G:", u"Archive", u"NTFS", 100034416640ull, 1);
+    return list;
+}
+
+constexpr VolumeAccess SAMPLE_VOLUMES{.listVolumes = SampleVolumes};
+
+}  // namespace
+
+const VolumeAccess& SampleVolumeAccess() {
+    return SAMPLE_VOLUMES;
+}
+
 }  // namespace corvanite::sample

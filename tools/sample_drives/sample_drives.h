@@ -10,6 +10,7 @@
 
 #include "drives/device_access.h"
 #include "drives/drive_info.h"
+#include "drives/volumes.h"
 
 namespace corvanite::sample {
 
@@ -28,5 +29,9 @@ const DeviceAccess& SampleDeviceAccess(const std::string& folder, bool& ok);
 // The sample machine's drives as a scan gives them (the probe over SampleDeviceAccess, the table
 // installed before is put back).
 std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok);
+
+// The sample machine's volumes: C: and D: on its first two disks, F: on the NVMe drive and E: on
+// the USB enclosure.
+const VolumeAccess& SampleVolumeAccess();
 
 }  // namespace corvanite::sample

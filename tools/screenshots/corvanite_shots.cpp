@@ -170,6 +170,8 @@ int main(int argc, char** argv) {
     // SCAN/REPAIR: idle, running (spinner, following the end), finished with a result.
     appState.activeTab = TAB_SCAN_REPAIR;
     SetOutput(0, nullptr);
+    appState.volumes = sample::SampleVolumeAccess().listVolumes();
+    appState.selectedDrive = 1;
     shooter.Shoot("12-scan-idle", 1200, 750);
     appState.targetVolume.Set(u"D:");
     appState.chkdskRunning = true;
