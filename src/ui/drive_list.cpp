@@ -47,6 +47,11 @@ namespace {
 constexpr size_t EMPTY_NOTICE_LINE = 22;  // characters that fit the panel's width
 // The texts, the notices and the refresh button keep this far from the panel's sides.
 constexpr int32_t INSET = 10;
+// The card's lines: the number at 8, the model at 24, the size and bus, then the grade (or how
+// long the drive has been answering) in the card's last row above its separator. A line's cell
+// is 13 1/3 units high whatever the face (the renderers size it so), so no two lines touch.
+constexpr int32_t SIZE_LINE_TOP = 39;
+constexpr int32_t LAST_LINE_TOP = 53;
 
 void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& drive, bool selected,
                    bool hovered, std::u16string& scratch) {
@@ -82,17 +87,17 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
     scratch += FormatCapacity(drive.sizeBytes);
     scratch += u"  ";
     scratch += drive.busName.view();
-    DrawTextAt(dc, left + INSET, y + 40, scratch, COLOR_TEXT_SECONDARY);
+    DrawTextAt(dc, left + INSET, y + SIZE_LINE_TOP, scratch, COLOR_TEXT_SECONDARY);
 
     if (drive.answering) {
         scratch = u"still answering  ";
         AppendUnsigned(scratch, (appState.tickCount - appState.scanStartTick) / 20);
         scratch += u" s";
-        DrawTextInRect(dc, Rect{left + INSET, y + 50, right - INSET, y + 66}, scratch,
+        DrawTextInRect(dc, Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14}, scratch,
                        COLOR_TEXT_SECONDARY, FONT_MAIN, ALIGN_LEFT);
         return;
     }
-    DrawTextInRect(dc, Rect{left + INSET, y + 50, right - INSET, y + 66},
+    DrawTextInRect(dc, Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14},
                    DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
 }
 

@@ -10,6 +10,7 @@
 
 #include "drives/volumes.h"
 #include "report/report_file.h"
+#include "ui/render_gdi.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -34,6 +35,28 @@ TEST(Win32Platform, VolumesListedWithTheirFileSystems) {
         EXPECT_TRUE(name.size() == 2 && name[0] >= u'A' && name[0] <= u'Z' && name[1] == u':');
         EXPECT_TRUE(i == 0 || list.volumes[i - 1].name < name);
     }
+}
+
+// Whatever face the system gives for the program's fonts, its cell (character height and
+// leading) is the height the lines are laid out for, at every scale: no line overprints the next.
+TEST(Win32Platform, UiFontCellsAreTheLinesHeight) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    for (const int dpi : {96, 120, 144, 192}) {
+        for (const int points : {FONT_MAIN_POINTS, FONT_LARGE_POINTS}) {
+            const HFONT font = CreateUiFont(points, dpi);
+            ASSERT_NE(font, nullptr);
+            const HGDIOBJ previous = SelectObject(dc, font);
+            TEXTMETRICW metrics{};
+            ASSERT_TRUE(GetTextMetricsW(dc, &metrics));
+            const int cell = MulDiv(points, dpi, 72);
+            EXPECT_LE(metrics.tmHeight, cell) << points << " pt at " << dpi << " dpi";
+            EXPECT_GE(metrics.tmHeight, cell - 1) << points << " pt at " << dpi << " dpi";
+            SelectObject(dc, previous);
+            DeleteObject(font);
+        }
+    }
+    DeleteDC(dc);
 }
 
 TEST(Win32Platform, ReportFileWritesReplacesAndFailsWithAReason) {
