@@ -93,8 +93,9 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
         scratch = u"still answering  ";
         AppendUnsigned(scratch, (appState.tickCount - appState.scanStartTick) / 20);
         scratch += u" s";
-        DrawTextInRect(dc, Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14}, scratch,
-                       COLOR_TEXT_SECONDARY, FONT_MAIN, ALIGN_LEFT);
+        DrawTextInRect(dc,
+                       Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14},
+                       scratch, COLOR_TEXT_SECONDARY, FONT_MAIN, ALIGN_LEFT);
         return;
     }
     DrawTextInRect(dc, Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14},

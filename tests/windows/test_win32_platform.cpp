@@ -10,8 +10,8 @@
 
 #include "drives/volumes.h"
 #include "report/report_file.h"
-#include "ui/render_gdi.h"
 #include "text/utf.h"
+#include "ui/render_gdi.h"
 
 namespace corvanite {
 namespace {
