@@ -27,6 +27,7 @@
 #include "fake_host.h"
 #include "report/exit_status.h"
 #include "report/json_report.h"
+#include "report/report_file.h"
 #include "report/text_report.h"
 #include "test_data.h"
 #include "text/text_format.h"
@@ -579,6 +580,21 @@ TEST(ReportTool, UnusualRecordsMatchTheGolden) {
         text.erase(at, 1);
     }
     test::CheckGolden("report-unusual.txt", text + Utf16ToUtf8(ReportText({})));
+}
+
+// Only a full path of 260 characters or more takes the extended form, a share's with UNC; one
+// in that form already, a device's or one that is not full stays as it is.
+TEST(ReportFile, LongPathsInTheirExtendedForm) {
+    const auto of = [](size_t length, std::u16string_view start) {
+        return std::u16string(start) + std::u16string(length - start.size(), u'x');
+    };
+    const std::u16string shortest = of(260, u"C:\\d\\"), share = of(260, u"\\\\srv\\s\\");
+    EXPECT_EQ(ExtendedLengthPath(of(259, u"C:\\d\\")), of(259, u"C:\\d\\"));
+    EXPECT_EQ(ExtendedLengthPath(shortest), u"\\\\?\\" + shortest);
+    EXPECT_EQ(ExtendedLengthPath(share), u"\\\\?\\UNC\\" + share.substr(2));
+    for (const std::u16string_view start : {u"\\\\?\\C:\\", u"\\\\.\\pipe\\", u"d\\", u"C:d\\"}) {
+        EXPECT_EQ(ExtendedLengthPath(of(300, start)), of(300, start));
+    }
 }
 
 }  // namespace

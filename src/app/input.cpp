@@ -267,7 +267,9 @@ void ButtonAction(int32_t id) {
             ExportReport();
             break;
         case BTN_CLOSE:
-            CloseMainWindow();
+            if (MayCloseWindow()) {
+                CloseMainWindow();
+            }
             break;
         case BTN_MAXIMIZE:
             ToggleMaximized();
@@ -284,6 +286,26 @@ void ButtonAction(int32_t id) {
 }
 
 }  // namespace
+
+bool MayCloseWindow() {
+    if (!appState.chkdskRunning) {
+        return true;
+    }
+    const std::u16string volume(appState.chkdskVolume.view());
+    const std::u16string question =
+        appState.chkdskFixMode
+            ? u"chkdsk is repairing " + volume +
+                  u".\nClosing stops the repair midway: the file system may be left with errors "
+                  u"until a full check has run.\nClose and stop the repair?"
+            : u"A read-only check of " + volume +
+                  u" is running.\nClosing stops it; nothing on the volume has been changed.\n"
+                  u"Close and stop the check?";
+    if (!AskYesNo(question, u"Confirm")) {
+        return false;
+    }
+    appState.chkdskCancel = true;
+    return true;
+}
 
 int32_t DriveRowAt(Point client) {
     for (const DriveRowEntry& row : appState.driveRows) {

@@ -50,4 +50,9 @@ void OnTimerTick();
 // MSG_CHKDSK_EVENT with its event code.
 void OnChkdskEvent(uintptr_t code);
 
+// Whether the window may close now (the close button, Alt+F4, the taskbar's or the desktop's
+// close). While a volume check runs the user is asked first, told what closing does to it; a
+// yes asks the check to stop, and the program ends it before it exits (EndVolumeCheckForExit).
+bool MayCloseWindow();
+
 }  // namespace corvanite

@@ -15,6 +15,26 @@ Rect PlaceWindow(Rect workArea, int32_t width, int32_t height, int32_t minWidth,
     return Rect{left, top, left + w, top + h};
 }
 
+Point MaximizedSize(Point work, Point monitor, Point primary) {
+    const Point lessTheDifference{work.x - (monitor.x - primary.x),
+                                  work.y - (monitor.y - primary.y)};
+    const auto covers = [&primary](Point size) {
+        return size.x >= primary.x && size.y >= primary.y;
+    };
+    return covers(work) && covers(lessTheDifference) ? lessTheDifference : work;
+}
+
+Rect MaximizedPlace(Rect proposed, Rect workArea, bool maximized) {
+    if (maximized) {
+        return workArea;
+    }
+    const int32_t w = std::min(proposed.Width(), workArea.Width());
+    const int32_t h = std::min(proposed.Height(), workArea.Height());
+    const int32_t left = std::clamp(proposed.left, workArea.left, workArea.right - w);
+    const int32_t top = std::clamp(proposed.top, workArea.top, workArea.bottom - h);
+    return Rect{left, top, left + w, top + h};
+}
+
 FrameHit FrameHitAt(Point point, int32_t width, int32_t height, int32_t border, bool maximized) {
     if (maximized) {
         return HIT_CLIENT;

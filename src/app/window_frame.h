@@ -18,6 +18,21 @@ constexpr int32_t RESIZE_BORDER_UNITS = 5;
 // stays on the screen.
 Rect PlaceWindow(Rect workArea, int32_t width, int32_t height, int32_t minWidth, int32_t minHeight);
 
+// The maximised size to give the system (MINMAXINFO.ptMaxSize) so that a window maximised on a
+// monitor of size `monitor` covers its work area `work`. The system takes the size as one for
+// the primary monitor (size `primary`): a size covering the primary monitor both ways it grows
+// or shrinks by the monitor's difference from the primary, any other it takes as it is. Where
+// no size gives the work area exactly (a work area covering the primary monitor but smaller than
+// its own), the work area itself; the window's move to its maximised place (MaximizedPlace)
+// then sets it right.
+Point MaximizedSize(Point work, Point monitor, Point primary);
+
+// Where a window goes when the system moves it: maximised, the work area of its monitor, whatever
+// the system proposed; otherwise the proposed rectangle moved (and, if larger, cut) to lie
+// inside that work area, so that a rectangle the system suggests for a new resolution does not
+// put the title bar off the screen.
+Rect MaximizedPlace(Rect proposed, Rect workArea, bool maximized);
+
 // What a point of the window (window coordinates, device pixels) is for: the client area, or an
 // edge or corner that resizes the window. The values are the system's hit-test codes.
 enum FrameHit : int32_t {

@@ -18,6 +18,7 @@
 #include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/render_cairo.h"
+#include "volume_check/chkdsk_worker.h"
 
 namespace corvanite {
 namespace {
@@ -251,6 +252,11 @@ const HostServices GTK_HOST = [] {
     return table;
 }();
 
+// The desktop's close (Alt+F4, the window list): asked first while a check runs.
+gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer) {
+    return MayCloseWindow() ? FALSE : TRUE;
+}
+
 void OnDestroy(GtkWidget*, gpointer) {
     canvas = nullptr;
     gtk_main_quit();
@@ -471,6 +477,7 @@ int RunWindowProgram(int argc, char** argv, int) {
     g_signal_connect(canvas, "scroll-event", G_CALLBACK(OnScroll), nullptr);
     g_signal_connect(canvas, "key-press-event", G_CALLBACK(OnKey), nullptr);
     g_signal_connect(canvas, "grab-broken-event", G_CALLBACK(OnGrabBroken), nullptr);
+    g_signal_connect(window, "delete-event", G_CALLBACK(OnDeleteEvent), nullptr);
     g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     gtk_container_add(GTK_CONTAINER(window), canvas);
 
@@ -485,6 +492,7 @@ int RunWindowProgram(int argc, char** argv, int) {
 
     g_source_remove(tick);
     InstallHostServices(nullptr);  // a worker's message now waits in the queue, unread
+    EndVolumeCheckForExit();
     return FinishProgram(0);
 }
 

@@ -19,6 +19,7 @@
 #include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/render_gdi.h"
+#include "volume_check/chkdsk_worker.h"
 
 namespace corvanite {
 namespace {
@@ -95,6 +96,14 @@ void MakeFonts() {
     fontMain = main;
 }
 
+// The work area of the monitor a rectangle is mostly on (the nearest one when it is on none).
+Rect WorkAreaAround(const RECT& rect) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor);
+    return RectOf(monitor.rcWork);
+}
+
 MONITORINFO MonitorOf(HWND window) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
@@ -145,6 +154,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             AttachMessageWindow(reinterpret_cast<PlatformHandle>(window));
             SetTimer(window, TIMER_TICK, TICK_MILLISECONDS, nullptr);
             return 0;
+        case WM_CLOSE:
+            // Alt+F4, the taskbar's close, a log-off's request: asked first while a check runs.
+            if (MayCloseWindow()) {
+                DestroyWindow(window);
+            }
+            return 0;
         case WM_DESTROY:
             KillTimer(window, TIMER_TICK);
             PostQuitMessage(0);
@@ -162,11 +177,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DPICHANGED: {
             // Moved to a monitor of another resolution, or the user changed the scale: the
             // suggested rectangle keeps the window's size in units.
+            // Maximised (by the system or by [MAXIMIZE]), the window keeps covering the work
+            // area; otherwise the suggestion is kept on the work area of its monitor.
             windowDpi = ClampDpi(LOWORD(static_cast<DWORD>(wParam)));
             MakeFonts();
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+            const Rect place = MaximizedPlace(RectOf(*suggested), WorkAreaAround(*suggested),
+                                              appState.maximized || IsZoomed(window) != 0);
+            SetWindowPos(window, nullptr, place.left, place.top, place.Width(), place.Height(),
                          SWP_NOZORDER | SWP_NOACTIVATE);
             RequestRepaint();
             return 0;
@@ -195,12 +213,34 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             info->ptMinTrackSize.y = ScaleEdge(MIN_WINDOW_HEIGHT, windowDpi);
             // The system's maximise fills the work area, not the whole monitor: the taskbar stays
             // visible. The position is relative to the monitor's own origin.
+            // The size is taken as one for the primary monitor and adjusted by the system.
             const MONITORINFO monitor = MonitorOf(window);
             info->ptMaxPosition.x = monitor.rcWork.left - monitor.rcMonitor.left;
             info->ptMaxPosition.y = monitor.rcWork.top - monitor.rcMonitor.top;
-            info->ptMaxSize.x = monitor.rcWork.right - monitor.rcWork.left;
-            info->ptMaxSize.y = monitor.rcWork.bottom - monitor.rcWork.top;
+            const Point size =
+                MaximizedSize(Point{monitor.rcWork.right - monitor.rcWork.left,
+                                    monitor.rcWork.bottom - monitor.rcWork.top},
+                              Point{monitor.rcMonitor.right - monitor.rcMonitor.left,
+                                    monitor.rcMonitor.bottom - monitor.rcMonitor.top},
+                              Point{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+            info->ptMaxSize.x = size.x;
+            info->ptMaxSize.y = size.y;
             return 0;
+        }
+        case WM_WINDOWPOSCHANGING: {
+            // The system's maximise lands on the work area of the monitor it maximises onto,
+            // whatever the adjustment of the maximised size made of it.
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (IsZoomed(window) != 0 && (pos->flags & SWP_NOSIZE) == 0) {
+                const RECT proposed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+                const Rect place = MaximizedPlace(RectOf(proposed), WorkAreaAround(proposed), true);
+                pos->x = place.left;
+                pos->y = place.top;
+                pos->cx = place.Width();
+                pos->cy = place.Height();
+            }
+            // The system's own handling (the minimum and maximum tracking sizes) follows.
+            return DefWindowProcW(window, message, wParam, lParam);
         }
         case WM_KEYDOWN:
             OnKeyDown(static_cast<uint32_t>(wParam), (GetKeyState(VK_CONTROL) & 0x8000) != 0,
@@ -428,6 +468,7 @@ int RunWindowProgram(int, char**, int showCommand) {
     }
     DeleteObject(fontLarge);
     DeleteObject(fontMain);
+    EndVolumeCheckForExit();
     return FinishProgram(static_cast<int>(message.wParam));
 }
 

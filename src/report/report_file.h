@@ -20,6 +20,13 @@ struct ReportFileAccess {
                             std::u16string& reason, uint32_t& errorCode);
 };
 
+// A full Windows path as the file functions take it past MAX_PATH (260 characters), whatever
+// the system's long-path setting: C:\dir\f as \\?\C:\dir\f, and \\server\share\f as
+// \\?\UNC\server\share\f. A path shorter than that, one already in that form, a device path
+// (\\.\) or one that is not full is given back as it is (the prefix turns off the system's
+// clean-up of trailing dots and blanks, which a short path keeps).
+std::u16string ExtendedLengthPath(std::u16string_view fullPath);
+
 // The system's table (defined by the platform layer).
 const ReportFileAccess& SystemReportFileAccess();
 // Installs a table (null: the system's again); returns the one installed before.

@@ -32,7 +32,19 @@ std::u16string SystemReason(DWORD code) {
 
 bool Write(std::u16string_view path, std::string_view bytes, std::u16string& reason,
            uint32_t& errorCode) {
-    const std::wstring widePath(path.begin(), path.end());
+    // Past MAX_PATH the path is handed over in its extended form, made from the full path.
+    std::wstring widePath(path.begin(), path.end());
+    const DWORD fullLength = GetFullPathNameW(widePath.c_str(), 0, nullptr, nullptr);
+    if (fullLength >= MAX_PATH) {
+        std::wstring full(fullLength, L'\0');
+        const DWORD written = GetFullPathNameW(widePath.c_str(), fullLength, full.data(), nullptr);
+        if (written > 0 && written < fullLength) {
+            full.resize(written);
+            const std::u16string extended =
+                ExtendedLengthPath(std::u16string(full.begin(), full.end()));
+            widePath.assign(extended.begin(), extended.end());
+        }
+    }
     const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

@@ -1,7 +1,6 @@
 #include "ui/render_gdi.h"
 #include "ui/render_gdi_testing.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -82,8 +81,15 @@ void DrawTextOp(HDC dc, const DrawOp& op, std::u16string_view text, HFONT font,
     HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
     SetTextColor(dc, ToColorRef(op.color));
     SetBkMode(dc, TRANSPARENT);
+    // The face's cell is its character height and the internal leading above it (room for
+    // accents). The layout counts a line as the character height alone, so the face's cell is
+    // centred on it, as DT_VCENTER centres it in a rectangle: a text at a point starts half the
+    // leading above the point. Lucida Console has no leading; the faces the system substitutes
+    // for it have some, which pushed each line down onto the next.
     if (op.kind == DrawKind::TEXT_AT) {
-        TextOutW(dc, op.rect.left, op.rect.top, wide, static_cast<int>(buffer.size()));
+        TEXTMETRICW metrics{};
+        const int above = GetTextMetricsW(dc, &metrics) != 0 ? metrics.tmInternalLeading / 2 : 0;
+        TextOutW(dc, op.rect.left, op.rect.top - above, wide, static_cast<int>(buffer.size()));
     } else {
         RECT area = ToRect(op.rect);
         DrawTextW(dc, wide, -1, &area, AlignmentFlags(op.align));
@@ -93,29 +99,12 @@ void DrawTextOp(HDC dc, const DrawOp& op, std::u16string_view text, HFONT font,
     }
 }
 
-// The font's cell height in pixels (its tmHeight); 0 when it cannot be measured.
-LONG CellHeight(HFONT font) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
-        return 0;
-    }
-    const HGDIOBJ previous = SelectObject(dc, font);
-    TEXTMETRICW metrics{};
-    const LONG height = GetTextMetricsW(dc, &metrics) != 0 ? metrics.tmHeight : 0;
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return height;
-}
-
 }  // namespace
 
 LOGFONTW UiFontRequest(int points, int dpi) {
     LOGFONTW font;
     std::memset(&font, 0, sizeof font);
-    // Positive: the cell height (the character height and the face's internal leading). A
-    // face with leading, such as the one the system substitutes when Lucida Console is missing,
-    // is made smaller rather than taller than the lines it is drawn on.
-    font.lfHeight = MulDiv(points, dpi, 72);
+    font.lfHeight = -MulDiv(points, dpi, 72);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -137,28 +126,12 @@ int ScreenDpi() {
 
 HFONT CreateUiFont(int points, int dpi) {
     LOGFONTW request = UiFontRequest(points, dpi > 0 ? dpi : ScreenDpi());
-    const LONG cell = request.lfHeight;
     HFONT font = CreateFontIndirectW(&request);
     if (font == nullptr) {
         constexpr wchar_t FALLBACK[] = L"Courier New";
         std::memset(request.lfFaceName, 0, sizeof request.lfFaceName);
         std::memcpy(request.lfFaceName, FALLBACK, sizeof FALLBACK);
         font = CreateFontIndirectW(&request);
-    }
-    // The font mapper may round a face's cell up by a pixel or two (a face with fixed sizes, a
-    // substitute): measured, and asked for smaller by what it came out over, a few times at most.
-    for (int attempt = 0; font != nullptr && attempt < 4; ++attempt) {
-        const LONG height = CellHeight(font);
-        if (height <= cell || request.lfHeight <= 1) {
-            break;
-        }
-        request.lfHeight = std::max<LONG>(1, request.lfHeight - (height - cell));
-        const HFONT smaller = CreateFontIndirectW(&request);
-        if (smaller == nullptr) {
-            break;
-        }
-        DeleteObject(font);
-        font = smaller;
     }
     return font;
 }

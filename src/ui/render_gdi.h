@@ -8,8 +8,8 @@
 
 namespace corvanite {
 
-// The font record CreateUiFont asks for: zero except the cell height for points at dpi
-// (positive: MulDiv(points, dpi, 72)), normal weight, default character set, ClearType quality,
+// The font record CreateUiFont asks for: zero except the character height for points at dpi
+// (negative: -MulDiv(points, dpi, 72)), normal weight, default character set, ClearType quality,
 // fixed pitch of the modern family and the face "Lucida Console".
 LOGFONTW UiFontRequest(int points, int dpi);
 

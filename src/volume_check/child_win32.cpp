@@ -46,6 +46,29 @@ std::wstring SystemChkdskPath(const std::wstring& folder) {
     return path;
 }
 
+// The job every checker runs in: it ends them when its last handle closes, which is when this
+// process ends, however it ends (a crash, Task Manager). Ending a process does not end its
+// children: without the job a repair would go on with no window, holding the volume locked. The
+// normal close stops the check first (EndVolumeCheckForExit). Null when no job can be made; a
+// checker then runs outside one, as before.
+HANDLE CheckerJob() {
+    static const HANDLE job = [] {
+        const HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        if (made == nullptr) {
+            return made;
+        }
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof limits)) {
+            CloseHandle(made);
+            return HANDLE{nullptr};
+        }
+        return made;
+    }();
+    return job;
+}
+
 ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
     const std::wstring folder = SystemFolder();
     const std::u16string command = ChkdskCommandLine(volume, readOnly);
@@ -70,6 +93,20 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
     // Only the write end goes to the child.
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
+    // Standard input: a pipe holding the answers, its write end closed once they are in (they
+    // fit the pipe's buffer, so the write does not wait for the child).
+    HANDLE inputRead = nullptr;
+    HANDLE inputWrite = nullptr;
+    if (!CreatePipe(&inputRead, &inputWrite, &inheritable, 0)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return CHILD_PIPE_FAILED;
+    }
+    DWORD written = 0;
+    WriteFile(inputWrite, CHECKER_ANSWERS.data(), static_cast<DWORD>(CHECKER_ANSWERS.size()),
+              &written, nullptr);
+    CloseHandle(inputWrite);
+
     STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -77,18 +114,27 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    startup.hStdInput = nullptr;
+    startup.hStdInput = inputRead;
 
     PROCESS_INFORMATION started;
     ZeroMemory(&started, sizeof started);
     // The checker runs in the system directory, whatever this process's current directory is: a
     // current directory on the volume to check would keep the checker from locking it.
-    if (!CreateProcessW(application.c_str(), commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, folder.c_str(), &startup, &started)) {
+    // Started suspended, so that it is in the job before it can start a process of its own.
+    const BOOL created = CreateProcessW(application.c_str(), commandLine, nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                                        folder.c_str(), &startup, &started);
+    CloseHandle(inputRead);
+    if (!created) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return CHILD_START_FAILED;
     }
+    const HANDLE job = CheckerJob();
+    if (job != nullptr) {
+        AssignProcessToJobObject(job, started.hProcess);
+    }
+    ResumeThread(started.hThread);
     // Our copy of the write end goes at once: the pipe reports its end when the child is gone.
     CloseHandle(writeEnd);
     child = new ChildProcess{started.hProcess, started.hThread, readEnd};

@@ -10,6 +10,11 @@ namespace corvanite {
 // The program the worker starts: found in the system directory on Windows, on PATH elsewhere.
 constexpr std::u16string_view CHKDSK_PROGRAM = u"chkdsk.exe";
 
+// The checker's standard input: No to the question it asks (chkdsk /f on a volume in use, the
+// system's own, asks whether to check it at the next restart), then its end. Nothing is
+// scheduled behind the user's back, and no question waits for an answer that cannot come.
+constexpr std::string_view CHECKER_ANSWERS = "N\r\n";
+
 // A volume the worker accepts: one capital letter A-Z and a colon, such as "D:". Nothing else
 // may reach the command line, where a space would add words of its own.
 bool IsVolumeText(std::u16string_view volume);

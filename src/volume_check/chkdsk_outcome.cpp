@@ -27,7 +27,8 @@ ChkdskResult ChkdskOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
         result.text = readOnly ? u"Errors found and left as they are (read-only), or the volume "
                                  u"could not be checked: see the output"
                                : u"The volume could not be checked, or its errors could not be "
-                                 u"fixed: see the output";
+                                 u"fixed; a volume in use (the system's own) can only be repaired "
+                                 u"at a restart: see the output";
     } else {
         result.text = u"chkdsk returned unexpected exit code";
     }

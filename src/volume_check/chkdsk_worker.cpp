@@ -110,6 +110,18 @@ bool StartChkdsk(std::u16string_view volume, bool readOnly) {
     return true;
 }
 
+bool EndVolumeCheckForExit() {
+    if (!appState.chkdskRunning.load()) {
+        return true;
+    }
+    appState.chkdskCancel.store(true);
+    for (uint32_t waited = 0; appState.chkdskRunning.load() && waited < EXIT_WAIT_LIMIT_MS;
+         waited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return !appState.chkdskRunning.load();
+}
+
 void ChkdskWorker(ChkdskJob* job) {
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);

@@ -28,6 +28,12 @@ struct ChkdskJob {
 // PostWindowMessage.
 bool StartChkdsk(std::u16string_view volume, bool readOnly);
 
+// Called as the program ends, on the UI thread: a running check is asked to stop, and waited for
+// (at most EXIT_WAIT_LIMIT_MS) while the worker ends its checker and waits for the checker's end,
+// so that no checker outlives the program unseen. True when no check runs any more.
+constexpr uint32_t EXIT_WAIT_LIMIT_MS = 8000;
+bool EndVolumeCheckForExit();
+
 // The worker thread's body. Resets the lines and the result, runs the checker and reads its
 // output until it ends or a cancel request is seen, then sets the result, clears chkdskRunning
 // and posts the final event (again, for a while, if the post is refused), in that order. A line

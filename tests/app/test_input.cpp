@@ -273,6 +273,15 @@ const Case CASES[] = {
     {"a scan's volumes: a target without one becomes the first there is", TAB_SCAN_REPAIR,
      [] { Drives(1, 1); test::Machine().volumes = {true, {{u"D:", u"", u"NTFS", 1, {}}, {u"X:", u"", u"NTFS", 1, {}}}}; appState.targetVolume.Set(u"Q:"); },
      {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(appState.targetVolume, u"D:"); EXPECT_EQ(appState.volumes.volumes.size(), 2u); }},
+    {"close during a read-only check: asked; No keeps the window and the check", TAB_SCAN_REPAIR,
+     [] { appState.chkdskRunning = true; appState.chkdskVolume.Set(u"D:"); }, {CLOSE}, [] {
+        EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|A read-only check of D: is running.\nClosing stops it; nothing on the volume has been changed.\nClose and stop the check?"});
+        EXPECT_EQ(Host().closed, 0); EXPECT_FALSE(appState.chkdskCancel); }},
+    {"close during a repair: asked, Yes stops it and closes", TAB_SCAN_REPAIR,
+     [] { appState.chkdskRunning = appState.chkdskFixMode = true; appState.chkdskVolume.Set(u"C:"); Host().answerYes = true; }, {CLOSE}, [] {
+        ASSERT_EQ(Host().questions.size(), 1u); EXPECT_EQ(Host().questions[0].rfind(u"Confirm|chkdsk is repairing C:.\nClosing stops the repair midway", 0), 0u);
+        EXPECT_EQ(Host().closed, 1); EXPECT_TRUE(appState.chkdskCancel); }},
+    {"close with no check: no question", TAB_SCAN_REPAIR, [] {}, {CLOSE}, [] { EXPECT_TRUE(Host().questions.empty()); EXPECT_EQ(Host().closed, 1); }},
     {"read-only on E:", TAB_SCAN_REPAIR, [] { appState.chkdskLines = {u"old output"}; }, {{KEY, 'E'}, READ_ONLY, {CHECK_ENDED}}, [] {
         EXPECT_EQ(appState.statusText, u"Running chkdsk E: (read-only)..."); EXPECT_EQ(appState.chkdskLines, std::vector<std::u16string>{u"line"});
         EXPECT_EQ(test::FakeChildSoFar().volume, u"E:"); EXPECT_TRUE(test::FakeChildSoFar().readOnly); }},
@@ -378,6 +387,17 @@ TEST(WindowFrame, PlacementHitsAndUnits) {
         }
         if (w[0] == "dpi") {
             return std::to_string(ClampDpi(n(1)));
+        }
+        if (w[0] == "maxsize") {
+            const Point size =
+                MaximizedSize(Point{n(1), n(2)}, Point{n(3), n(4)}, Point{n(5), n(6)});
+            return std::to_string(size.x) + " " + std::to_string(size.y);
+        }
+        if (w[0] == "moved") {
+            const Rect r = MaximizedPlace(Rect{n(1), n(2), n(3), n(4)},
+                                          Rect{n(5), n(6), n(7), n(8)}, n(9) != 0);
+            return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                   std::to_string(r.right) + " " + std::to_string(r.bottom);
         }
         if (w[0] == "edge") {
             return std::to_string(ScaleEdge(n(1), n(2)));

@@ -244,7 +244,10 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
           _=lambda: report(read("report.txt")))),
     ("failed export", "click button.4; save /proc/corvanite_e2e.txt", dict(status=lambda: re.match(
         r"Report export failed: .*corvanite_e2e\.txt \(.+\)$", R.state["status"]))),
-    ("close", "click button.5", dict(_=EXITED)),
+    ("close during a hanging check asks; No keeps both", "script hang; click tab.2; "
+     "click button.1; click button.5; confirm n; sleep 1", dict(running="1", _=CHECKERS)),
+    ("close, Yes: the program ends, its checker first", "click button.5; confirm y",
+     dict(_=lambda: EXITED() and not CHECKERS())),
     *[("1024x768 screen: the window fits", "screen; start tests/corvanite_e2e_gui", dict(
         SHOWN, _=FITS)), ("1024x768 screen: close button", "click button.5", dict(_=EXITED))] * WIN,
 ]

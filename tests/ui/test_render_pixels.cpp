@@ -120,5 +120,39 @@ TEST(RenderPixels, ShapesAndInkAtEachResolution) {
     }
 }
 
+// A drive card's size line and the grade under it, as the list places them, each drawn alone:
+// at every resolution the first one's ink ends above the second one's, whatever face the system
+// gives (one whose cell has leading above the letters pushed its lines onto the next).
+TEST(RenderPixels, CardLinesNeverTouch) {
+    const auto inkRows = [](void (*draw)(DisplayList&), int dpi) {
+        DisplayList list;
+        draw(list);
+        const Rect all = ScaleRect(Rect{0, 0, 220, 80}, dpi);
+        const std::vector<uint32_t> image = RenderForTest(list, all.right, all.bottom, dpi);
+        int32_t top = INT32_MAX, bottom = INT32_MIN;
+        for (size_t i = 0; i < image.size(); ++i) {
+            const auto y = static_cast<int32_t>(i) / all.right;
+            if (image[i] != 0) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+        }
+        return std::pair{top, bottom};
+    };
+    for (const int dpi : {96, 120, 144, 192}) {
+        const auto size = inkRows(
+            [](DisplayList& l) { DrawTextAt(l, 10, 39, u"500.1 GB  SATA gy", COLOR_TEXT); }, dpi);
+        const auto grade = inkRows(
+            [](DisplayList& l) {
+                DrawTextInRect(l, {10, 53, 210, 67}, u"WARN |[", COLOR_TEXT, FONT_MAIN, ALIGN_LEFT);
+            },
+            dpi);
+        EXPECT_LE(size.second, grade.first)
+            << "at " << dpi << " dpi: " << size.first << "-" << size.second << " over "
+            << grade.first << "-" << grade.second;
+        EXPECT_LE(grade.second, ScaleRect(Rect{0, 0, 0, 67}, dpi).bottom) << "at " << dpi << " dpi";
+    }
+}
+
 }  // namespace
 }  // namespace corvanite::test

@@ -4,11 +4,14 @@
 //   out HH HH ... / err HH ...  these bytes (hex) to standard output / standard error
 //   lines N W                   N lines of W x, each ending in CR LF, to standard output
 //   sleep MS / close (both output streams) / exit CODE (the script's end exits with 0)
+//   ask                         "Proceed (Y/N)? " with no line end, then the line read from
+//                               standard input, or "(no answer)" at its end, and CR LF
 #include <unistd.h>  // close(), also in mingw-w64
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 #ifdef _WIN32
@@ -46,6 +49,17 @@ int main(int argc, char** argv) {
             }
         } else if (verb == "sleep" && words >> count) {
             std::this_thread::sleep_for(std::chrono::milliseconds(count));
+        } else if (verb == "ask") {
+            std::fputs("Proceed (Y/N)? ", stdout);
+            std::fflush(stdout);
+            std::string answer;
+            if (!std::getline(std::cin, answer)) {
+                answer = "(no answer)";
+            }
+            if (!answer.empty() && answer.back() == '\r') {
+                answer.pop_back();
+            }
+            std::fputs((answer + "\r\n").c_str(), stdout);
         } else if (verb == "close") {
             close(1);
             close(2);

@@ -78,6 +78,11 @@ TEST(ChkdskChild, Runs) {
             "chkdsk.exe\nD:\n/v\n", ENDS},
         {"exit 1\n", false, "- / ready nonzero fixed / Errors found and corrected chkdsk.exe\n"
             "D:\n/f\n/x\n/v\n", ENDS},
+        // A question (a repair of the volume in use asks about the next restart) is answered
+        // No, so the check ends, and the answer shows on the question's line.
+        {"ask\nask\nexit 3\n", false, "Proceed (Y/N)? N|Proceed (Y/N)? (no answer) / ready nonzero / "
+            "The volume could not be checked, or its errors could not be fixed; a volume in use (the "
+            "system's own) can only be repaired at a restart: see the output chkdsk.exe\nD:\n/f\n/x\n/v\n", ENDS},
         // Exit code 0, not the script's 3: the hanging child was terminated and its end was seen.
         {"out 61 0a\nsleep 60000\nexit 3\n", true,
             "a / - / Operation cancelled chkdsk.exe\nD:\n/v\n", CANCEL},
@@ -110,6 +115,31 @@ TEST(ChkdskChild, Runs) {
         }
         EXPECT_FALSE(appState.chkdskCheckerAlive);
     }
+    SetVariable("PATH", path);
+    AttachMessageWindow(0);
+}
+
+// The program ending while a check hangs: the check is stopped and its checker's end waited
+// for before the program goes on to its exit.
+TEST(ChkdskChild, EndedBeforeTheProgramExits) {
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    std::string eAcute, why;
+    const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-ended";
+    if (PlaceChecker(folder, eAcute, why).empty()) {
+        GTEST_SKIP() << why;
+    }
+    std::ofstream(folder / "script", std::ios::binary) << "out 61 0a\nsleep 60000\n";
+    AttachMessageWindow(1);
+    ResetAppState();
+    EXPECT_TRUE(EndVolumeCheckForExit());  // none runs
+    EXPECT_FALSE(appState.chkdskCancel);
+    ASSERT_TRUE(StartChkdsk(u"D:", true));
+    for (int i = 0; i < 30000 && RunSummary().starts_with("- "); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(EndVolumeCheckForExit());
+    EXPECT_EQ(RunSummary(), "a / - / Operation cancelled");
+    EXPECT_FALSE(appState.chkdskCheckerAlive);
     SetVariable("PATH", path);
     AttachMessageWindow(0);
 }

@@ -96,8 +96,8 @@ TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
          "110 Errors found and left as they are (read-only), or the volume could "
          "not be checked: see the output"},
         {3, false, false,
-         "110 The volume could not be checked, or its errors could not be fixed: "
-         "see the output"},
+         "110 The volume could not be checked, or its errors could not be fixed; a volume in "
+         "use (the system's own) can only be repaired at a restart: see the output"},
         {4, true, false, "110 chkdsk returned unexpected exit code"},
         {CHKDSK_STILL_ACTIVE, false, false, "110 chkdsk returned unexpected exit code"},
         // Cancelled: the sentence says so; the flags still follow the exit code.

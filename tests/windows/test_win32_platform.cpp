@@ -11,7 +11,6 @@
 #include "drives/volumes.h"
 #include "report/report_file.h"
 #include "text/utf.h"
-#include "ui/render_gdi.h"
 
 namespace corvanite {
 namespace {
@@ -35,28 +34,6 @@ TEST(Win32Platform, VolumesListedWithTheirFileSystems) {
         EXPECT_TRUE(name.size() == 2 && name[0] >= u'A' && name[0] <= u'Z' && name[1] == u':');
         EXPECT_TRUE(i == 0 || list.volumes[i - 1].name < name);
     }
-}
-
-// Whatever face the system gives for the program's fonts, its cell (character height and
-// leading) is the height the lines are laid out for, at every scale: no line overprints the next.
-TEST(Win32Platform, UiFontCellsAreTheLinesHeight) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    for (const int dpi : {96, 120, 144, 192}) {
-        for (const int points : {FONT_MAIN_POINTS, FONT_LARGE_POINTS}) {
-            const HFONT font = CreateUiFont(points, dpi);
-            ASSERT_NE(font, nullptr);
-            const HGDIOBJ previous = SelectObject(dc, font);
-            TEXTMETRICW metrics{};
-            ASSERT_TRUE(GetTextMetricsW(dc, &metrics));
-            const int cell = MulDiv(points, dpi, 72);
-            EXPECT_LE(metrics.tmHeight, cell) << points << " pt at " << dpi << " dpi";
-            EXPECT_GE(metrics.tmHeight, cell - 1) << points << " pt at " << dpi << " dpi";
-            SelectObject(dc, previous);
-            DeleteObject(font);
-        }
-    }
-    DeleteDC(dc);
 }
 
 TEST(Win32Platform, ReportFileWritesReplacesAndFailsWithAReason) {
@@ -85,11 +62,21 @@ TEST(Win32Platform, ReportFileWritesReplacesAndFailsWithAReason) {
     EXPECT_FALSE(reason.empty());
     CloseHandle(held);
     EXPECT_EQ(ReadBack(path), "shorter\r\n");
+    // A report 300 characters deep, past MAX_PATH: written, and read back by its extended form.
+    const std::u16string deep = folder + u"\\" + std::u16string(120, u'd');
+    ASSERT_TRUE(CreateDirectoryW(wide(u"\\\\?\\" + deep), nullptr));
+    const std::u16string longPath =
+        deep + u"\\" + std::u16string(300 - deep.size() - 12, u'r') + u"-report.txt";
+    ASSERT_EQ(longPath.size(), 300u);
+    ASSERT_TRUE(WriteReportFile(longPath, bytes, reason)) << Utf16ToUtf8(reason);
+    EXPECT_EQ(ReadBack(u"\\\\?\\" + longPath), bytes);
     uint32_t code = 0;
     EXPECT_FALSE(WriteReportFile(folder + u"\\missing\\r.txt", "x", reason, code));
     EXPECT_EQ(code, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(GetFileAttributesW(wide(folder + u"\\missing")), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(wide(path));
+    EXPECT_TRUE(DeleteFileW(wide(u"\\\\?\\" + longPath)));
+    EXPECT_TRUE(RemoveDirectoryW(wide(u"\\\\?\\" + deep)));
     EXPECT_TRUE(RemoveDirectoryW(wide(folder)));  // nothing else was left in it
 }
 
