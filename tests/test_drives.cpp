@@ -228,6 +228,14 @@ std::string RunRow(const Row& r) {
         out += DiskNameLess(r.w[1], r.w[1]) ? "self-less" : "";
     } else if (k == "bus") {
         out = std::to_string(BusCodeFromSysfsPath(r.w.size() > 1 ? r.w[1] : ""));
+    } else if (k == "mount" || k == "udev") {  // [MAJOR:MINOR] then the file's lines, " | " apart
+        std::string file = r.input.substr(r.input.find(' ', k == "mount" ? 6 : 0) + 1);
+        for (size_t at; (at = file.find(" | ")) != std::string::npos;) {
+            file.replace(at, 3, "\n");
+        }
+        const FilesystemProbe p = FilesystemFromUdev(file);
+        out = k == "mount" ? "[" + MountPointOf(file, r.w[1]) + "]"
+                           : "[" + p.type + "] [" + p.label + "]";
     } else if (k == "cdb") {  // smart DRIVE FEATURE | identify DRIVE, then in/none, LENGTH
         const bool smart = r.w[1] == "smart";
         const ata::CommandBlock cdb =

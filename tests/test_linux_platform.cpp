@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "drives/device_linux_testing.h"
 #include "drives/probe.h"
+#include "drives/volumes.h"
 #include "report/report_file.h"
 #include "test_data.h"
 #include "text/utf.h"
@@ -95,6 +97,62 @@ TEST_F(LinuxPlatform, ReportFileWritesReplacesAndTellsWhyNot) {
         EXPECT_EQ(Utf16ToUtf8(reason), "No space left on device");
         EXPECT_EQ(access("/dev/full", W_OK), 0);
     }
+}
+
+// The filesystems of a prepared machine: images made by the system's own mkfs as device nodes,
+// partitions inside their disk's sysfs folder, a node that cannot be read described by the udev
+// database, a mount point with a blank, and what is no filesystem or no disk of the list left out.
+TEST_F(LinuxPlatform, VolumesListedFromTheirOwnSuperblocks) {
+    const std::string block = root + "/sys/class/block", dev = root + "/dev";
+    fs::create_directories(block);
+    fs::create_directories(root + "/udev");
+    // name, its disk's, device number, sectors, how its node is made ("" none)
+    const std::tuple<std::string, std::string, std::string, std::string, std::string> nodes[] = {
+        {"sdc", "", "8:32", "81920", "mkfs.vfat -F 32 -n CVT32 -C %s 40960"},
+        {"sdb2", "sdb", "8:18", "4096", "mkfs.vfat -n CVTFAT -C %s 2048"},
+        {"sdb1", "sdb", "8:17", "16384", "truncate -s 8M %s && mkfs.ext4 -q -F -L 'cvt data' %s"},
+        {"sdb", "", "8:16", "32768", "truncate -s 1M %s"},
+        {"sdd1", "sdd", "8:49", "100", ""},
+        {"loop0", "", "7:0", "16384", "mkfs.vfat -n LOOP -C %s 2048"},
+    };
+    for (const auto& [name, disk, number, sectors, make] : nodes) {
+        const std::string folder =
+            root + "/sys/devices/pci/" + (disk.empty() ? name : disk + "/" + name);
+        fs::create_directories(folder);
+        std::ofstream(folder + "/dev") << number << "\n";
+        std::ofstream(folder + "/size") << sectors << "\n";
+        if (!disk.empty()) {
+            std::ofstream(folder + "/partition") << "1\n";
+        }
+        fs::create_directory_symlink(folder, block + "/" + name);
+        std::string command = make;
+        for (size_t at; (at = command.find("%s")) != std::string::npos;) {
+            command.replace(at, 2, dev + "/" + name);
+        }
+        if (!command.empty() && std::system((command + " >/dev/null 2>&1").c_str()) != 0) {
+            GTEST_SKIP() << "cannot run: " << command;
+        }
+    }
+    std::ofstream(root + "/udev/b8:49")
+        << "E:ID_FS_TYPE=xfs\nE:ID_FS_USAGE=filesystem\nE:ID_FS_LABEL=logs\n";
+    std::ofstream(root + "/mountinfo") << "36 29 8:17 / /mnt/my\\040data rw - ext4 /dev/sdb1 rw\n";
+    SetLinuxVolumeRoots(block, dev, root + "/mountinfo", root + "/udev");
+    const VolumeList list = SystemVolumeAccess().listVolumes();
+    SetLinuxVolumeRoots("/sys/class/block", "/dev", "/proc/self/mountinfo", "/run/udev/data");
+    std::string seen;
+    for (const VolumeInfo& v : list.volumes) {
+        seen += Utf16ToUtf8(v.name.substr(dev.size())) + " " + Utf16ToUtf8(v.fileSystem) + " [" +
+                Utf16ToUtf8(v.label) + "] " + std::to_string(v.sizeBytes) + " on " +
+                Utf16ToUtf8(v.diskPaths.at(0).substr(dev.size())) + " [" +
+                Utf16ToUtf8(v.mountPoint) + "]\n";
+    }
+    EXPECT_TRUE(list.known);
+    EXPECT_FALSE(list.letters);
+    EXPECT_EQ(seen,
+              "/sdb1 ext4 [cvt data] 8388608 on /sdb [/mnt/my data]\n"
+              "/sdb2 vfat [CVTFAT] 2097152 on /sdb []\n"
+              "/sdc vfat [CVT32] 41943040 on /sdc []\n"
+              "/sdd1 xfs [logs] 51200 on /sdd []\n");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "drives/device_error.h"
 #include "drives/device_linux_testing.h"
 #include "drives/drive_info.h"
+#include "drives/files_linux.h"
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
 #include "drives/sat.h"
@@ -66,37 +67,9 @@ int Fd(DriveHandle handle) {
     return static_cast<int>(handle);
 }
 
-// Reads at most limit bytes of a file; false when it cannot be opened or read.
-bool ReadBounded(const std::string& path, std::string& bytes, size_t limit = SYSFS_READ_LIMIT) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    bytes.assign(limit, '\0');
-    size_t done = 0;
-    bool ok = true;
-    while (done < limit) {
-        const ssize_t n = read(fd, bytes.data() + done, limit - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-    bytes.resize(done);
-    return ok;
-}
-
 std::u16string SysfsText(const std::string& path) {
     std::string bytes;
-    if (!ReadBounded(path, bytes)) {
+    if (!ReadBoundedFile(path, bytes, SYSFS_READ_LIMIT)) {
         return {};
     }
     return Utf8ToUtf16(linux_layout::SysfsValue(bytes));
@@ -162,7 +135,7 @@ bool PassThrough(DriveHandle handle, const ata::AtaRegisters& registers, uint8_t
 // of the device (USB bridges, for one, are not asked by the kernel).
 std::u16string UnitSerial(int fd, const std::string& dir) {
     std::string vpd;
-    if (ReadBounded(dir + "/device/vpd_pg80", vpd)) {
+    if (ReadBoundedFile(dir + "/device/vpd_pg80", vpd, SYSFS_READ_LIMIT)) {
         return Utf8ToUtf16(linux_layout::UnitSerialFromVpd(
             reinterpret_cast<const uint8_t*>(vpd.data()), vpd.size()));
     }

@@ -14,4 +14,9 @@ void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir);
 // The probed disks of a /sys/block folder, in the kernel's name order, at most 16.
 std::vector<std::string> ListProbedDisks(const std::string& sysBlock);
 
+// Where the volume listing looks (normally /sys/class/block, /dev, /proc/self/mountinfo and
+// /run/udev/data).
+void SetLinuxVolumeRoots(const std::string& classBlock, const std::string& dev,
+                         const std::string& mountinfo, const std::string& udevData);
+
 }  // namespace corvanite

@@ -1,5 +1,10 @@
 #include "drives/linux_layout.h"
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+
 #include "drives/identity.h"
 
 namespace corvanite::linux_layout {
@@ -171,6 +176,151 @@ std::string_view SysfsValue(std::string_view text) {
 uint32_t NvmeGetLogPageDword10(uint8_t logId, uint32_t bytes) {
     const uint32_t dwordsLessOne = bytes / 4 - 1;
     return (dwordsLessOne & 0xFFFF) << 16 | logId;
+}
+
+namespace {
+
+bool BytesAre(const uint8_t* start, size_t length, size_t at, std::string_view text) {
+    return at + text.size() <= length &&
+           std::string_view(reinterpret_cast<const char*>(start + at), text.size()) == text;
+}
+
+// A label field of `size` bytes: up to its first NUL, blanks at its end dropped.
+std::string LabelField(const uint8_t* start, size_t length, size_t at, size_t size) {
+    if (at + size > length) {
+        return {};
+    }
+    std::string label(reinterpret_cast<const char*>(start + at), size);
+    label = label.substr(0, label.find('\0'));
+    while (!label.empty() && label.back() == ' ') {
+        label.pop_back();
+    }
+    return label;
+}
+
+uint32_t Le32At(const uint8_t* start, size_t at) {
+    return static_cast<uint32_t>(start[at] | start[at + 1] << 8 | start[at + 2] << 16 |
+                                 static_cast<uint32_t>(start[at + 3]) << 24);
+}
+
+// "\xHH" (udev) or "\ooo" (mountinfo) escapes undone; anything else kept as it is.
+std::string Unescaped(std::string_view text, bool octal) {
+    const auto digit = [octal](char c) {
+        return octal ? (c >= '0' && c <= '7') : std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    };
+    const size_t digits = octal ? 3 : 2;
+    const size_t skip = octal ? 1 : 2;  // "\" or "\x"
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool escape =
+            text[i] == '\\' && i + skip + digits <= text.size() && (octal || text[i + 1] == 'x') &&
+            std::all_of(text.begin() + static_cast<ptrdiff_t>(i + skip),
+                        text.begin() + static_cast<ptrdiff_t>(i + skip + digits), digit);
+        if (!escape) {
+            out.push_back(text[i]);
+            continue;
+        }
+        unsigned value = 0;
+        for (size_t d = i + skip; d < i + skip + digits; ++d) {
+            const char c = text[d];
+            const unsigned v = c <= '9' ? static_cast<unsigned>(c - '0')
+                                        : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+            value = value * (octal ? 8u : 16u) + v;
+        }
+        out.push_back(static_cast<char>(value));
+        i += skip + digits - 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+FilesystemProbe ProbeFilesystem(const uint8_t* start, size_t length) {
+    constexpr size_t EXT_SUPERBLOCK = 1024;
+    constexpr size_t BTRFS_SUPERBLOCK = 0x10000;
+    if (BytesAre(start, length, BTRFS_SUPERBLOCK + 0x40, "_BHRfS_M")) {
+        return {"btrfs", LabelField(start, length, BTRFS_SUPERBLOCK + 0x12B, 256)};
+    }
+    if (BytesAre(start, length, 0, "XFSB")) {
+        return {"xfs", LabelField(start, length, 108, 12)};
+    }
+    if (BytesAre(start, length, 3, "NTFS    ")) {
+        return {"ntfs", ""};
+    }
+    if (BytesAre(start, length, 3, "EXFAT   ")) {
+        return {"exfat", ""};
+    }
+    if (BytesAre(start, length, 510, "\x55\xAA")) {
+        // FAT32 names itself at 82 and keeps its label at 71; FAT12 and FAT16 at 54 and 43.
+        const bool fat32 = BytesAre(start, length, 82, "FAT32   ");
+        if (fat32 || BytesAre(start, length, 54, "FAT")) {
+            std::string label = LabelField(start, length, fat32 ? 71 : 43, 11);
+            return {"vfat", label == "NO NAME" ? "" : label};
+        }
+    }
+    if (length >= EXT_SUPERBLOCK + 0x100 && start[EXT_SUPERBLOCK + 56] == 0x53 &&
+        start[EXT_SUPERBLOCK + 57] == 0xEF) {
+        // ext4 from its incompatible features (extents, 64-bit, flexible groups), ext3 from its
+        // journal, else ext2.
+        const uint32_t compat = Le32At(start, EXT_SUPERBLOCK + 0x5C);
+        const uint32_t incompat = Le32At(start, EXT_SUPERBLOCK + 0x60);
+        const char* type = (incompat & (0x40 | 0x80 | 0x200)) != 0 ? "ext4"
+                           : (compat & 0x4) != 0                   ? "ext3"
+                                                                   : "ext2";
+        return {type, LabelField(start, length, EXT_SUPERBLOCK + 120, 16)};
+    }
+    return {};
+}
+
+FilesystemProbe FilesystemFromUdev(std::string_view entry) {
+    FilesystemProbe probe;
+    std::string usage, label, encoded;
+    while (!entry.empty()) {
+        const size_t end = entry.find('\n');
+        const std::string_view line = entry.substr(0, end);
+        entry = end == std::string_view::npos ? std::string_view() : entry.substr(end + 1);
+        const auto value = [&line](std::string_view key) -> std::optional<std::string_view> {
+            const std::string prefix = "E:" + std::string(key) + "=";
+            if (!line.starts_with(prefix)) {
+                return std::nullopt;
+            }
+            return line.substr(prefix.size());
+        };
+        if (auto v = value("ID_FS_TYPE")) {
+            probe.type = *v;
+        } else if (auto u = value("ID_FS_USAGE")) {
+            usage = *u;
+        } else if (auto l = value("ID_FS_LABEL")) {
+            label = *l;
+        } else if (auto e = value("ID_FS_LABEL_ENC")) {
+            encoded = Unescaped(*e, false);
+        }
+    }
+    if (!usage.empty() && usage != "filesystem") {
+        return {};  // swap, a RAID member, an encrypted container: nothing fsck checks
+    }
+    probe.label = encoded.empty() ? label : encoded;
+    return probe.type.empty() ? FilesystemProbe{} : probe;
+}
+
+std::string MountPointOf(std::string_view mountinfo, std::string_view majorMinor) {
+    while (!mountinfo.empty()) {
+        const size_t end = mountinfo.find('\n');
+        std::string_view line = mountinfo.substr(0, end);
+        mountinfo = end == std::string_view::npos ? std::string_view() : mountinfo.substr(end + 1);
+        // "ID PARENT MAJOR:MINOR ROOT MOUNT-POINT ...": the third and fifth fields.
+        std::string_view fields[5];
+        size_t found = 0;
+        while (found < 5 && !line.empty()) {
+            const size_t blank = line.find(' ');
+            fields[found++] = line.substr(0, blank);
+            line = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
+        }
+        if (found == 5 && fields[2] == majorMinor) {
+            return Unescaped(fields[4], true);
+        }
+    }
+    return {};
 }
 
 }  // namespace corvanite::linux_layout

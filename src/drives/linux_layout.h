@@ -45,4 +45,23 @@ constexpr uint32_t NVME_ALL_NAMESPACES = 0xFFFFFFFF;
 constexpr uint8_t NVME_LOG_HEALTH_INFORMATION = 0x02;
 uint32_t NvmeGetLogPageDword10(uint8_t logId, uint32_t bytes);
 
+// The filesystem a block device starts with, from its first FILESYSTEM_PROBE_BYTES (fewer when
+// the device is smaller): its type as fsck names its checkers ("ext4", "vfat", "exfat", "ntfs",
+// "xfs", "btrfs") and its label (empty where the type keeps it elsewhere or has none). An empty
+// type: none of these (a partition table, swap, nothing).
+constexpr size_t FILESYSTEM_PROBE_BYTES = 0x10000 + 0x1000;  // btrfs keeps its at 64 KiB
+struct FilesystemProbe {
+    std::string type;
+    std::string label;
+};
+FilesystemProbe ProbeFilesystem(const uint8_t* start, size_t length);
+
+// The same from a udev database entry (/run/udev/data/b<major>:<minor>), which every user may
+// read: its ID_FS_TYPE and ID_FS_LABEL, "\xHH" escapes undone.
+FilesystemProbe FilesystemFromUdev(std::string_view entry);
+
+// Where /proc/self/mountinfo mounts the block device major:minor ("8:17"): the first mount
+// point, octal escapes ("\040" for a blank) undone, or empty when it is not mounted.
+std::string MountPointOf(std::string_view mountinfo, std::string_view majorMinor);
+
 }  // namespace corvanite::linux_layout

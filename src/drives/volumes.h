@@ -14,20 +14,28 @@
 namespace corvanite {
 
 struct VolumeInfo {
-    std::u16string name;        // what the checker is given: "C:" on Windows
-    std::u16string label;       // the file system's own label; may be empty
-    std::u16string fileSystem;  // "NTFS", "FAT32", ...
-    uint64_t sizeBytes = 0;     // the file system's size (0: not known)
+    std::u16string name{};        // what the checker is given: "C:" on Windows
+    std::u16string label{};       // the file system's own label; may be empty
+    std::u16string fileSystem{};  // "NTFS", "FAT32", ...
+    uint64_t sizeBytes = 0;       // the file system's size (0: not known)
     // The device path of each disk holding a part of the volume, as the drive list names disks
     // ("\\.\PhysicalDrive0"); a volume spanning disks lists each once.
-    std::vector<std::u16string> diskPaths;
+    std::vector<std::u16string> diskPaths{};
+    // Where it is mounted (Linux: "/" for the root filesystem; empty when not mounted, and on
+    // Windows, where a volume is its letter).
+    std::u16string mountPoint{};
+    // Whether the system has a checker for its file system (Linux: an fsck.<type> program).
+    bool checkerFound = true;
 };
 
 struct VolumeList {
     // Whether the system was asked at all: a list that was never taken says nothing about which
     // names have a volume behind them.
     bool known = false;
-    std::vector<VolumeInfo> volumes;  // in name order
+    // Whether volumes are named by drive letters ("C:"), which a key types; otherwise by their
+    // device path ("/dev/sdb1"), picked from the list.
+    bool letters = false;
+    std::vector<VolumeInfo> volumes;  // in the system's order
 };
 
 struct VolumeAccess {
@@ -43,6 +51,10 @@ inline const VolumeAccess* InstallVolumeAccess(const VolumeAccess* table) {
 inline VolumeList ListVolumes() {
     return InstalledTableOr(SystemVolumeAccess()).listVolumes();
 }
+
+// Where Linux keeps the programs the volume check starts, in the order they are looked for: found
+// there by their absolute path, never through PATH.
+constexpr const char* SYSTEM_PROGRAM_FOLDERS[] = {"/usr/sbin", "/sbin"};
 
 // The volume called `name`, or null.
 const VolumeInfo* FindVolume(const VolumeList& list, std::u16string_view name);

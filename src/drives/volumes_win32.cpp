@@ -47,6 +47,7 @@ std::vector<std::u16string> DisksOf(char16_t letter) {
 VolumeList List() {
     VolumeList list;
     list.known = true;
+    list.letters = true;
     // An empty card reader or floppy drive must not bring up the system's "insert a disk" box.
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);

@@ -35,4 +35,40 @@ ChkdskResult ChkdskOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
     return result;
 }
 
+ChkdskResult FsckOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
+    constexpr uint32_t CORRECTED = 1, RESTART = 2, LEFT = 4, OPERATIONAL = 8, USAGE = 16,
+                       CANCELLED = 32, LIBRARY = 128;
+    ChkdskResult result;
+    result.ready = !cancelled;
+    result.exitNonZero = exitCode != 0;
+    const bool known = exitCode <= 0xFF;
+    result.fixed = known && !readOnly && (exitCode & CORRECTED) != 0 && (exitCode & LEFT) == 0;
+    const auto has = [exitCode](uint32_t bit) { return (exitCode & bit) != 0; };
+    if (cancelled) {
+        result.text = u"Operation cancelled";
+    } else if (!known) {
+        result.text = u"fsck returned unexpected exit code";
+    } else if (has(LIBRARY)) {
+        result.text = u"fsck could not load a library it needs: see the output";
+    } else if (has(USAGE)) {
+        result.text = u"fsck did not take its command line (usage error): see the output";
+    } else if (has(OPERATIONAL)) {
+        result.text = u"The filesystem could not be checked (operational error): see the output";
+    } else if (has(CANCELLED)) {
+        result.text = u"fsck stopped the check itself (cancelled): see the output";
+    } else if (has(LEFT)) {
+        result.text = readOnly ? u"Errors found and left as they are (read-only): SCAN + FIX "
+                                 u"repairs them once the filesystem is unmounted"
+                               : u"Errors found that could not all be corrected: see the output";
+    } else if (has(CORRECTED)) {
+        result.text = u"Errors found and corrected";
+    } else {
+        result.text = u"No errors found";
+    }
+    if (!cancelled && known && has(RESTART)) {
+        result.text.append(u"; restart the system now");
+    }
+    return result;
+}
+
 }  // namespace corvanite

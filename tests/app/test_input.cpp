@@ -135,9 +135,18 @@ constexpr Act CHECK_ENDED = [](Point) {
 void Volumes() {
     VolumeList& list = appState.volumes;
     list.known = true;
-    list.volumes = {{u"C:", u"System", u"NTFS", 250059350016, {PhysicalDrivePath(0)}},
-                    {u"D:", u"Data", u"NTFS", 400085716992, {PhysicalDrivePath(1)}},
-                    {u"G:", u"", u"exFAT", 0, {PhysicalDrivePath(1), PhysicalDrivePath(2)}}};
+    list.letters = true;
+    const auto on = [](std::u16string name, std::u16string label, std::u16string type,
+                       uint64_t size, std::vector<std::u16string> disks) {
+        return VolumeInfo{.name = name,
+                          .label = label,
+                          .fileSystem = type,
+                          .sizeBytes = size,
+                          .diskPaths = disks};
+    };
+    list.volumes = {on(u"C:", u"System", u"NTFS", 250059350016, {PhysicalDrivePath(0)}),
+                    on(u"D:", u"Data", u"NTFS", 400085716992, {PhysicalDrivePath(1)}),
+                    on(u"G:", u"", u"exFAT", 0, {PhysicalDrivePath(1), PhysicalDrivePath(2)})};
 }
 // The i-th volume button of the last frame's SCAN/REPAIR view.
 constexpr Act VOLUME_BUTTON = [](Point p) {
@@ -271,7 +280,7 @@ const Case CASES[] = {
         EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on G: (exFAT)?\nVolume may be forcibly dismounted."});
         appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"a scan's volumes: a target without one becomes the first there is", TAB_SCAN_REPAIR,
-     [] { Drives(1, 1); test::Machine().volumes = {true, {{u"D:", u"", u"NTFS", 1, {}}, {u"X:", u"", u"NTFS", 1, {}}}}; appState.targetVolume.Set(u"Q:"); },
+     [] { Drives(1, 1); test::Machine().volumes = {true, true, {{.name = u"D:"}, {.name = u"X:"}}}; appState.targetVolume.Set(u"Q:"); },
      {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(appState.targetVolume, u"D:"); EXPECT_EQ(appState.volumes.volumes.size(), 2u); }},
     {"close during a read-only check: asked; No keeps the window and the check", TAB_SCAN_REPAIR,
      [] { appState.chkdskRunning = true; appState.chkdskVolume.Set(u"D:"); }, {CLOSE}, [] {

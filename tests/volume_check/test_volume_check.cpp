@@ -112,6 +112,35 @@ TEST(ChkdskOutcome, ExitCodeAndModeGiveSentenceAndFlags) {
     }
 }
 
+// fsck(8)'s exit code as a sum of its bits (the manual page's table), in both modes; the
+// gravest bit speaks, a restart is added to any sentence.
+TEST(ChkdskOutcome, FsckExitBitsGiveSentenceAndFlags) {
+    const std::tuple<uint32_t, bool, bool, const char*> cases[] = {
+        {0, true, false, "100 No errors found"},
+        {1, false, false, "111 Errors found and corrected"},
+        {3, false, false, "111 Errors found and corrected; restart the system now"},
+        {2, true, false, "110 No errors found; restart the system now"},
+        {4, true, false,
+         "110 Errors found and left as they are (read-only): SCAN + FIX repairs them once the "
+         "filesystem is unmounted"},
+        {5, false, false, "110 Errors found that could not all be corrected: see the output"},
+        {12, false, false,
+         "110 The filesystem could not be checked (operational error): see the output"},
+        {16, true, false, "110 fsck did not take its command line (usage error): see the output"},
+        {32, false, false, "110 fsck stopped the check itself (cancelled): see the output"},
+        {129, true, false, "110 fsck could not load a library it needs: see the output"},
+        {256, false, false, "110 fsck returned unexpected exit code"},
+        {CHKDSK_STILL_ACTIVE, true, false, "110 fsck returned unexpected exit code"},
+        {1, false, true, "011 Operation cancelled"},
+    };
+    for (const auto& [exitCode, readOnly, cancelled, expected] : cases) {
+        const ChkdskResult r = FsckOutcome(exitCode, readOnly, cancelled);
+        const std::string flags{char('0' + r.ready), char('0' + r.exitNonZero),
+                                char('0' + r.fixed)};
+        EXPECT_EQ(flags + " " + Utf16ToUtf8(r.text), expected) << exitCode;
+    }
+}
+
 // The lines as a console shows them, from reads cut anywhere; "|" then the line being written.
 TEST(LineAssembler, ReadsToLinesAsAConsoleShowsThem) {
     const std::string progress = "Progress: 12 of 94 done; Stage:  8%; Total:  3%; ETA:   0:41:09 ";

@@ -182,10 +182,14 @@ namespace {
 VolumeList SampleVolumes() {
     VolumeList list;
     list.known = true;
+    list.letters = true;
     const auto add = [&list](std::u16string name, std::u16string label, std::u16string type,
                              uint64_t size, int disk) {
-        list.volumes.push_back(VolumeInfo{
-            std::move(name), std::move(label), std::move(type), size, {DevicePath(disk)}});
+        list.volumes.push_back(VolumeInfo{.name = std::move(name),
+                                          .label = std::move(label),
+                                          .fileSystem = std::move(type),
+                                          .sizeBytes = size,
+                                          .diskPaths = {DevicePath(disk)}});
     };
     add(u"C:", u"System", u"NTFS", 61362257920ull, 0);
     add(u"D:", u"Data", u"NTFS", 400085716992ull, 1);
