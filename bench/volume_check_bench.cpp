@@ -25,6 +25,7 @@
 #include "host/host.h"
 #include "host/host_queue.h"
 #include "state/app_state.h"
+#include "volume_check/child_posix_testing.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace {
@@ -61,6 +62,7 @@ struct StandIn {
         const char* path = getenv("PATH");
         savedPath = path != nullptr ? path : "";
         setenv("PATH", folder.c_str(), 1);
+        InstallChildProcessAccess(&StandInChildProcessAccess());
         setenv("CORVANITE_FAKE_CHKDSK_SCRIPT", (folder / "script").c_str(), 1);
     }
     ~StandIn() {

@@ -10,6 +10,8 @@
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
+#include "volume_check/child_process.h"
+#include "volume_check/chkdsk_command.h"
 #include "volume_check/chkdsk_worker.h"
 
 namespace corvanite {
@@ -40,15 +42,28 @@ void ScrollDriveIntoView(int32_t row) {
     appState.driveScroll = std::max(0, std::min(scroll, appState.driveScrollMax));
 }
 
-// Whether the system listed a volume called `name` at the last scan; true when it was not asked
-// (the checker then says itself what it finds there).
-bool VolumeExists(std::u16string_view name) {
-    return !appState.volumes.known || FindVolume(appState.volumes, name) != nullptr;
+std::u16string Checker() {
+    return std::u16string(CheckerName());
 }
 
-std::u16string NoVolumeText(std::u16string_view name) {
-    return u"No volume is mounted at " + std::u16string(name) +
-           u" (F5 lists the volumes again after a drive is plugged in)";
+// Why no check (or, with `repair`, no repair) may run on the target: a volume the system did not
+// list at the last scan, a file system without a checker, a filesystem in use. Empty when it
+// may. Without a list from the system nothing is refused: the checker says what it finds there.
+std::u16string TargetRefusal(bool repair) {
+    const std::u16string name(appState.targetVolume.view());
+    if (!appState.volumes.known) {
+        return {};
+    }
+    const VolumeInfo* volume = FindVolume(appState.volumes, name);
+    if (volume == nullptr) {
+        return u"No volume is mounted at " + name +
+               u" (F5 lists the volumes again after a drive is plugged in)";
+    }
+    std::u16string why = CheckRefusal(*volume);
+    if (why.empty() && repair) {
+        why = RepairRefusal(*volume);
+    }
+    return why.empty() ? why : Checker() + u": " + why;
 }
 
 // "D: (Data  NTFS  931.5 GB)", or the bare name when the system did not describe it.
@@ -64,8 +79,9 @@ std::u16string TargetDescription() {
 
 // A volume the system has: the check's new target. Any other is refused with words.
 void SetTargetVolume(std::u16string_view name) {
-    if (!VolumeExists(name)) {
-        SetStatusText(NoVolumeText(name));
+    if (appState.volumes.known && FindVolume(appState.volumes, name) == nullptr) {
+        SetStatusText(u"No volume is mounted at " + std::u16string(name) +
+                      u" (F5 lists the volumes again after a drive is plugged in)");
     } else {
         appState.targetVolume.Set(name);
     }
@@ -84,16 +100,31 @@ void PickDriveVolume(int32_t index) {
     }
 }
 
+// Left and Right: the volume before or after the target in the system's list, at its ends the
+// last or first one (the way to pick where volumes have no letter).
+void StepTargetVolume(int32_t step) {
+    const std::vector<VolumeInfo>& all = appState.volumes.volumes;
+    if (all.empty()) {
+        return;
+    }
+    const auto count = static_cast<int32_t>(all.size());
+    const VolumeInfo* current = FindVolume(appState.volumes, appState.targetVolume.view());
+    const int32_t at =
+        current != nullptr ? static_cast<int32_t>(current - all.data()) : (step > 0 ? -1 : count);
+    SetTargetVolume(all[static_cast<size_t>(((at + step) % count + count) % count)].name);
+}
+
 void StartVolumeCheck(bool readOnly) {
-    if (!VolumeExists(appState.targetVolume.view())) {
-        SetStatusText(NoVolumeText(appState.targetVolume.view()));
+    const std::u16string refusal = TargetRefusal(!readOnly);
+    if (!refusal.empty()) {
+        SetStatusText(refusal);
         return;
     }
     // The checker of the last check, cancelled but not yet ended, may still hold the volume
     // (StartChkdsk refuses then too): a new check waits for its end.
     bool checkerAlive = appState.chkdskCheckerAlive;
     if (!checkerAlive) {
-        std::u16string text = u"Running chkdsk ";
+        std::u16string text = u"Running " + Checker() + u" ";
         text.append(appState.targetVolume.view());
         text.append(readOnly ? u" (read-only)..." : u" (fix mode)...");
         SetStatusText(text);
@@ -109,10 +140,11 @@ void StartVolumeCheck(bool readOnly) {
         }
         checkerAlive = appState.chkdskCheckerAlive;
     }
-    SetStatusText(checkerAlive
-                      ? u"chkdsk: the last check's chkdsk.exe is still running; a new check can "
-                        u"start once it has ended"
-                      : u"chkdsk: the volume check could not be started (no thread)");
+    SetStatusText(Checker() + (checkerAlive ? u": the last check's " + Checker() +
+                                                  u" is still running; a new check can start "
+                                                  u"once it has ended"
+                                            : u": the volume check could not be started (no "
+                                              u"thread)"));
 }
 
 // A read-only check stops at once; a repair only once the user has said so, knowing what a
@@ -123,8 +155,8 @@ void CancelVolumeCheck() {
     }
     if (appState.chkdskFixMode) {
         const std::u16string volume(appState.chkdskVolume.view());
-        if (!AskYesNo(u"Stop the repair of " + volume +
-                          u"?\nchkdsk is changing the volume now: stopped midway, its file "
+        if (!AskYesNo(u"Stop the repair of " + volume + u"?\n" + Checker() +
+                          u" is changing the volume now: stopped midway, its file "
                           u"system may be left with errors until a full check has run.",
                       u"Confirm") ||
             !appState.chkdskRunning) {
@@ -252,8 +284,9 @@ void ButtonAction(int32_t id) {
             if (appState.chkdskRunning) {
                 break;
             }
-            // A missing volume is refused before any question; the question names the volume.
-            if (!VolumeExists(appState.targetVolume.view()) ||
+            // A volume that may not be repaired is refused before any question; the question
+            // names the volume.
+            if (!TargetRefusal(true).empty() ||
                 AskYesNo(u"Fix disk errors on " + TargetDescription() +
                              u"?\nVolume may be forcibly dismounted.",
                          u"Confirm")) {
@@ -294,7 +327,7 @@ bool MayCloseWindow() {
     const std::u16string volume(appState.chkdskVolume.view());
     const std::u16string question =
         appState.chkdskFixMode
-            ? u"chkdsk is repairing " + volume +
+            ? Checker() + u" is repairing " + volume +
                   u".\nClosing stops the repair midway: the file system may be left with errors "
                   u"until a full check has run.\nClose and stop the repair?"
             : u"A read-only check of " + volume +
@@ -353,7 +386,15 @@ void OnKeyDown(uint32_t virtualKey, bool control, bool shift) {
         }
         return;
     }
-    if (appState.activeTab == TAB_SCAN_REPAIR && virtualKey >= 'A' && virtualKey <= 'Z') {
+    if (appState.activeTab == TAB_SCAN_REPAIR &&
+        (virtualKey == KEY_LEFT || virtualKey == KEY_RIGHT)) {
+        StepTargetVolume(virtualKey == KEY_LEFT ? -1 : 1);
+        return;
+    }
+    // Letters name volumes where the system names them so, or where it was not asked.
+    const bool letters = appState.volumes.letters || !appState.volumes.known;
+    if (appState.activeTab == TAB_SCAN_REPAIR && letters && virtualKey >= 'A' &&
+        virtualKey <= 'Z') {
         const char16_t volume[] = {static_cast<char16_t>(virtualKey), u':'};
         SetTargetVolume(std::u16string_view(volume, 2));
     }
@@ -486,7 +527,7 @@ void OnChkdskEvent(uintptr_t code) {
     }
     if (code == CHKDSK_EVENT_DONE || code == CHKDSK_EVENT_FAILED) {
         // A check that could not start is told as plainly as one that ended.
-        std::u16string text = u"chkdsk: ";
+        std::u16string text = Checker() + u": ";
         {
             std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
             text.append(appState.chkdskResultText);

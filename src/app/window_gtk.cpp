@@ -167,6 +167,12 @@ uint32_t KeyCodeOf(guint keyval) {
         case GDK_KEY_Down:
         case GDK_KEY_KP_Down:
             return KEY_DOWN;
+        case GDK_KEY_Left:
+        case GDK_KEY_KP_Left:
+            return KEY_LEFT;
+        case GDK_KEY_Right:
+        case GDK_KEY_KP_Right:
+            return KEY_RIGHT;
         case GDK_KEY_Page_Up:
         case GDK_KEY_KP_Page_Up:
             return KEY_PAGE_UP;

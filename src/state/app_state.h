@@ -39,10 +39,11 @@ struct AppState {
     FixedText<512> statusText = Initial(u"Initializing...");
     int32_t hoverButton = BTN_NONE;
     int32_t pressedButton = BTN_NONE;
-    FixedText<16> targetVolume = Initial16(u"C:");
+    // The volume the check runs on: a letter and a colon, or a device path ("/dev/nvme0n1p2").
+    FixedText<64> targetVolume = InitialVolume(u"C:");
     // The volume and mode of the running or last check, as the UI thread started it (the letter
     // box may show another volume by now). UI thread only.
-    FixedText<16> chkdskVolume;
+    FixedText<64> chkdskVolume;
     bool chkdskFixMode = false;
     int32_t hoverDriveRow = -1;
     // Result of the last volume check: guarded by chkdskLinesLock.
@@ -112,8 +113,8 @@ private:
         field.Set(text);
         return field;
     }
-    static FixedText<16> Initial16(std::u16string_view text) {
-        FixedText<16> field;
+    static FixedText<64> InitialVolume(std::u16string_view text) {
+        FixedText<64> field;
         field.Set(text);
         return field;
     }

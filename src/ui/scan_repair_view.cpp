@@ -6,6 +6,7 @@
 #include "state/app_state.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
+#include "volume_check/child_process.h"
 
 namespace corvanite {
 
@@ -71,6 +72,7 @@ constexpr int32_t OUTPUT_PADDING = 2;
 constexpr int32_t OUTPUT_SCROLL_BAR_WIDTH = 8;  // as the drive list's
 constexpr int32_t RESULT_STRIP_HEIGHT = 20;     // at the output area's bottom
 constexpr int32_t CHARACTER_WIDTH = 8;          // one character of the fixed-pitch face
+constexpr int32_t LARGE_CHARACTER_WIDTH = 10;   // and of its large size
 constexpr int32_t VOLUME_CHIP_WIDTH = 40;       // a button with a volume's letter
 
 Rect OutputPanel(Rect content) {
@@ -112,12 +114,22 @@ void DrawTargetVolume(DisplayList& dc, FrameOutput& out, Rect card, Rect volumeB
         DrawTextAt(dc, besideBox, volumeBox.top + 4,
                    u"No volume is mounted at " + std::u16string(target), COLOR_CRIT);
     } else {
-        const std::u16string summary = VolumeSummary(*volume);
-        DrawTextAt(dc, besideBox, volumeBox.top + 4, summary.empty() ? u"(no label)" : summary,
-                   COLOR_TEXT);
+        std::u16string about = VolumeSummary(*volume);
+        if (!list.letters) {  // a Linux filesystem: where it is mounted, if anywhere
+            about.append(about.empty() ? u"" : u"  ")
+                .append(volume->mountPoint.empty() ? u"not mounted"
+                                                   : u"mounted at " + volume->mountPoint);
+        }
+        if (!volume->checkerFound) {
+            about.append(u"  (no checker installed)");
+        }
+        DrawTextAt(dc, besideBox, volumeBox.top + 4, about.empty() ? u"(no label)" : about,
+                   volume->checkerFound ? COLOR_TEXT : COLOR_WARN);
     }
-    DrawTextInRect(dc, Rect{besideBox, volumeBox.top, card.right - CARD_INSET, volumeBox.bottom},
-                   u"A-Z: another volume", COLOR_TEXT_DIM, FONT_MAIN, ALIGN_RIGHT);
+    DrawTextInRect(
+        dc, Rect{besideBox, volumeBox.top, card.right - CARD_INSET, volumeBox.bottom},
+        list.letters ? u"A-Z, Left/Right: another volume" : u"Left/Right: another filesystem",
+        COLOR_TEXT_DIM, FONT_MAIN, ALIGN_RIGHT);
 
     const DriveInfo* drive = SelectedDrive();
     if (drive == nullptr) {
@@ -127,12 +139,15 @@ void DrawTargetVolume(DisplayList& dc, FrameOutput& out, Rect card, Rect volumeB
     title.append(drive->devicePath.view()).append(u":");
     const auto onDrive = VolumesOnDisk(list, drive->devicePath.view());
     if (onDrive.empty()) {
-        title.append(u" no volume with a letter");
+        title.append(list.letters ? u" no volume with a letter" : u" no filesystem");
     }
     DrawTextAt(dc, besideBox, card.top + 6, title, COLOR_TEXT_DIM);
     int32_t left = besideBox + static_cast<int32_t>(title.size()) * CHARACTER_WIDTH + 8;
     for (size_t i = 0; i < onDrive.size() && i < static_cast<size_t>(BTN_VOLUME_COUNT); ++i) {
-        const Rect chip{left, card.top + 3, left + VOLUME_CHIP_WIDTH, card.top + 21};
+        const auto width =
+            std::max(VOLUME_CHIP_WIDTH,
+                     static_cast<int32_t>(onDrive[i]->name.size()) * CHARACTER_WIDTH + 12);
+        const Rect chip{left, card.top + 3, left + width, card.top + 21};
         if (chip.right > card.right - CARD_INSET) {
             break;
         }
@@ -160,7 +175,11 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     const Rect card{l + MARGIN, t + MARGIN, r - MARGIN, t + 66};
     DrawBorderedRect(dc, card, COLOR_PANEL_BG, COLOR_BORDER);
     DrawTextAt(dc, card.left + CARD_INSET, card.top + 6, u"TARGET VOLUME", COLOR_TEXT_DIM);
-    const Rect volumeBox{card.left + CARD_INSET, card.top + 24, card.left + CARD_INSET + 110,
+    // Wide enough for a device path ("/dev/nvme0n1p2") in the large face.
+    const int32_t boxWidth = std::max<int32_t>(
+        110,
+        static_cast<int32_t>(appState.targetVolume.view().size()) * LARGE_CHARACTER_WIDTH + 20);
+    const Rect volumeBox{card.left + CARD_INSET, card.top + 24, card.left + CARD_INSET + boxWidth,
                          card.top + 44};
     DrawBorderedRect(dc, volumeBox, COLOR_BUTTON_BG, COLOR_ACCENT);
     DrawTextInRect(dc, volumeBox, appState.targetVolume.view(), COLOR_ACCENT, FONT_LARGE,
@@ -189,7 +208,11 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     FillSolidRect(dc, Rect{panel.left, panel.top, panel.right, panel.top + OUTPUT_HEADER_HEIGHT},
                   COLOR_SURFACE);
     const int32_t textLeft = panel.left + OUTPUT_TEXT_INSET;
-    DrawTextAt(dc, textLeft, panel.top + 4, u">> CHKDSK OUTPUT", COLOR_TEXT_DIM);
+    std::u16string title = u">> ";
+    for (const char16_t c : CheckerName()) {
+        title.push_back(c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c);
+    }
+    DrawTextAt(dc, textLeft, panel.top + 4, title + u" OUTPUT", COLOR_TEXT_DIM);
     if (running) {
         DrawTextAt(dc, panel.right - 22, panel.top + 4,
                    SPINNER_FRAMES[(appState.tickCount / 3) % 4], COLOR_ACCENT);

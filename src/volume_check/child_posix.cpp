@@ -1,6 +1,6 @@
-// The volume checker as a child process on POSIX systems: any program called chkdsk.exe on PATH
-// that honours the checker's contract (the Windows command line's words as arguments, text lines
-// on its output, exit codes 0 to 3).
+// The volume checker as a child process on POSIX systems: fsck(8) from the system's folders. The
+// tests' stand-in (a program called chkdsk.exe on PATH that honours the Windows checker's
+// contract) runs through the same code (child_posix_testing.h).
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "drives/volumes.h"
 #include "text/utf.h"
+#include "volume_check/child_posix_testing.h"
 #include "volume_check/child_process.h"
 #include "volume_check/chkdsk_command.h"
 #include "volume_check/chkdsk_outcome.h"
@@ -67,7 +69,10 @@ void* ReapChild(void* pid) {
     return nullptr;
 }
 
-ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+}  // namespace
+
+ChildStart StartProgram(const std::string& program, const std::vector<std::u16string>& arguments,
+                        ChildProcess*& child) {
     int ends[2];
     // Close-on-exec on both ends: the child gets the write end only as its descriptors 1 and 2,
     // and no other program started meanwhile inherits either end.
@@ -75,8 +80,8 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
         return CHILD_PIPE_FAILED;
     }
 
-    std::vector<std::string> words{Utf16ToUtf8(CHKDSK_PROGRAM)};
-    for (const std::u16string& word : ChkdskArguments(volume, readOnly)) {
+    std::vector<std::string> words{program};
+    for (const std::u16string& word : arguments) {
         words.push_back(Utf16ToUtf8(word));
     }
     std::vector<char*> argv;
@@ -118,7 +123,11 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
                              static_cast<short>(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
 
     pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    // A path is started as it is; a bare name (the tests' stand-in) is looked for on PATH.
+    const int failed =
+        program.find('/') != std::string::npos
+            ? posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ)
+            : posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     // Our copy of the write end goes at once: the pipe reports its end when the child is gone.
@@ -130,6 +139,24 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
     }
     child = new ChildProcess{pid, ends[0], false, false};
     return CHILD_STARTED;
+}
+
+namespace {
+
+// fsck from the system's own folders, never through PATH: "fsck -n DEVICE" or "fsck -y DEVICE".
+ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+    for (const char* folder : SYSTEM_PROGRAM_FOLDERS) {
+        const std::string fsck = std::string(folder) + "/fsck";
+        if (access(fsck.c_str(), X_OK) == 0) {
+            return StartProgram(fsck, FsckArguments(volume, readOnly), child);
+        }
+    }
+    return CHILD_START_FAILED;
+}
+
+// The Windows checker's contract through a program called chkdsk.exe on PATH.
+ChildStart StartStandIn(std::u16string_view volume, bool readOnly, ChildProcess*& child) {
+    return StartProgram(Utf16ToUtf8(CHKDSK_PROGRAM), ChkdskArguments(volume, readOnly), child);
 }
 
 ChildRead Read(ChildProcess* child, char* buffer, size_t capacity, uint32_t sliceMs,
@@ -216,6 +243,8 @@ std::u16string LineToText(std::string_view bytes) {
 }
 
 constexpr ChildProcessAccess POSIX_CHILD{
+    .checkerName = u"fsck",
+    .outcome = FsckOutcome,
     .startVolumeChecker = Start,
     .readChildOutput = Read,
     .terminateChild = Terminate,
@@ -225,10 +254,22 @@ constexpr ChildProcessAccess POSIX_CHILD{
     .childLineToText = LineToText,
 };
 
+constexpr ChildProcessAccess STAND_IN_CHILD = [] {
+    ChildProcessAccess table = POSIX_CHILD;
+    table.checkerName = u"chkdsk";
+    table.outcome = ChkdskOutcome;
+    table.startVolumeChecker = StartStandIn;
+    return table;
+}();
+
 }  // namespace
 
 const ChildProcessAccess& SystemChildProcessAccess() {
     return POSIX_CHILD;
+}
+
+const ChildProcessAccess& StandInChildProcessAccess() {
+    return STAND_IN_CHILD;
 }
 
 }  // namespace corvanite

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "host/installed_table.h"
+#include "volume_check/chkdsk_outcome.h"
 
 namespace corvanite {
 
@@ -31,6 +32,11 @@ constexpr ChildRead CHILD_QUIET = 1;   // nothing arrived within the slice; the 
 constexpr ChildRead CHILD_ENDED = 2;   // the output has ended (or reading failed)
 
 struct ChildProcessAccess {
+    // The checker as the window names it ("chkdsk", "fsck"), and the rule that turns its exit
+    // into the run's result (chkdsk_outcome.h).
+    std::u16string_view checkerName;
+    ChkdskResult (*outcome)(uint32_t exitCode, bool readOnly, bool cancelled);
+
     // Starts the checker on the volume, read-only or in fix mode. On CHILD_STARTED `child` is set
     // and must be given to closeChild; otherwise nothing is left open.
     ChildStart (*startVolumeChecker)(std::u16string_view volume, bool readOnly,
@@ -70,6 +76,12 @@ inline const ChildProcessAccess& InstalledChildProcessAccess() {
 }
 
 // The calls of the installed table.
+inline std::u16string_view CheckerName() {
+    return InstalledChildProcessAccess().checkerName;
+}
+inline ChkdskResult CheckerOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
+    return InstalledChildProcessAccess().outcome(exitCode, readOnly, cancelled);
+}
 inline ChildStart StartVolumeChecker(std::u16string_view volume, bool readOnly,
                                      ChildProcess*& child) {
     return InstalledChildProcessAccess().startVolumeChecker(volume, readOnly, child);

@@ -211,6 +211,8 @@ std::u16string LineToText(std::string_view bytes) {
 }
 
 constexpr ChildProcessAccess WIN32_CHILD{
+    .checkerName = u"chkdsk",
+    .outcome = ChkdskOutcome,
     .startVolumeChecker = Start,
     .readChildOutput = Read,
     .terminateChild = Terminate,

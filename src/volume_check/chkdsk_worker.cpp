@@ -80,8 +80,9 @@ void FailStart(ChkdskJob* job, ChildStart why) {
     {
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskResultReady = false;
-        appState.chkdskResultText =
-            why == CHILD_PIPE_FAILED ? u"Failed to create pipe" : u"Failed to start chkdsk.exe";
+        appState.chkdskResultText = why == CHILD_PIPE_FAILED
+                                        ? std::u16string(u"Failed to create pipe")
+                                        : u"Failed to start " + std::u16string(CheckerName());
     }
     appState.chkdskRunning.store(false);
     PostFinalEvent(CHKDSK_EVENT_FAILED);
@@ -183,7 +184,7 @@ void ChkdskWorker(ChkdskJob* job) {
     }
 
     {
-        ChkdskResult result = ChkdskOutcome(exitCode, job->readOnly, appState.chkdskCancel.load());
+        ChkdskResult result = CheckerOutcome(exitCode, job->readOnly, appState.chkdskCancel.load());
         std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
         appState.chkdskResultReady = result.ready;
         appState.chkdskExitNonZero = result.exitNonZero;

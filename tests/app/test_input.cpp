@@ -148,6 +148,27 @@ void Volumes() {
                     on(u"D:", u"Data", u"NTFS", 400085716992, {PhysicalDrivePath(1)}),
                     on(u"G:", u"", u"exFAT", 0, {PhysicalDrivePath(1), PhysicalDrivePath(2)})};
 }
+// Linux's filesystems: the root on drive 0, one mounted and one not on drive 1, one without a
+// checker.
+void Filesystems() {
+    VolumeList& list = appState.volumes;
+    list.known = true;
+    list.volumes = {
+        {.name = u"/dev/sda2",
+         .fileSystem = u"ext4",
+         .diskPaths = {PhysicalDrivePath(0)},
+         .mountPoint = u"/"},
+        {.name = u"/dev/sdb1",
+         .fileSystem = u"ext4",
+         .diskPaths = {PhysicalDrivePath(1)},
+         .mountPoint = u"/mnt/my data"},
+        {.name = u"/dev/sdb2", .fileSystem = u"vfat", .diskPaths = {PhysicalDrivePath(1)}},
+        {.name = u"/dev/sdc",
+         .fileSystem = u"exfat",
+         .diskPaths = {PhysicalDrivePath(2)},
+         .checkerFound = false}};
+    appState.targetVolume.Set(u"/dev/sdb2");
+}
 // The i-th volume button of the last frame's SCAN/REPAIR view.
 constexpr Act VOLUME_BUTTON = [](Point p) {
     FRAME(Point{1200, 750});
@@ -279,6 +300,20 @@ const Case CASES[] = {
      {{VOLUME_BUTTON, 1}, FIX}, [] { EXPECT_EQ(appState.targetVolume, u"G:");
         EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on G: (exFAT)?\nVolume may be forcibly dismounted."});
         appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:"); }},
+    {"filesystems without letters: letters ignored, Left and Right step round the list", TAB_SCAN_REPAIR, Filesystems,
+     {{KEY, 'D'}, {KEY, KEY_RIGHT}}, [] { EXPECT_EQ(appState.targetVolume, u"/dev/sdc"); EXPECT_EQ(appState.statusText, u"start");
+        KEY(Point{KEY_RIGHT, 0}); EXPECT_EQ(appState.targetVolume, u"/dev/sda2"); KEY(Point{KEY_LEFT, 0}); KEY(Point{KEY_LEFT, 0});
+        EXPECT_EQ(appState.targetVolume, u"/dev/sdb2"); appState.targetVolume.Set(u"/dev/gone"); KEY(Point{KEY_LEFT, 0});
+        EXPECT_EQ(appState.targetVolume, u"/dev/sdc"); }},
+    {"a mounted filesystem and the root: repairs refused before any question, read-only checks run", TAB_SCAN_REPAIR,
+     [] { Filesystems(); appState.targetVolume.Set(u"/dev/sdb1"); Host().answerYes = true; }, {FIX}, [] {
+        EXPECT_EQ(appState.statusText, u"chkdsk: /dev/sdb1 is mounted at /mnt/my data: unmount it first (umount /mnt/my data), then SCAN + FIX");
+        appState.targetVolume.Set(u"/dev/sda2"); FIX.act(Point{FIX.x, FIX.y});
+        EXPECT_EQ(appState.statusText, u"chkdsk: the root filesystem is never repaired while the system runs from it; a read-only check can run");
+        EXPECT_TRUE(Host().questions.empty()); EXPECT_EQ(test::FakeChildSoFar().starts, 0);
+        READ_ONLY.act(Point{READ_ONLY.x, READ_ONLY.y}); CHECK_ENDED(Point{}); EXPECT_EQ(test::FakeChildSoFar().volume, u"/dev/sda2"); }},
+    {"a filesystem without a checker: refused in either mode", TAB_SCAN_REPAIR, [] { Filesystems(); appState.targetVolume.Set(u"/dev/sdc"); },
+     {READ_ONLY}, [] { EXPECT_EQ(appState.statusText, u"chkdsk: no checker for exfat filesystems is installed (fsck.exfat)"); EXPECT_EQ(test::FakeChildSoFar().starts, 0); }},
     {"a scan's volumes: a target without one becomes the first there is", TAB_SCAN_REPAIR,
      [] { Drives(1, 1); test::Machine().volumes = {true, true, {{.name = u"D:"}, {.name = u"X:"}}}; appState.targetVolume.Set(u"Q:"); },
      {REFRESH, {SCAN_ENDED}}, [] { EXPECT_EQ(appState.targetVolume, u"D:"); EXPECT_EQ(appState.volumes.volumes.size(), 2u); }},
@@ -326,7 +361,7 @@ const Case CASES[] = {
     {"a check without a thread says so", TAB_SCAN_REPAIR, [] { Host().refuseThreads = true; }, {READ_ONLY},
      [] { EXPECT_EQ(appState.statusText, u"chkdsk: the volume check could not be started (no thread)"); }},
     {"no check while the last checker lives", TAB_SCAN_REPAIR, [] { appState.chkdskCheckerAlive = true; appState.chkdskLines = {u"kept"}; }, {READ_ONLY}, [] {
-        EXPECT_EQ(appState.statusText, u"chkdsk: the last check's chkdsk.exe is still running; a new check can start once it has ended");
+        EXPECT_EQ(appState.statusText, u"chkdsk: the last check's chkdsk is still running; a new check can start once it has ended");
         EXPECT_EQ(test::FakeChildSoFar().starts, 0); EXPECT_EQ(appState.chkdskLines.size(), 1u); }},
     {"sixteen drives at 800 x 580: the wheel over the list, the last card", TAB_SMART, SixteenDrives,
      {{FRAME, 800, 580}, {LIST_WHEEL, -120 * 20}, {FRAME, 800, 580}, {CLICK_CARD, 15}},

@@ -15,6 +15,9 @@
 #include "drives/device_access.h"
 #include "e2e_seams.h"
 #include "sample_drives.h"
+#ifndef _WIN32
+#include "volume_check/child_posix_testing.h"
+#endif
 
 namespace corvanite::e2e {
 namespace {
@@ -40,6 +43,9 @@ int Run(int argc, char** argv, int show) {
     machine.openDrive = OpenAfterHold;
     InstallDeviceAccess(&machine);
     InstallVolumeAccess(&sample::SampleVolumeAccess());
+#ifndef _WIN32  // the stand-in checker from PATH in fsck's place (on Windows it is chkdsk.exe)
+    InstallChildProcessAccess(&StandInChildProcessAccess());
+#endif
     InstallFrameObserver(&TRACE);
     return RunWindowProgram(argc, argv, show);
 }

@@ -133,6 +133,10 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-volumes-of-the-drive", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(1, u"G:"); appState.hoverButton = BTN_VOLUME_FIRST; }},
     {"min-scan-no-volume-at-q-drive-without-volumes", 800, 580, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(2, u"Q:"); }},
+    {"min-scan-linux-filesystem-mounted", 800, 580, [] { Check(0, false); appState.chkdskResultReady = false;
+        appState.volumes = {true, false, {{.name = u"/dev/sda1", .label = u"cvt data", .fileSystem = u"ext4", .sizeBytes = 8388608,
+            .diskPaths = {u"/dev/sda"}, .mountPoint = u"/mnt/data"}, {.name = u"/dev/nvme0n1p2", .fileSystem = u"exfat", .diskPaths = {u"/dev/sda"}, .checkerFound = false}}};
+        appState.targetVolume.Set(u"/dev/nvme0n1p2"); }},
     {"scan-running-hover-cancel", 1200, 750, [] { Check(28, true); appState.tickCount = 4; appState.chkdskScroll = 2; appState.hoverButton = BTN_CANCEL; }},
     {"min-scan-running-spinner-wraps", 800, 580, [] { Check(3, true); appState.tickCount = 13; }},  // the fifth step shows the first frame again
     {"scan-finished-fixed-at-end", 1200, 750, [] { Check(40, false, true, true); appState.chkdskScroll = 1000; }},

@@ -14,6 +14,9 @@
 #include "fake_child.h"
 #include "host/host.h"
 #include "volume_check/chkdsk_worker.h"
+#ifndef _WIN32
+#include "volume_check/child_posix_testing.h"
+#endif
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -50,10 +53,11 @@ fs::path PlaceChecker(const fs::path& folder, std::string& eAcute,
         return {};
     }
     fs::copy_file(CORVANITE_FAKE_CHKDSK, checker, fs::copy_options::overwrite_existing);
-#else  // a link called chkdsk.exe in a folder that is all of PATH
+#else  // a link called chkdsk.exe in a folder that is all of PATH, started in fsck's place
     const fs::path checker = folder / "chkdsk.exe";
     fs::create_symlink(CORVANITE_FAKE_CHKDSK, checker);
     SetVariable("PATH", folder.string());
+    InstallChildProcessAccess(&StandInChildProcessAccess());
     eAcute = "c3 a9";
 #endif
     return checker;
@@ -90,7 +94,7 @@ TEST(ChkdskChild, Runs) {
         {"out 62 0a\nclose\nsleep 7000\n", true, "b / ready nonzero / chkdsk returned unexpected "
             "exit code chkdsk.exe\nD:\n/v\nalive", LIVES_ON},
 #endif
-        {"exit 0\n", true, "- / - / Failed to start chkdsk.exe ", MISSING},
+        {"exit 0\n", true, "- / - / Failed to start chkdsk ", MISSING},
     };
     // clang-format on
     for (const auto& [script, readOnly, expected, then] : cases) {

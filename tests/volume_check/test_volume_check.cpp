@@ -55,6 +55,8 @@ ChildRead Read(ChildProcess*, char* buffer, size_t capacity, uint32_t, size_t& c
 }
 
 constexpr ChildProcessAccess FAKE_CHILD{
+    .checkerName = u"chkdsk",
+    .outcome = ChkdskOutcome,
     .startVolumeChecker = Start,
     .readChildOutput = Read,
     .terminateChild =
@@ -275,7 +277,7 @@ TEST(ChkdskWorker, Runs) {
             FULL_QUEUE},
         {u"C:", true, {CHILD_PIPE_FAILED}, "FAIL / - / - / Failed to create pipe / C: ro",
             FULL_QUEUE},
-        {u"C:", true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk.exe / C: ro"},
+        {u"C:", true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / C: ro"},
         {u"C:", true, {}, "DONE held / - / ready nonzero / chkdsk returned unexpected exit code / "
             "C: ro [- / - running / -] close", LINGERING},
         // Refused: nothing changes, nothing is posted, no child is started.

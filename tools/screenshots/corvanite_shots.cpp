@@ -19,6 +19,7 @@
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/render_cairo_testing.h"
+#include "volume_check/child_posix_testing.h"
 #include "volume_check/chkdsk_outcome.h"
 
 namespace {
@@ -120,6 +121,9 @@ int main(int argc, char** argv) {
     }
     const auto driveCount = static_cast<int32_t>(drives.size());
     const int32_t nvme = driveCount - 2;
+    // The sample machine's volumes have letters and its checks are chkdsk's, as on Windows; the
+    // last picture shows Linux's filesystems and fsck.
+    InstallChildProcessAccess(&StandInChildProcessAccess());
     const int32_t noData = driveCount - 1;
 
     // Before the first scan has finished, and while it runs.
@@ -219,5 +223,30 @@ int main(int argc, char** argv) {
             shooter.Shoot(name.c_str(), size.width, size.height);
         }
     }
+
+    // On Linux: the filesystems of the second disk, one mounted, picked by Left and Right.
+    ResetView();
+    appState.activeTab = TAB_SCAN_REPAIR;
+    appState.selectedDrive = 1;
+    VolumeList filesystems;
+    filesystems.known = true;
+    const auto add = [&filesystems](const char16_t* name, const char16_t* label,
+                                    const char16_t* type, uint64_t size, const char16_t* disk,
+                                    const char16_t* mountPoint) {
+        filesystems.volumes.push_back(VolumeInfo{.name = name,
+                                                 .label = label,
+                                                 .fileSystem = type,
+                                                 .sizeBytes = size,
+                                                 .diskPaths = {disk},
+                                                 .mountPoint = mountPoint});
+    };
+    add(u"/dev/sda1", u"", u"ext4", 60362257920ull, u"/dev/sda", u"/");
+    add(u"/dev/sdb1", u"data", u"ext4", 400085716992ull, u"/dev/sdb", u"/srv/data");
+    add(u"/dev/sdb2", u"BACKUP", u"vfat", 100034416640ull, u"/dev/sdb", u"");
+    appState.volumes = filesystems;
+    appState.targetVolume.Set(u"/dev/sdb2");
+    InstallChildProcessAccess(nullptr);
+    SetOutput(0, nullptr);
+    shooter.Shoot("23-scan-linux-filesystems", 1200, 750);
     return shooter.failures == 0 ? 0 : 1;
 }
