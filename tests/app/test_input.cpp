@@ -378,7 +378,7 @@ const Case CASES[] = {
           EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
     {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
      [] { EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
-    {"the output's thumb moves the output once the check ended", TAB_SCAN_REPAIR, [] { appState.chkdskLines.assign(100, u"l"); }, {{FRAME, 1200, 750}, {THUMB, SCROLLER_OUTPUT, -2000}},
+    {"the output's thumb moves the output once the check ended", TAB_SCAN_REPAIR, [] { appState.chkdskLines.assign(10000, u"l"); }, {{FRAME, 1200, 750}, {THUMB, SCROLLER_OUTPUT, -2000}},
      [] { EXPECT_EQ(appState.chkdskScroll, 0); EXPECT_GT(appState.chkdskScrollMax, 0); THUMB(Point{SCROLLER_OUTPUT, 2000}); EXPECT_EQ(appState.chkdskScroll, appState.chkdskScrollMax); }},
     {"sixteen drives: Down to the last, Up back", TAB_SMART, [] { SixteenDrives(); appState.smartScroll = 5; },
      {{FRAME, 800, 580}, {KEYS_AT_MIN, KEY_DOWN, 20}},
