@@ -148,7 +148,12 @@ ChildStart Start(std::u16string_view volume, bool readOnly, ChildProcess*& child
     for (const char* folder : SYSTEM_PROGRAM_FOLDERS) {
         const std::string fsck = std::string(folder) + "/fsck";
         if (access(fsck.c_str(), X_OK) == 0) {
-            return StartProgram(fsck, FsckArguments(volume, readOnly), child);
+            // The filesystem's type, as the system lists it now, chooses its checker's words.
+            const VolumeList volumes = ListVolumes();
+            const VolumeInfo* found = FindVolume(volumes, volume);
+            return StartProgram(
+                fsck, FsckArguments(volume, readOnly, found != nullptr ? found->fileSystem : u""),
+                child);
         }
     }
     return CHILD_START_FAILED;

@@ -23,8 +23,14 @@ bool IsVolumeText(std::u16string_view volume) {
     return true;
 }
 
-std::vector<std::u16string> FsckArguments(std::u16string_view device, bool readOnly) {
-    return {readOnly ? u"-n" : u"-y", std::u16string(device)};
+std::vector<std::u16string> FsckArguments(std::u16string_view device, bool readOnly,
+                                          std::u16string_view fileSystem) {
+    std::vector<std::u16string> words{readOnly ? u"-n" : u"-y", std::u16string(device)};
+    if (fileSystem == u"ext2" || fileSystem == u"ext3" || fileSystem == u"ext4") {
+        words.emplace_back(u"--");
+        words.emplace_back(u"-f");
+    }
+    return words;
 }
 
 std::u16string ChkdskCommandLine(std::u16string_view volume, bool readOnly) {

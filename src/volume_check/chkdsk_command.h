@@ -29,8 +29,11 @@ std::u16string ChkdskCommandLine(std::u16string_view volume, bool readOnly);
 std::vector<std::u16string> ChkdskArguments(std::u16string_view volume, bool readOnly);
 
 // The words after fsck's name: "-n" (answer no to every question: nothing is changed) or "-y"
-// (repair whatever it finds), then the device.
-std::vector<std::u16string> FsckArguments(std::u16string_view device, bool readOnly);
+// (repair whatever it finds), then the device; for ext2, ext3 and ext4 then "--" "-f": e2fsck
+// checks a filesystem marked clean only when forced, and a failing disk's filesystem is
+// marked clean until the kernel trips over it.
+std::vector<std::u16string> FsckArguments(std::u16string_view device, bool readOnly,
+                                          std::u16string_view fileSystem);
 
 // Why the volume cannot be checked at all: the system has no checker for its file system. Empty
 // when it can.

@@ -9,6 +9,7 @@
 #include "fake_child.h"
 #include "fake_host.h"
 #include "host/host.h"
+#include "volume_check/chkdsk_command.h"
 #include "volume_check/chkdsk_outcome.h"
 #include "volume_check/chkdsk_worker.h"
 #include "volume_check/line_assembler.h"
@@ -141,6 +142,11 @@ TEST(ChkdskOutcome, FsckExitBitsGiveSentenceAndFlags) {
                                 char('0' + r.fixed)};
         EXPECT_EQ(flags + " " + Utf16ToUtf8(r.text), expected) << exitCode;
     }
+    // e2fsck checks a filesystem marked clean only when forced; fsck.fat's -f would salvage.
+    EXPECT_EQ(FsckArguments(u"/dev/sdb1", true, u"ext4"),
+              (std::vector<std::u16string>{u"-n", u"/dev/sdb1", u"--", u"-f"}));
+    EXPECT_EQ(FsckArguments(u"/dev/sdb2", false, u"vfat"),
+              (std::vector<std::u16string>{u"-y", u"/dev/sdb2"}));
 }
 
 // The lines as a console shows them, from reads cut anywhere; "|" then the line being written.
@@ -206,7 +212,7 @@ TEST(LineAssembler, ReadsToLinesAsAConsoleShowsThem) {
 enum Setting { LEFT_OVER, RUNNING, NO_THREAD, EARLY_CANCEL, FULL_QUEUE, LINGERING };
 
 struct Case {
-    const char16_t* volume;
+    std::u16string volume;
     bool readOnly;
     test::FakeChildScript child;
     std::string expected;  // "events / lines / flags / result text / child calls"
@@ -283,6 +289,15 @@ TEST(ChkdskWorker, Runs) {
         // Refused: nothing changes, nothing is posted, no child is started.
         {u"c:", true, {}, "refused / old / ready nonzero fixed / old / -"},
         {u"C: /f", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        // Device paths: plain names under /dev only, never a word of their own or a way out.
+        {u"/dev/sdb1 -y", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/dev/../etc/shadow", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/dev/", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/devices/sdb", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/dev/sdb/", true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/dev/" + std::u16string(59, u'a'), true, {}, "refused / old / ready nonzero fixed / old / -"},
+        {u"/dev/" + std::u16string(58, u'a'), true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / /dev/" + std::string(58, 'a') + " ro"},
+        {u"/dev/mapper/vg_0-root.x+y:z", false, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / /dev/mapper/vg_0-root.x+y:z fix"},
         {u"C:", true, {}, "refused / old / ready nonzero fixed running / old / -", RUNNING},
         {u"C:", true, {}, "refused / old / ready nonzero fixed / old / -", NO_THREAD},
     };
