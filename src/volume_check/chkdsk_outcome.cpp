@@ -56,7 +56,9 @@ ChkdskResult FsckOutcome(uint32_t exitCode, bool readOnly, bool cancelled) {
         result.text = u"The filesystem could not be checked (operational error): see the output";
     } else if (has(CANCELLED)) {
         result.text = u"fsck stopped the check itself (cancelled): see the output";
-    } else if (has(LEFT)) {
+    } else if (has(LEFT) || (readOnly && has(CORRECTED))) {
+        // A read-only run changes nothing: its "corrected" (fsck.fat's 1 for any error found)
+        // means found.
         result.text = readOnly ? u"Errors found and left as they are (read-only): SCAN + FIX "
                                  u"repairs them once the filesystem is unmounted"
                                : u"Errors found that could not all be corrected: see the output";

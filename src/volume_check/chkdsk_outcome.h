@@ -24,7 +24,8 @@ ChkdskResult ChkdskOutcome(uint32_t exitCode, bool readOnly, bool cancelled);
 // The same for the Linux checker, fsck(8), whose exit code is a sum of bits: 1 errors corrected,
 // 2 the system should be restarted, 4 errors left uncorrected, 8 an operational error, 16 a usage
 // error, 32 cancelled by request, 128 a shared-library error. readOnly: run with -n (nothing is
-// changed); otherwise with -y.
+// changed, so bit 1, which fsck.fat also gives for errors it found, means errors found);
+// otherwise with -y.
 ChkdskResult FsckOutcome(uint32_t exitCode, bool readOnly, bool cancelled);
 
 }  // namespace corvanite

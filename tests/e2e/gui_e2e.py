@@ -205,6 +205,8 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("the second drive's volumes as buttons: G:, then D:", "click row.1; click button.17",
      dict(selected="1", volume="G:")),
     ("D: by its button", "click button.16", dict(volume="D:")),
+    ("Right steps to the next volume, Left back", "key Right", dict(volume="E:")),
+    ("Left", "key Left", dict(volume="D:")),
     ("read-only check", "script lines; click button.1", dict(
         running="0", lines="40", status="chkdsk: No errors found",
         chkdskScroll=AT_MAX("chkdskScroll"), _=ARGS("D: /v"))),

@@ -39,5 +39,19 @@ for d in $disks; do
     esac
     section "smartctl $d" smartctl -j $sat -i -A -H /dev/$d
 done
+# The volume check on the two filesystems: read-only, repair, read-only again; a repair of the
+# mounted ext4 refused.
+for d in $disks; do
+    case $(cat $d/serial 2>/dev/null) in CVT-EXT4-0001) ext4=/dev/$d ;; CVT-FAT-0001) fat=/dev/$d ;; esac
+done
+for fs in ext4 fat; do
+    eval dev=\$$fs
+    section "fsck $fs read-only" corvanite_volume_check_run $dev
+    section "fsck $fs fix" corvanite_volume_check_run $dev --fix
+    section "fsck $fs read-only again" corvanite_volume_check_run $dev
+done
+mkdir -p /mnt && mount -t ext4 $ext4 /mnt
+section "fsck ext4 mounted fix" corvanite_volume_check_run $ext4 --fix
+umount /mnt
 echo "@@DONE@@" >&3
 poweroff -f

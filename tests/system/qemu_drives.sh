@@ -6,6 +6,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd) && root=$(cd "$here/../.." && pwd)
 out="$root/build/system" run="$root/build/system/last-run"
 binary="$root/build/linux/src/cli/corvanite-report" busybox=/bin/busybox
+checkrun="$root/build/linux/tests/corvanite_volume_check_run"
 require=0 build=1
 for arg; do
     case $arg in --require) require=1 ;; --no-build) build=0 ;; *) sed -n 4p "$0" >&2 && exit 64 ;; esac
@@ -15,7 +16,8 @@ skip() { [ "$require" = 1 ] && fail "required but cannot run ($*)"; echo "system
 
 missing=()
 for tool in qemu-system-x86_64:qemu-system-x86 smartctl:smartmontools nvme:nvme-cli modprobe:kmod \
-    cpio:cpio python3:python3; do
+    cpio:cpio python3:python3 mkfs.ext4:e2fsprogs debugfs:e2fsprogs mkfs.vfat:dosfstools \
+    fsck.vfat:dosfstools; do
     command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
 done
 # The static busybox: the guest has no C library of its own for it.
@@ -24,17 +26,20 @@ kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1) && kver=${kern
 [ -r "$kernel" ] && [ -f "/lib/modules/$kver/modules.dep" ] || missing+=(linux-image-amd64)
 [ ${#missing[@]} -eq 0 ] || skip "missing Debian packages: ${missing[*]}"
 [ "$build" = 0 ] || (cd "$root" && { [ -f build/linux/build.ninja ] || cmake --preset linux >/dev/null; } &&
-    cmake --build --preset linux --target corvanite-report >/dev/null) || fail "cannot build corvanite-report"
-[ -x "$binary" ] || fail "no corvanite-report at $binary"
+    cmake --build --preset linux --target corvanite-report corvanite_volume_check_run >/dev/null) ||
+    fail "cannot build corvanite-report"
+[ -x "$binary" ] && [ -x "$checkrun" ] || fail "no corvanite-report at $binary or no $checkrun"
 rm -rf "$run" && mkdir -p "$run" && images=$(mktemp -d "$out/tmp.XXXXXX") || fail "cannot write $out"
 trap 'rm -rf "$images" "$out"/stage.*' EXIT
 
 # The initramfs (busybox as init, the storage modules, the peers, corvanite-report, their shared
 # libraries), cached by the hash of its inputs.
 deps=$(modprobe -S "$kver" --show-depends -a ahci sd_mod sg nvme virtio_pci virtio_blk xhci_pci \
-    usb_storage 2>&1) || skip "kernel $kver lacks a storage module"
+    usb_storage ext4 2>&1) || skip "kernel $kver lacks a storage module"
 modules=$(awk '$1 == "insmod" && !seen[$2]++ { print $2 }' <<<"$deps")
-programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary")
+# The volume check's programs: fsck and the two checkers under the names fsck starts them by.
+programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary" "$checkrun" /usr/sbin/fsck
+    /usr/sbin/fsck.ext4 /usr/sbin/fsck.vfat)
 libraries=$(ldd "${programs[@]}" | awk '/=> \// { print $3 } /^\t\// { print $1 }' | sort -u)
 key=$(cat "$kernel" $busybox "$here/guest_init.sh" "${programs[@]}" $modules $libraries | sha256sum)
 initrd="$out/initramfs-${key:0:16}.cpio"
@@ -76,6 +81,22 @@ drive CVT-NVME-0001:1610612736:0 nvme
 drive CVT-NVME-0002:268435456:4 nvme,smart_critical_warning=4
 drive CVT-VIRT-0001:100663296 virtio-blk-pci
 drive CVT-USB-0001:67108864 qemu-xhci,id=xhci usb-storage,bus=xhci.0
+# Two filesystems for the volume check, each damaged in a known way: ext4 with the inode of
+# lost+found cleared, FAT with a cluster marked in use in both FATs that no file holds.
+drive CVT-EXT4-0001:33554432 virtio-blk-pci
+drive CVT-FAT-0001:16777216 virtio-blk-pci
+mkfs.ext4 -q -F -L cvtext4 "$images/CVT-EXT4-0001" && debugfs -w -R "clri <11>" \
+    "$images/CVT-EXT4-0001" >/dev/null 2>&1 || fail "cannot make the ext4 filesystem"
+mkfs.vfat -n CVTFAT "$images/CVT-FAT-0001" >/dev/null && python3 - "$images/CVT-FAT-0001" <<'PY' ||
+import struct, sys
+image = bytearray(open(sys.argv[1], "rb").read())
+sector, _, reserved, fats = struct.unpack_from("<HBHB", image, 11)
+fat_sectors = struct.unpack_from("<H", image, 22)[0]
+for fat in range(fats):  # cluster 100: an end of chain no directory entry leads to
+    struct.pack_into("<H", image, (reserved + fat * fat_sectors) * sector + 100 * 2, 0xFFFF)
+open(sys.argv[1], "wb").write(image)
+PY
+    fail "cannot make the FAT filesystem"
 echo "system: booting the guest (software emulation)"
 timeout -k 10 180 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaults -display none \
     -no-reboot -monitor none -kernel "$kernel" -initrd "$initrd" -serial "file:$run/console.log" \

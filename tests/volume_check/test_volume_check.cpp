@@ -121,6 +121,14 @@ TEST(ChkdskOutcome, FsckExitBitsGiveSentenceAndFlags) {
     const std::tuple<uint32_t, bool, bool, const char*> cases[] = {
         {0, true, false, "100 No errors found"},
         {1, false, false, "111 Errors found and corrected"},
+        // fsck.fat answers 1 to -n when it found errors (and changed nothing).
+        {1, true, false,
+         "110 Errors found and left as they are (read-only): SCAN + FIX repairs them once the "
+         "filesystem is unmounted"},
+        // fsck.fat answers 1 to -n when it found errors (and changed nothing).
+        {1, true, false,
+         "110 Errors found and left as they are (read-only): SCAN + FIX repairs them once the "
+         "filesystem is unmounted"},
         {3, false, false, "111 Errors found and corrected; restart the system now"},
         {2, true, false, "110 No errors found; restart the system now"},
         {4, true, false,
