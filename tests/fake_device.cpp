@@ -76,6 +76,26 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return Log("open", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
+bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    test::FakeDrive& drive = Drive(driveNumber);
+    errorCode = drive.present && drive.limitedOpens ? 0 : 5;
+    handle = driveNumber;
+    if (errorCode == 0) {
+        std::lock_guard<std::mutex> guard(machineLock);
+        ++machine.openHandles;
+    }
+    return Log("open-limited", driveNumber, -1, static_cast<int32_t>(errorCode));
+}
+
+int NumberLimit() {
+    return MAX_DRIVES;
+}
+
+bool Privileged() {
+    std::lock_guard<std::mutex> guard(machineLock);
+    return machine.privileged;
+}
+
 void Close(DriveHandle handle) {
     Log("close", handle);
     std::lock_guard<std::mutex> guard(machineLock);
@@ -158,6 +178,9 @@ constexpr DeviceAccess FAKE_DEVICES{
     .driveDevicePath = DevicePath,
     .openDrive = Open,
     .closeDrive = Close,
+    .openDriveLimited = OpenLimited,
+    .driveNumberLimit = NumberLimit,
+    .processPrivileged = Privileged,
     .queryDriveIdentity = QueryIdentity,
     .queryDriveSize = QuerySize,
     .sendSmartEnable = SmartEnable,

@@ -18,6 +18,7 @@ struct FakeDrive {
     bool present = false;
     std::u16string devicePath;  // empty: the Windows path
     bool openRefused = false;   // every open fails with error 5 (access denied)
+    bool limitedOpens = false;  // a refused drive still takes a handle with no access
     bool secondOpenFails = false;
     int32_t requestError = 50;  // of a refused SMART or NVMe request: ERROR_NOT_SUPPORTED
     bool identityAnswers = true;
@@ -50,7 +51,8 @@ struct FakeMachine {
     std::array<std::string, 16> driveCalls;  // each drive's, one line a call
     int openHandles = 0;
     int maxOpenHandles = 0;
-    VolumeList volumes;  // what the machine's volume table lists
+    VolumeList volumes;       // what the machine's volume table lists
+    bool privileged = false;  // the process runs with administrator rights
 };
 
 // The table corvanite_tests installs (fake_seams.cpp).

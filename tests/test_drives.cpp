@@ -412,11 +412,17 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     empty.smartDataAnswers = empty.nvmeAnswers = true;
     empty.nvmeLog = test::PageOf("0/043601640A00");
     Drive(13, 15, u"Msft", u"Virtual Disk", 1);
+    // Refused drives keep their card: one that takes no handle at all, and an NVMe drive whose
+    // handle with no access answers its descriptor, size and health log (as Windows' do).
     Drive(14, 11, u"", u"Locked", 1).openRefused = true;
+    test::FakeDrive& limited = Drive(15, 17, u"", u"Locked NVMe", 1000204886016);
+    limited.openRefused = limited.limitedOpens = limited.nvmeAnswers = true;
+    limited.nvmeLog = test::PageOf("0/00360164");
 
     ProbeSkipped skipped;
     const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
-    ASSERT_EQ(drives.size(), 14u);
+    ASSERT_EQ(drives.size(), 16u);
+    EXPECT_EQ(drives[14].access + drives[15].access * 10, ACCESS_NONE + ACCESS_LIMITED * 10);
     EXPECT_EQ(drives[0].devicePath, u"/dev/sda");
     EXPECT_EQ(drives[1].devicePath, u"\\\\.\\PhysicalDrive1");
     EXPECT_LE(Machine().maxOpenHandles, 14);
@@ -424,6 +430,11 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     test::CheckGolden("probe-golden-2.txt", ReportFileBytes(drives) +
                                                 Utf16ToUtf8(SkippedDrivesText(skipped, 0)) + "\n" +
                                                 test::MachineCalls());
+    // A privileged process is told the system's refusal, not to get rights it has.
+    Machine().privileged = true;
+    const std::vector<DriveInfo> again = ProbeAllDrives(skipped);
+    EXPECT_EQ(again.at(14).errorText, u"cannot open the drive (error 5): access denied");
+    EXPECT_EQ(SkippedDrivesText(skipped, 0), u"2 disks could not be opened (access denied)");
 }
 
 // Drives that answer slowly, time out, vanish or fail, scanned side by side: each record says
@@ -546,10 +557,12 @@ TEST(ReportTool, Cases) {
     test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
         const std::vector<std::string> f = test::Words(input + "|", '|');
         test::ResetMachine();
-        const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", ""};  // G W C U
+        // G W C U, and R: a drive that refuses to be opened (access denied).
+        const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", "", ""};
         for (size_t n = 0; n < f.at(0).size(); ++n) {
-            const std::string row = rows[std::string_view("GWCU").find(f[0][n])];
+            const std::string row = rows[std::string_view("GWCUR").find(f[0][n])];
             test::FakeDrive& d = Drive(static_cast<int>(n), 11, u"", u"", 0);
+            d.openRefused = f[0][n] == 'R';
             d.smartDataAnswers = d.smartThresholdsAnswer = !row.empty();
             d.smartData = test::AtaPage(row, false);
             d.smartThresholds = test::AtaPage(row, true);

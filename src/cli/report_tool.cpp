@@ -122,7 +122,13 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         file = &arg;
     }
 
-    const std::vector<DriveInfo> drives = ProbeAllDrives();
+    ProbeSkipped skipped;
+    const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
+    // The disks that could not be opened for their health data, said once beside the report.
+    if (skipped.count > 0) {
+        WriteErr("corvanite-report: " + Utf16ToUtf8(SkippedDrivesText(skipped, DeviceErrorKind())) +
+                 "\n");
+    }
     const int status = ReportExitStatus(drives);
     if (json) {
         const std::string document = ReportJson(drives, CORVANITE_VERSION);

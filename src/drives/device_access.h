@@ -39,6 +39,20 @@ struct DeviceAccess {
     bool (*openDrive)(int driveNumber, DriveHandle& handle, uint32_t& errorCode);
     void (*closeDrive)(DriveHandle handle);
 
+    // For a drive openDrive refuses: a handle for what needs no access rights, closed by
+    // closeDrive. Windows: a handle with no access, which answers the storage descriptor, the
+    // size and the NVMe health query; Linux: a path handle (O_PATH), for which the identity and
+    // size come from sysfs and every other request fails. False when even that fails.
+    bool (*openDriveLimited)(int driveNumber, DriveHandle& handle, uint32_t& errorCode);
+
+    // How many drive numbers a scan tries (0 to this less one): Windows' PhysicalDrive0 to 15,
+    // Linux's every whole disk the scan's listing found. Valid after beginDriveScan.
+    int (*driveNumberLimit)();
+
+    // Whether this process has the rights a drive's health data needs (an administrator's
+    // elevated token, root): a refusal then is the system's own, and no words ask for rights.
+    bool (*processPrivileged)();
+
     // The storage descriptor: identity texts and bus code. False when the query failed.
     bool (*queryDriveIdentity)(DriveHandle handle, DriveIdentity& identity);
 
@@ -92,6 +106,15 @@ inline std::u16string DriveDevicePath(int driveNumber) {
 }
 inline bool OpenDrive(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return InstalledDeviceAccess().openDrive(driveNumber, handle, errorCode);
+}
+inline bool OpenDriveLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    return InstalledDeviceAccess().openDriveLimited(driveNumber, handle, errorCode);
+}
+inline int DriveNumberLimit() {
+    return InstalledDeviceAccess().driveNumberLimit();
+}
+inline bool ProcessPrivileged() {
+    return InstalledDeviceAccess().processPrivileged();
 }
 inline void CloseDrive(DriveHandle handle) {
     InstalledDeviceAccess().closeDrive(handle);

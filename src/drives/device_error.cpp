@@ -88,14 +88,18 @@ std::u16string_view SystemErrorWords(int32_t error, SystemErrorKind kind) {
     return known != nullptr ? known->words : std::u16string_view();
 }
 
-std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind) {
+std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind,
+                                 bool privileged) {
     const ErrorWords* known = FindWords(error, kind);
+    // Advice to get rights a privileged process has would send the technician the wrong way.
+    const bool advise = known != nullptr && !known->hint.empty() &&
+                        !(privileged && known->outcome == Outcome::DENIED);
     std::u16string text;
     if (request == REQUEST_OPEN) {
         text = u"cannot open the drive";
         AppendCode(text, error);
         if (known != nullptr) {
-            text.append(u": ").append(known->hint.empty() ? known->words : known->hint);
+            text.append(u": ").append(advise ? known->hint : known->words);
         }
         return text;
     }
@@ -124,7 +128,7 @@ std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErr
         case Outcome::DENIED:
             text.append(u" denied");
             AppendCode(text, error);
-            return text.append(u": ").append(known->hint);
+            return text.append(u": ").append(advise ? known->hint : known->words);
         default:
             text.append(u" failed");
             AppendCode(text, error);
@@ -186,7 +190,7 @@ std::u16string SkippedDrivesText(const ProbeSkipped& skipped, SystemErrorKind ki
     const ErrorWords* known = FindWords(skipped.firstError, kind);
     if (known != nullptr) {
         text.append(known->words).push_back(u')');
-        if (!known->hint.empty()) {
+        if (!known->hint.empty() && !(skipped.privileged && known->outcome == Outcome::DENIED)) {
             text.append(u", ").append(known->hint);
         }
     } else {

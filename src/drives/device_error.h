@@ -27,7 +27,10 @@ constexpr DeviceRequest REQUEST_NVME_LOG = 2;
 // controller", "cannot open the drive (error 5): run as administrator", "NVMe health log
 // rejected by the drive (failed command status)", ... error is a system code, 0 when the request
 // succeeded without giving data, or DEVICE_ERROR_STATUS.
-std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind);
+// A privileged process (administrator, root) is not told to get rights it has: a refusal is
+// then given in the system's own words.
+std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErrorKind kind,
+                                 bool privileged = false);
 
 // What a system error code means, in a few words ("access denied", "I/O error"); empty for a
 // code without words.
@@ -55,9 +58,11 @@ std::u16string DriveStopText(DriveStop stop, DeviceRequest request);
 struct ProbeSkipped {
     int32_t count = 0;
     uint32_t firstError = 0;
+    bool privileged = false;  // the scanning process had administrator or root rights
 };
 
-// "2 disks could not be opened (access denied), run as administrator"; empty when none.
+// "2 disks could not be opened (access denied), run as administrator" (no advice for a
+// privileged process); empty when none.
 std::u16string SkippedDrivesText(const ProbeSkipped& skipped, SystemErrorKind kind);
 
 }  // namespace corvanite

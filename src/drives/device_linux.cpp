@@ -214,6 +214,45 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
+// A path handle: opening one needs no right on the node itself, and no request reaches the
+// drive through it (the identity and size come from sysfs).
+bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    LinuxDrives& s = State();
+    std::string name;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
+            errorCode = ENODEV;
+            return false;
+        }
+        name = s.names[static_cast<size_t>(driveNumber)];
+        path = s.devDir + "/" + name;
+    }
+    const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) {
+        lastDeviceError = errno;
+        errorCode = static_cast<uint32_t>(errno);
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.open.emplace_back(fd, name);
+    handle = fd;
+    return true;
+}
+
+int NumberLimit() {
+    LinuxDrives& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return static_cast<int>(s.names.size());
+}
+
+// Root, or the two capabilities the requests need (SG_IO's ATA PASS-THROUGH, the NVMe admin
+// command).
+bool Privileged() {
+    return geteuid() == 0;
+}
+
 void Close(DriveHandle handle) {
     LinuxDrives& s = State();
     {
@@ -263,10 +302,21 @@ bool QueryIdentity(DriveHandle handle, DriveIdentity& identity) {
 
 bool QuerySize(DriveHandle handle, uint64_t& sizeBytes) {
     uint64_t size = 0;
-    if (ioctl(Fd(handle), BLKGETSIZE64, &size) != 0) {
+    if (ioctl(Fd(handle), BLKGETSIZE64, &size) == 0) {
+        sizeBytes = size;
+        return true;
+    }
+    // A path handle takes no ioctl: sysfs counts the disk in 512-byte sectors.
+    const std::string name = NameOf(handle);
+    std::string text;
+    if (name.empty() || !ReadBoundedFile(SysfsDir(name) + "/size", text, SYSFS_READ_LIMIT)) {
         return false;
     }
-    sizeBytes = size;
+    const std::string_view digits = linux_layout::SysfsValue(text);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    sizeBytes = std::strtoull(std::string(digits).c_str(), nullptr, 10) * 512;
     return true;
 }
 
@@ -308,6 +358,9 @@ constexpr DeviceAccess LINUX_DEVICES{
     .driveDevicePath = DevicePath,
     .openDrive = Open,
     .closeDrive = Close,
+    .openDriveLimited = OpenLimited,
+    .driveNumberLimit = NumberLimit,
+    .processPrivileged = Privileged,
     .queryDriveIdentity = QueryIdentity,
     .queryDriveSize = QuerySize,
     .sendSmartEnable = SmartEnable,
@@ -345,8 +398,8 @@ std::vector<std::string> ListProbedDisks(const std::string& sysBlock) {
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return linux_layout::DiskNameLess(a, b);
     });
-    if (names.size() > static_cast<size_t>(MAX_DRIVES)) {
-        names.resize(MAX_DRIVES);
+    if (names.size() > static_cast<size_t>(MAX_LINUX_DRIVES)) {
+        names.resize(MAX_LINUX_DRIVES);
     }
     return names;
 }

@@ -11,7 +11,7 @@ namespace corvanite {
 // Where the layer looks for disks and device nodes (normally /sys/block and /dev).
 void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir);
 
-// The probed disks of a /sys/block folder, in the kernel's name order, at most 16.
+// The probed disks of a /sys/block folder, in the kernel's name order, at most MAX_LINUX_DRIVES.
 std::vector<std::string> ListProbedDisks(const std::string& sysBlock);
 
 // Where the volume listing looks (normally /sys/class/block, /dev, /proc/self/mountinfo and

@@ -96,6 +96,42 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
+// No access rights at all: IOCTL_STORAGE_QUERY_PROPERTY (the descriptor and the NVMe health log)
+// and IOCTL_DISK_GET_DRIVE_GEOMETRY_EX are FILE_ANY_ACCESS, so they answer on such a handle.
+bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    const std::u16string path = PhysicalDrivePath(driveNumber);
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        errorCode = GetLastError();
+        lastDeviceError = static_cast<int32_t>(errorCode);
+        return false;
+    }
+    handle = reinterpret_cast<DriveHandle>(h);
+    return true;
+}
+
+int NumberLimit() {
+    return MAX_DRIVES;
+}
+
+// An elevated token: a member of the Administrators group with the rights in force (User
+// Account Control's split token is not), or SYSTEM as WinPE runs.
+bool Privileged() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated =
+        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != 0 &&
+        elevation.TokenIsElevated != 0;
+    CloseHandle(token);
+    return elevated;
+}
+
 void Close(DriveHandle handle) {
     CloseHandle(AsHandle(handle));
 }
@@ -203,6 +239,9 @@ constexpr DeviceAccess WIN32_DEVICES{
     .driveDevicePath = DevicePath,
     .openDrive = Open,
     .closeDrive = Close,
+    .openDriveLimited = OpenLimited,
+    .driveNumberLimit = NumberLimit,
+    .processPrivileged = Privileged,
     .queryDriveIdentity = QueryIdentity,
     .queryDriveSize = QuerySize,
     .sendSmartEnable = SmartEnable,

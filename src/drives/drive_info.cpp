@@ -24,6 +24,12 @@ DriveInfo StartDriveRecord(int driveNumber) {
     return drive;
 }
 
+std::u16string DeviceName(std::u16string_view devicePath) {
+    const size_t cut = devicePath.find_last_of(u"/\\");
+    return std::u16string(cut == std::u16string_view::npos ? devicePath
+                                                           : devicePath.substr(cut + 1));
+}
+
 std::u16string FormatCapacity(uint64_t sizeBytes) {
     // The digits of printf's "%.*f" (correctly rounded), but always with a decimal point:
     // std::to_chars never follows the process locale, which GTK sets from the environment.

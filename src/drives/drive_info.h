@@ -12,7 +12,9 @@
 
 namespace corvanite {
 
-constexpr int MAX_DRIVES = 16;  // drive numbers 0 to 15
+constexpr int MAX_DRIVES = 16;  // drive numbers 0 to 15 (Windows' PhysicalDrive numbers)
+// Linux lists every whole disk, up to this many (a sanity bound, not a limit of the list).
+constexpr int MAX_LINUX_DRIVES = 256;
 
 using HealthStatus = int32_t;
 constexpr HealthStatus HEALTH_GOOD = 0;
@@ -56,8 +58,17 @@ struct SmartAttribute {
     GradeCause cause = CAUSE_NONE;
 };
 
+// How far the scan could open the drive: for its health data; only for what needs no access
+// rights (its identity, size and, on Windows, the NVMe health log); not at all (what the system
+// tells without a handle, Linux's sysfs).
+using DriveAccess = int32_t;
+constexpr DriveAccess ACCESS_FULL = 0;
+constexpr DriveAccess ACCESS_LIMITED = 1;
+constexpr DriveAccess ACCESS_NONE = 2;
+
 struct DriveInfo {
     int32_t driveNumber = 0;
+    DriveAccess access = ACCESS_FULL;
     FixedText<32> devicePath;
     FixedText<64> model;
     FixedText<40> serial;
@@ -85,6 +96,10 @@ struct DriveInfo {
 // The record of drive N before any query: path "\\.\PhysicalDrive<N>", model "PhysicalDrive<N>",
 // no temperature, no life figure, no data.
 DriveInfo StartDriveRecord(int driveNumber);
+
+// The name a drive goes by when it tells no model: its device path's last part ("sda",
+// "PhysicalDrive0").
+std::u16string DeviceName(std::u16string_view devicePath);
 
 // The device path of drive N on Windows ("\\.\PhysicalDrive<N>").
 std::u16string PhysicalDrivePath(int driveNumber);

@@ -107,8 +107,11 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     joined.reserve(vendor.size() + 1 + product.size());
     joined.append(vendor).append(vendor.empty() ? u"" : u" ").append(product);
     // The joined text is cut to the model's field like any other, and trimmed where it was cut.
-    decltype(drive.model) modelWork;
-    drive.model.Set(FitAndTrim(joined, modelWork));
+    // A drive that tells no model keeps the name it had (its device's).
+    if (!joined.empty()) {
+        decltype(drive.model) modelWork;
+        drive.model.Set(FitAndTrim(joined, modelWork));
+    }
 
     decltype(drive.serial) serialWork;
     drive.serial.Set(FitAndTrim(identity.serial, serialWork));

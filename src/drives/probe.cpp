@@ -70,10 +70,11 @@ void ReadAttributes(DriveHandle handle, DriveInfo& drive) {
     // A reader that knows more (a bridge that refused every form) has said so already.
     if (drive.errorText.empty()) {
         // A RAID volume is many drives to the system: the controller keeps their health data.
-        drive.errorText.Set(drive.busType == BUS_RAID && drive.mediaType != MEDIA_NVME
-                                ? std::u16string(u"RAID volume: the RAID controller keeps its "
-                                                 u"drives' health data; its own tool shows it")
-                                : DeviceFailureText(failed, error, DeviceErrorKind()));
+        drive.errorText.Set(
+            drive.busType == BUS_RAID && drive.mediaType != MEDIA_NVME
+                ? std::u16string(u"RAID volume: the RAID controller keeps its "
+                                 u"drives' health data; its own tool shows it")
+                : DeviceFailureText(failed, error, DeviceErrorKind(), ProcessPrivileged()));
     }
 }
 
@@ -95,6 +96,7 @@ struct ScanInProgress {
     std::mutex lock;
     std::condition_variable answered;
     std::vector<DriveInfo> drives;
+    std::vector<uint32_t> openErrors;  // per drive: why the existence test could not open it, or 0
     size_t remaining = 0;
     ProbeListener listener;
 };
@@ -104,25 +106,44 @@ struct DriveJob {
     size_t index;
 };
 
+// A drive that could not be opened for its health data (error: why) still tells what needs no
+// rights: its identity and size, and where the system answers it so (Windows), the NVMe health
+// log. Without health data the reason is the refused open.
+void ProbeWithoutRights(DriveInfo& drive, uint32_t error) {
+    DriveHandle handle = 0;
+    uint32_t limitedError = 0;
+    drive.access = ACCESS_NONE;
+    if (OpenDriveLimited(drive.driveNumber, handle, limitedError)) {
+        drive.access = ACCESS_LIMITED;
+        QueryStorageDescriptor(handle, drive);
+        ReadAttributes(handle, drive);
+        CloseDrive(handle);
+    }
+    if (!drive.smartAvailable) {
+        drive.errorText.Set(DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error),
+                                              DeviceErrorKind(), ProcessPrivileged()));
+    }
+}
+
 // One drive's requests, on its own worker: the only requests in flight to this drive.
 void ProbeOneDrive(void* parameter) {
     const DriveJob job = *static_cast<DriveJob*>(parameter);
     delete static_cast<DriveJob*>(parameter);
     ScanInProgress& scan = *job.scan;
     DriveInfo drive;
+    uint32_t error = 0;
     {
         std::lock_guard<std::mutex> guard(scan.lock);
         drive = scan.drives[job.index];
+        error = scan.openErrors[job.index];
     }
     DriveHandle handle = 0;
-    uint32_t error = 0;
-    if (OpenDrive(drive.driveNumber, handle, error)) {
+    if (error == 0 && OpenDrive(drive.driveNumber, handle, error)) {
         QueryStorageDescriptor(handle, drive);
         ReadAttributes(handle, drive);
         CloseDrive(handle);
     } else {
-        drive.errorText.Set(
-            DeviceFailureText(REQUEST_OPEN, static_cast<int32_t>(error), DeviceErrorKind()));
+        ProbeWithoutRights(drive, error);
     }
     // Without data (including a drive we could not open a second time) this grades N/A.
     AssessHealth(drive);
@@ -141,24 +162,28 @@ std::vector<DriveInfo> ProbeAllDrives(ProbeSkipped& skipped, const ProbeListener
     ScanInProgress scan;
     scan.listener = listener;
     skipped = ProbeSkipped();
+    skipped.privileged = ProcessPrivileged();
     BeginDriveScan();
-    // The existence test, one number after another: a number that cannot be opened has no drive
-    // for us.
-    for (int number = 0; number < MAX_DRIVES; ++number) {
+    // The existence test, one number after another: a number whose drive is absent has none for
+    // us; one that cannot be opened for another reason is a drive we cannot read, which still
+    // gets its record (and is counted).
+    const int numbers = DriveNumberLimit();
+    for (int number = 0; number < numbers; ++number) {
         DriveHandle handle = 0;
         uint32_t error = 0;
-        if (!OpenDrive(number, handle, error)) {
-            if (!IsAbsentDriveError(error, DeviceErrorKind())) {
-                if (skipped.count++ == 0) {
-                    skipped.firstError = error;
-                }
-            }
+        if (OpenDrive(number, handle, error)) {
+            CloseDrive(handle);
+            error = 0;
+        } else if (IsAbsentDriveError(error, DeviceErrorKind())) {
             continue;
+        } else if (skipped.count++ == 0) {
+            skipped.firstError = error;
         }
-        CloseDrive(handle);
         DriveInfo drive = StartDriveRecord(number);
         drive.devicePath.Set(DriveDevicePath(number));
+        drive.model.Set(DeviceName(drive.devicePath.view()));
         scan.drives.push_back(std::move(drive));
+        scan.openErrors.push_back(error);
     }
     if (listener.found != nullptr) {
         listener.found(listener.context, scan.drives);

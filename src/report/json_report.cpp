@@ -185,6 +185,9 @@ std::string Drive(const DriveInfo& drive, int depth) {
             {"health_exit_status", Number(HealthExitStatus(drive.health))},
             {"health_details", String(drive.healthDetails)},
             {"error_text", hasData ? std::string(NULL_VALUE) : TextOrNull(drive.errorText)},
+            {"access", drive.access == ACCESS_LIMITED ? "\"limited\""
+                       : drive.access == ACCESS_NONE  ? "\"none\""
+                                                      : "\"full\""},
             {"data_source", fromAta    ? "\"ata\""
                             : fromNvme ? "\"nvme\""
                                        : "\"none\""},

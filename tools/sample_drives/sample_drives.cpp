@@ -136,12 +136,29 @@ bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     return true;
 }
 
+// Every sample drive opens, so none is opened with less.
+bool OpenLimited(int /*driveNumber*/, DriveHandle& /*handle*/, uint32_t& errorCode) {
+    errorCode = ENODEV;
+    return Fail(ENODEV);
+}
+
+int NumberLimit() {
+    return MAX_DRIVES;
+}
+
+bool Privileged() {
+    return true;
+}
+
 constexpr DeviceAccess SAMPLE_MACHINE{
     .errorKind = ERRORS_POSIX,
     .beginDriveScan = [] {},
     .driveDevicePath = DevicePath,
     .openDrive = Open,
     .closeDrive = [](DriveHandle) {},
+    .openDriveLimited = OpenLimited,
+    .driveNumberLimit = NumberLimit,
+    .processPrivileged = Privileged,
     .queryDriveIdentity = QueryIdentity,
     .queryDriveSize = QuerySize,
     .sendSmartEnable = [](DriveHandle, int) {},
