@@ -202,6 +202,15 @@ std::string RunRow(const Row& r) {
     } else if (k == "descriptor") {  // SIZE RETURNED TOKENS
         const std::vector<uint8_t> b = test::Bytes(r.input, r.n(1));
         out = Texts(ParseDescriptorReply(b.data(), b.size(), r.n<uint32_t>(2)));
+    } else if (k == "extents") {  // SIZE TOKENS: a VOLUME_DISK_EXTENTS reply of SIZE bytes
+        const std::vector<uint8_t> b = test::Bytes(r.input, r.n(1));
+        for (const uint32_t disk : ParseVolumeDiskExtents(b.data(), b.size())) {
+            out += std::to_string(disk) + " ";
+        }
+    } else if (k == "fs") {  // SIZE TOKENS: a device's first SIZE bytes
+        const std::vector<uint8_t> b = test::Bytes(r.input, r.n(1));
+        const FilesystemProbe p = ProbeFilesystem(b.data(), b.size());
+        out = "[" + p.type + "] [" + p.label + "]";
     } else if (k == "geometry") {
         out = std::to_string(GeometryDiskSize(r.Fixed<GEOMETRY_REPLY_SIZE>()));
     } else if (k == "smart-reply" || k == "nvme-reply") {

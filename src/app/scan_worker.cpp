@@ -61,7 +61,12 @@ void TakeVolumes(VolumeList&& volumes) {
 }  // namespace
 
 void StartDriveScan() {
+    // One scan at a time: a drive still answering is never asked twice at once.
     if (appState.scanning.exchange(true)) {
+        SetStatusText(
+            u"Still scanning: a drive still answering is not asked again; "
+            u"F5 once the scan has ended");
+        RequestRepaint();
         return;
     }
     appState.scanStartTick = appState.tickCount;

@@ -238,6 +238,10 @@ std::string Unescaped(std::string_view text, bool octal) {
 FilesystemProbe ProbeFilesystem(const uint8_t* start, size_t length) {
     constexpr size_t EXT_SUPERBLOCK = 1024;
     constexpr size_t BTRFS_SUPERBLOCK = 0x10000;
+    constexpr size_t SECTOR = 512;  // no filesystem fits in less
+    if (length < SECTOR) {
+        return {};
+    }
     if (BytesAre(start, length, BTRFS_SUPERBLOCK + 0x40, "_BHRfS_M")) {
         return {"btrfs", LabelField(start, length, BTRFS_SUPERBLOCK + 0x12B, 256)};
     }

@@ -240,9 +240,11 @@ const Case CASES[] = {
     {"volume letters", TAB_SCAN_REPAIR, [] {}, {{KEY, 'D'}, {KEY, 'Z'}, {KEY, '0'}, {KEY, 'a'}, {KEY, 0x40}, {KEY, 0x5B}, {KEY, 112}},
      [] { EXPECT_EQ(appState.targetVolume, u"Z:"); }},
     {"no letters elsewhere", TAB_SMART, [] {}, {{KEY, 'D'}}, [] { EXPECT_EQ(appState.targetVolume, u"C:"); }},
-    {"F5 while a scan runs", TAB_SMART, [] { appState.scanning = true; }, {{KEY, KEY_F5}, REFRESH}, [] { EXPECT_EQ(Host().threadsStarted, 0); }},
-    {"F5, one scan at a time", TAB_SMART, [] { test::HoldScan(true); }, {{KEY, KEY_F5}, {KEY, KEY_F5}},
-     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); test::HoldScan(false); SCAN_ENDED({}); }},
+    {"F5 while a scan runs", TAB_SMART, [] { appState.scanning = true; }, {{KEY, KEY_F5}, REFRESH}, [] { EXPECT_EQ(Host().threadsStarted, 0);
+        EXPECT_EQ(appState.statusText, u"Still scanning: a drive still answering is not asked again; F5 once the scan has ended"); }},
+    {"F5, one scan at a time", TAB_SMART, [] { test::HoldScan(true); }, {{KEY, KEY_F5}},
+     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); KEY(Point{KEY_F5, 0}); EXPECT_EQ(Host().threadsStarted, 1);
+          test::HoldScan(false); SCAN_ENDED({}); }},
     {"refresh, no drives", TAB_SMART, [] { appState.skippedDrivesText = u"old"; }, {REFRESH, {SCAN_ENDED}},
      [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"No drives found"); EXPECT_TRUE(appState.skippedDrivesText.empty()); }},
     {"scan keeps the selection", TAB_SMART, [] { Drives(2, 3); appState.selectedDrive = 1; }, {REFRESH, {SCAN_ENDED}},

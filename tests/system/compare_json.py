@@ -55,8 +55,8 @@ def compare_drive(drive, out, disk, size, sysfs, serial=None):
     smart, log, identity = (json.loads(out[f"{peer} {disk}"] or "{}")
                             for peer in ("smartctl", "nvme", "identity"))
     cls = next((c for c in ("nvme", "usb", "virtio", "ata") if "/" + c in sysfs), "?")
-    if cls == "virtio":  # what sysfs tells
-        identity = {"serial_number": serial, "user_capacity": {"bytes": size}}
+    if cls == "virtio":  # what sysfs tells; a disk that tells no model goes by its name
+        identity = {"serial_number": serial, "user_capacity": {"bytes": size}, "model_name": disk}
     error, rows = drive["error_text"] or "", drive["attributes"]
     ours = dict(drive, reason=error.split(" (")[0], reason_lines=len(error.strip().splitlines()),
                 rows={str(a["id"]): dict(a, failing=a["status"] == "FAIL") for a in rows},
@@ -116,6 +116,27 @@ def compare_fsck(out):
           ["volume /dev/vdX ext4 [cvtext4] mounted []"], "its superblock:")
 
 
+def compare_access(out, report):
+    """Without rights every disk is still listed, with its size from sysfs and why no more; with
+    them no reason asks for rights; no scan closes a disk node it wrote."""
+    check("scan", "closes after a write on a disk node", out["closes after write"].decode(),
+          f"watching {len(report['drives'])}\n",
+          "inotifyd's IN_CLOSE_WRITE events:")
+    check("report", "reasons of the privileged run asking for root",
+          [d["error_text"] for d in report["drives"] if "run as root" in (d["error_text"] or "")], [],
+          "none:")
+    unprivileged = json.loads(out["json unprivileged"] or "{}").get("drives", [])
+    check("unprivileged", "drives and sizes", [(d["device_path"], d["size_bytes"]) for d in unprivileged],
+          [(d["device_path"], d["size_bytes"]) for d in report["drives"]], "the privileged run's:")
+    check("unprivileged", "access, grade and reason", sorted({(d["access"], d["health"], d["error_text"])
+          for d in unprivileged}), [("limited", "N/A", "cannot open the drive (error 13): run as root")], "")
+    check("unprivileged", "NVMe models", [d["model"] for d in unprivileged if d["bus"] == "NVMe"],
+          [d["model"] for d in report["drives"] if d["bus"] == "NVMe"], "sysfs's, as the privileged run's:")
+    check("unprivileged", "standard error", out["stderr unprivileged"].decode(),
+          f"corvanite-report: {len(report['drives'])} disks could not be opened (permission denied),"
+          " run as root\n", "")
+
+
 def compare(data_log, cmakelists, *drives):
     text = open(data_log, "rb").read().decode("utf-8", "replace").replace("\r", "")
     found = re.findall(r"^@@BEGIN (.+?)@@\n(.*?)^@@END \1 rc=(-?\d+)@@$", text, re.M | re.S)
@@ -125,6 +146,7 @@ def compare(data_log, cmakelists, *drives):
     version = re.search(r"project\(\w+ VERSION ([\d.]+)", open(cmakelists).read())[1]
     report = json.loads(out["json"] or "{}")
     compare_fsck(out)
+    compare_access(out, report)
     check("report", "header", [report.get("format_version"), report.get("program_version")],
           [1, version], "format 1 and CMakeLists.txt's version")
     check("report", "file is standard output", bool(out["json"]) and out["json.file"] == out["json"],

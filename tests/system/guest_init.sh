@@ -27,6 +27,10 @@ for d in $disks; do  # NAME SIZE SYSFS-PATH [SERIAL]
 done >/tmp/disks
 section disks cat /tmp/disks
 
+# No disk node may see a close after a write while the scans run (udev would re-read it).
+corvanite_guest_tool closes $(for d in $disks; do echo /dev/$d; done) >/tmp/closes 2>&1 &
+watcher=$!
+
 # As a technician runs it: the text and the JSON report, each to standard output and to a file.
 section text corvanite-report
 section text.file sh -c 'corvanite-report /tmp/r.txt >/dev/null; rc=$?; cat /tmp/r.txt; exit $rc'
@@ -39,6 +43,13 @@ for d in $disks; do
     esac
     section "smartctl $d" smartctl -j $sat -i -A -H /dev/$d
 done
+kill $watcher
+section "closes after write" cat /tmp/closes
+# Without rights (nobody): every disk still listed, with what sysfs tells and why no more; the
+# disks it could not open said on standard error.
+section "json unprivileged" corvanite_guest_tool nobody /usr/sbin/corvanite-report --json
+section "stderr unprivileged" sh -c 'corvanite_guest_tool nobody /usr/sbin/corvanite-report 2>&1 >/dev/null'
+
 # The volume check on the two filesystems: read-only, repair, read-only again; a repair of the
 # mounted ext4 refused.
 for d in $disks; do
@@ -53,5 +64,6 @@ done
 mkdir -p /mnt && mount -t ext4 $ext4 /mnt
 section "fsck ext4 mounted fix" corvanite_volume_check_run $ext4 --fix
 umount /mnt
+
 echo "@@DONE@@" >&3
 poweroff -f

@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd) && root=$(cd "$here/../.." && pwd)
 out="$root/build/system" run="$root/build/system/last-run"
 binary="$root/build/linux/src/cli/corvanite-report" busybox=/bin/busybox
 checkrun="$root/build/linux/tests/corvanite_volume_check_run"
+guesttool="$root/build/linux/tests/corvanite_guest_tool"
 require=0 build=1
 for arg; do
     case $arg in --require) require=1 ;; --no-build) build=0 ;; *) sed -n 4p "$0" >&2 && exit 64 ;; esac
@@ -26,9 +27,10 @@ kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1) && kver=${kern
 [ -r "$kernel" ] && [ -f "/lib/modules/$kver/modules.dep" ] || missing+=(linux-image-amd64)
 [ ${#missing[@]} -eq 0 ] || skip "missing Debian packages: ${missing[*]}"
 [ "$build" = 0 ] || (cd "$root" && { [ -f build/linux/build.ninja ] || cmake --preset linux >/dev/null; } &&
-    cmake --build --preset linux --target corvanite-report corvanite_volume_check_run >/dev/null) ||
+    cmake --build --preset linux --target corvanite-report corvanite_volume_check_run \
+        corvanite_guest_tool >/dev/null) ||
     fail "cannot build corvanite-report"
-[ -x "$binary" ] && [ -x "$checkrun" ] || fail "no corvanite-report at $binary or no $checkrun"
+[ -x "$binary" ] && [ -x "$checkrun" ] && [ -x "$guesttool" ] || fail "no corvanite-report at $binary"
 rm -rf "$run" && mkdir -p "$run" && images=$(mktemp -d "$out/tmp.XXXXXX") || fail "cannot write $out"
 trap 'rm -rf "$images" "$out"/stage.*' EXIT
 
@@ -38,7 +40,7 @@ deps=$(modprobe -S "$kver" --show-depends -a ahci sd_mod sg nvme virtio_pci virt
     usb_storage ext4 2>&1) || skip "kernel $kver lacks a storage module"
 modules=$(awk '$1 == "insmod" && !seen[$2]++ { print $2 }' <<<"$deps")
 # The volume check's programs: fsck and the two checkers under the names fsck starts them by.
-programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary" "$checkrun" /usr/sbin/fsck
+programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary" "$checkrun" "$guesttool" /usr/sbin/fsck
     /usr/sbin/fsck.ext4 /usr/sbin/fsck.vfat)
 libraries=$(ldd "${programs[@]}" | awk '/=> \// { print $3 } /^\t\// { print $1 }' | sort -u)
 key=$(cat "$kernel" $busybox "$here/guest_init.sh" "${programs[@]}" $modules $libraries | sha256sum)
@@ -54,6 +56,7 @@ if [ ! -f "$initrd" ]; then
             >"$stage/lib/modules/$name" || fail "cannot unpack $ko"
     done
     rm -f "$out"/initramfs-*.cpio
+    chmod 755 "$stage"  # mktemp's 0700 would keep the unprivileged run out of the root
     (cd "$stage" && find . | cpio -o -H newc -R 0:0 --quiet >"$initrd") || fail "cannot write the initramfs"
 fi
 
@@ -98,7 +101,7 @@ open(sys.argv[1], "wb").write(image)
 PY
     fail "cannot make the FAT filesystem"
 echo "system: booting the guest (software emulation)"
-timeout -k 10 180 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaults -display none \
+timeout -k 10 240 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaults -display none \
     -no-reboot -monitor none -kernel "$kernel" -initrd "$initrd" -serial "file:$run/console.log" \
     -serial "file:$run/data.log" -append "console=ttyS0 panic=-1 corvanite.disks=${#drives[@]}" \
     "${args[@]}" </dev/null >"$run/qemu.log" 2>&1
