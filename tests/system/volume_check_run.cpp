@@ -1,15 +1,11 @@
-// The volume check as the window runs it, from a command line, for the QEMU guest: finds the
-// filesystem in the machine's list, refuses what the window refuses, runs the system's checker on
-// it through the worker and prints the checker's lines and the run's result.
-//   corvanite_volume_check_run DEVICE [--fix]
+// The volume check as the window runs it, for the QEMU guest: finds the filesystem in the
+// machine's list, refuses what the window refuses, runs the system's checker through the worker
+// and prints its lines and the run's result.   corvanite_volume_check_run DEVICE [--fix]
 #include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <mutex>
 #include <string>
 #include <thread>
 
-#include "drives/volumes.h"
 #include "host/host.h"
 #include "state/app_state.h"
 #include "text/utf.h"
@@ -19,39 +15,32 @@
 using namespace corvanite;
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (argc > 2 && std::strcmp(argv[2], "--fix") != 0)) {
+    const bool fix = argc == 3 && std::string(argv[2]) == "--fix";
+    if (argc != 2 && !fix) {
         std::fprintf(stderr, "usage: corvanite_volume_check_run DEVICE [--fix]\n");
         return 64;
     }
     const std::u16string device = Utf8ToUtf16(argv[1]);
-    const bool fix = argc > 2;
     const VolumeList list = ListVolumes();
     const VolumeInfo* volume = FindVolume(list, device);
     if (volume == nullptr) {
-        std::printf("no filesystem %s\n", argv[1]);
-        return 3;
+        return std::printf("no filesystem %s\n", argv[1]), 3;
     }
     std::printf("volume %s %s [%s] mounted [%s]\n", argv[1],
                 Utf16ToUtf8(volume->fileSystem).c_str(), Utf16ToUtf8(volume->label).c_str(),
                 Utf16ToUtf8(volume->mountPoint).c_str());
-    std::u16string refusal = CheckRefusal(*volume);
-    if (refusal.empty() && fix) {
-        refusal = RepairRefusal(*volume);
-    }
+    const std::u16string refusal = CheckRefusal(*volume) + (fix ? RepairRefusal(*volume) : u"");
     if (!refusal.empty()) {
-        std::printf("refused: %s\n", Utf16ToUtf8(refusal).c_str());
-        return 2;
+        return std::printf("refused: %s\n", Utf16ToUtf8(refusal).c_str()), 2;
     }
     AttachMessageWindow(1);  // the worker's events wait in the queue, unread
     if (!StartChkdsk(device, !fix)) {
-        std::printf("not started\n");
-        return 4;
+        return std::printf("not started\n"), 4;
     }
     while (appState.chkdskRunning) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    std::lock_guard<std::mutex> guard(appState.chkdskLinesLock);
-    for (const std::u16string& line : appState.chkdskLines) {
+    for (const std::u16string& line : appState.chkdskLines) {  // the worker has let go of them
         std::printf("| %s\n", Utf16ToUtf8(line).c_str());
     }
     std::printf("result: ready %d nonzero %d fixed %d: %s\n", appState.chkdskResultReady,

@@ -123,31 +123,6 @@ TEST(ChkdskChild, Runs) {
     AttachMessageWindow(0);
 }
 
-// The program ending while a check hangs: the check is stopped and its checker's end waited
-// for before the program goes on to its exit.
-TEST(ChkdskChild, EndedBeforeTheProgramExits) {
-    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    std::string eAcute, why;
-    const fs::path folder = fs::path(CORVANITE_FAKE_CHKDSK).parent_path() / "chkdsk-ended";
-    if (PlaceChecker(folder, eAcute, why).empty()) {
-        GTEST_SKIP() << why;
-    }
-    std::ofstream(folder / "script", std::ios::binary) << "out 61 0a\nsleep 60000\n";
-    AttachMessageWindow(1);
-    ResetAppState();
-    EXPECT_TRUE(EndVolumeCheckForExit());  // none runs
-    EXPECT_FALSE(appState.chkdskCancel);
-    ASSERT_TRUE(StartChkdsk(u"D:", true));
-    for (int i = 0; i < 30000 && RunSummary().starts_with("- "); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_TRUE(EndVolumeCheckForExit());
-    EXPECT_EQ(RunSummary(), "a / - / Operation cancelled");
-    EXPECT_FALSE(appState.chkdskCheckerAlive);
-    SetVariable("PATH", path);
-    AttachMessageWindow(0);
-}
-
 #ifndef _WIN32
 // The window closed while a check floods its output: the exit after the message loop
 // (FinishProgram) ends the process without destroying the state under the running worker (under
