@@ -101,7 +101,10 @@ std::string RunRow(const Row& r) {
         AssessHealth(d);
         std::string out = U8(HealthWord(d.health));
         for (const GradeReason& reason : GradeReasons(d)) {
-            out += " | " + std::string(1, "CWP"[reason.kind]) + " " + U8(reason.text);
+            // The kind, the attribute it names (@id; none for the temperature or warning bits).
+            out += " | " + std::string(1, "CWP"[reason.kind]) +
+                   (reason.attributeId < 0 ? "" : "@" + std::to_string(reason.attributeId)) + " " +
+                   U8(reason.text);
         }
         const PowerOnTime on = DrivePowerOnTime(d);
         return out + " | on " +
