@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "drives/byte_order.h"
 #include "drives/identity.h"
 
 namespace corvanite::linux_layout {
@@ -199,8 +200,7 @@ std::string LabelField(const uint8_t* start, size_t length, size_t at, size_t si
 }
 
 uint32_t Le32At(const uint8_t* start, size_t at) {
-    return static_cast<uint32_t>(start[at] | start[at + 1] << 8 | start[at + 2] << 16 |
-                                 static_cast<uint32_t>(start[at + 3]) << 24);
+    return static_cast<uint32_t>(ReadLittleEndian(start + at, 4));
 }
 
 // "\xHH" (udev) or "\ooo" (mountinfo) escapes undone; anything else kept as it is.
