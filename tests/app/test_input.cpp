@@ -169,7 +169,15 @@ void Filesystems() {
          .checkerFound = false}};
     appState.targetVolume.Set(u"/dev/sdb2");
 }
-// The i-th volume button of the last frame's SCAN/REPAIR view.
+// The i-th volume button of the last frame's SCAN/REPAIR view, as it was drawn.
+void VOLUME_BUTTON_AS_LAST_FRAMED(int32_t i) {
+    for (const ButtonEntry& b : appState.buttons) {
+        if (b.id == BTN_VOLUME_FIRST + i) {
+            CLICK(Point{(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
+        }
+    }
+}
+// The i-th volume button of a fresh frame of the SCAN/REPAIR view.
 constexpr Act VOLUME_BUTTON = [](Point p) {
     FRAME(Point{1200, 750});
     for (const ButtonEntry& b : appState.buttons) {
@@ -302,7 +310,10 @@ const Case CASES[] = {
     {"the selected drive's volumes as buttons; the question names the volume", TAB_SCAN_REPAIR, [] { Volumes(); appState.selectedDrive = 1; },
      {{VOLUME_BUTTON, 1}, FIX}, [] { EXPECT_EQ(appState.targetVolume, u"G:");
         EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on G: (exFAT)?\nVolume may be forcibly dismounted."});
-        appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:"); }},
+        appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:");
+        // A button of the last frame whose volume a scan has since taken away picks nothing.
+        appState.selectedDrive = 1; FRAME(Point{1200, 750}); appState.volumes.volumes.resize(2); VOLUME_BUTTON_AS_LAST_FRAMED(1);
+        EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"filesystems without letters: letters ignored, Left and Right step round the list", TAB_SCAN_REPAIR, Filesystems,
      {{KEY, 'D'}, {KEY, KEY_RIGHT}}, [] { EXPECT_EQ(appState.targetVolume, u"/dev/sdc"); EXPECT_EQ(appState.statusText, u"start");
         KEY(Point{KEY_RIGHT, 0}); EXPECT_EQ(appState.targetVolume, u"/dev/sda2"); KEY(Point{KEY_LEFT, 0}); KEY(Point{KEY_LEFT, 0});

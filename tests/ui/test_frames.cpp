@@ -122,6 +122,8 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
         Show(TAB_SMART, 0); for (size_t i = 0; i < 5; ++i) { appState.drives[i].model.Set(models[i]); } }},
     {"disk-info-samsung", 1200, 750, [] { Show(TAB_DISK_INFO, 1); }},
     {"disk-info-nvme-critical", 1200, 750, [] { Show(TAB_DISK_INFO, NVME); }},
+    {"disk-info-reasons-beyond-three", 1200, 750, [] { Show(TAB_DISK_INFO, 0);  // the first five rows warn
+        for (size_t i = 0; i < 5; ++i) { appState.drives[0].attributes[i].warning = true; appState.drives[0].attributes[i].cause = CAUSE_RAW_NOT_ZERO; } }},
     {"disk-info-no-data", 1200, 750, [] { Show(TAB_DISK_INFO, NO_DATA); }},
     {"disk-info-empty", 1200, 750, [] { appState.activeTab = TAB_DISK_INFO; }},
     {"disk-info-worn-out-ssd", 1200, 750, [] { Show(TAB_DISK_INFO, 2); appState.drives[2].lifeRemaining = 0; appState.drives[2].temperatureC = 1;
