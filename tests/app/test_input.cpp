@@ -169,25 +169,14 @@ void Filesystems() {
          .checkerFound = false}};
     appState.targetVolume.Set(u"/dev/sdb2");
 }
-// The i-th volume button of the last frame's SCAN/REPAIR view, as it was drawn.
-void VOLUME_BUTTON_AS_LAST_FRAMED(int32_t i) {
-    for (const ButtonEntry& b : appState.buttons) {
-        if (b.id == BTN_VOLUME_FIRST + i) {
-            CLICK(Point{(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
-        }
-    }
+// The i-th volume button of the last frame's SCAN/REPAIR view, as it was drawn; false: none.
+bool ClickVolumeButton(int32_t i) {
+    const auto& all = appState.buttons;
+    const auto b = std::find_if(all.begin(), all.end(), [i](auto& e) { return e.id == BTN_VOLUME_FIRST + i; });
+    return b != all.end() && (CLICK(Point{(b->rect.left + b->rect.right) / 2, (b->rect.top + b->rect.bottom) / 2}), true);
 }
-// The i-th volume button of a fresh frame of the SCAN/REPAIR view.
-constexpr Act VOLUME_BUTTON = [](Point p) {
-    FRAME(Point{1200, 750});
-    for (const ButtonEntry& b : appState.buttons) {
-        if (b.id == BTN_VOLUME_FIRST + p.x) {
-            CLICK(Point{(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
-            return;
-        }
-    }
-    ADD_FAILURE() << "no volume button " << p.x;
-};
+// The i-th volume button of a fresh frame.
+constexpr Act VOLUME_BUTTON = [](Point p) { FRAME(Point{1200, 750}); EXPECT_TRUE(ClickVolumeButton(p.x)); };
 const std::u16string NO_VOLUME_AT_E =
     u"No volume is mounted at E: (F5 lists the volumes again after a drive is plugged in)";
 
@@ -312,7 +301,7 @@ const Case CASES[] = {
         EXPECT_EQ(Host().questions, std::vector<std::u16string>{u"Confirm|Fix disk errors on G: (exFAT)?\nVolume may be forcibly dismounted."});
         appState.selectedDrive = 0; VOLUME_BUTTON(Point{0, 0}); EXPECT_EQ(appState.targetVolume, u"C:");
         // A button of the last frame whose volume a scan has since taken away picks nothing.
-        appState.selectedDrive = 1; FRAME(Point{1200, 750}); appState.volumes.volumes.resize(2); VOLUME_BUTTON_AS_LAST_FRAMED(1);
+        appState.selectedDrive = 1; FRAME(Point{1200, 750}); appState.volumes.volumes.resize(2); ClickVolumeButton(1);
         EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"filesystems without letters: letters ignored, Left and Right step round the list", TAB_SCAN_REPAIR, Filesystems,
      {{KEY, 'D'}, {KEY, KEY_RIGHT}}, [] { EXPECT_EQ(appState.targetVolume, u"/dev/sdc"); EXPECT_EQ(appState.statusText, u"start");
