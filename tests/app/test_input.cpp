@@ -171,17 +171,16 @@ void Filesystems() {
 }
 // The i-th volume button of the last frame's SCAN/REPAIR view, as it was drawn; false: none.
 bool ClickVolumeButton(int32_t i) {
-    const auto& all = appState.buttons;
-    const auto b =
-        std::find_if(all.begin(), all.end(), [i](auto& e) { return e.id == BTN_VOLUME_FIRST + i; });
-    return b != all.end() &&
-           (CLICK(Point{(b->rect.left + b->rect.right) / 2, (b->rect.top + b->rect.bottom) / 2}),
-            true);
+    for (const ButtonEntry& b : appState.buttons) {
+        if (b.id == BTN_VOLUME_FIRST + i) {
+            return CLICK(Point{b.rect.left + 2, b.rect.top + 2}), true;
+        }
+    }
+    return false;
 }
 // The i-th volume button of a fresh frame.
 constexpr Act VOLUME_BUTTON = [](Point p) {
-    FRAME(Point{1200, 750});
-    EXPECT_TRUE(ClickVolumeButton(p.x));
+    FRAME(Point{1200, 750}), EXPECT_TRUE(ClickVolumeButton(p.x));
 };
 const std::u16string NO_VOLUME_AT_E =
     u"No volume is mounted at E: (F5 lists the volumes again after a drive is plugged in)";
