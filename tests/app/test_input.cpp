@@ -180,7 +180,7 @@ bool ClickVolumeButton(int32_t i) {
 }
 // The i-th volume button of a fresh frame.
 constexpr Act VOLUME_BUTTON = [](Point p) {
-    FRAME(Point{1200, 750}), EXPECT_TRUE(ClickVolumeButton(p.x));
+    EXPECT_TRUE((FRAME(Point{1200, 750}), ClickVolumeButton(p.x)));
 };
 const std::u16string NO_VOLUME_AT_E =
     u"No volume is mounted at E: (F5 lists the volumes again after a drive is plugged in)";
