@@ -87,10 +87,6 @@ bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return Log("open-limited", driveNumber, -1, static_cast<int32_t>(errorCode));
 }
 
-int NumberLimit() {
-    return MAX_DRIVES;
-}
-
 bool Privileged() {
     std::lock_guard<std::mutex> guard(machineLock);
     return machine.privileged;
@@ -179,7 +175,7 @@ constexpr DeviceAccess FAKE_DEVICES{
     .openDrive = Open,
     .closeDrive = Close,
     .openDriveLimited = OpenLimited,
-    .driveNumberLimit = NumberLimit,
+    .driveNumberLimit = [] { return MAX_DRIVES; },
     .processPrivileged = Privileged,
     .queryDriveIdentity = QueryIdentity,
     .queryDriveSize = QuerySize,

@@ -46,6 +46,11 @@ std::u16string Checker() {
     return std::u16string(CheckerName());
 }
 
+std::u16string NoVolumeText(std::u16string_view name) {
+    return u"No volume is mounted at " + std::u16string(name) +
+           u" (F5 lists the volumes again after a drive is plugged in)";
+}
+
 // Why no check (or, with `repair`, no repair) may run on the target: a volume the system did not
 // list at the last scan, a file system without a checker, a filesystem in use. Empty when it
 // may. Without a list from the system nothing is refused: the checker says what it finds there.
@@ -56,8 +61,7 @@ std::u16string TargetRefusal(bool repair) {
     }
     const VolumeInfo* volume = FindVolume(appState.volumes, name);
     if (volume == nullptr) {
-        return u"No volume is mounted at " + name +
-               u" (F5 lists the volumes again after a drive is plugged in)";
+        return NoVolumeText(name);
     }
     std::u16string why = CheckRefusal(*volume);
     if (why.empty() && repair) {
@@ -80,8 +84,7 @@ std::u16string TargetDescription() {
 // A volume the system has: the check's new target. Any other is refused with words.
 void SetTargetVolume(std::u16string_view name) {
     if (appState.volumes.known && FindVolume(appState.volumes, name) == nullptr) {
-        SetStatusText(u"No volume is mounted at " + std::u16string(name) +
-                      u" (F5 lists the volumes again after a drive is plugged in)");
+        SetStatusText(NoVolumeText(name));
     } else {
         appState.targetVolume.Set(name);
     }

@@ -185,7 +185,8 @@ std::u16string DevicePath(int driveNumber) {
     return Utf8ToUtf16(s.devDir + "/" + s.names[static_cast<size_t>(driveNumber)]);
 }
 
-bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+// Opens drive number N's node with these flags and keeps its name for the handle.
+bool OpenNode(int driveNumber, int flags, DriveHandle& handle, uint32_t& errorCode) {
     LinuxDrives& s = State();
     std::string name;
     std::string path;
@@ -198,11 +199,7 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
         name = s.names[static_cast<size_t>(driveNumber)];
         path = s.devDir + "/" + name;
     }
-    // Read-only, so that closing the node makes udev re-read nothing: a process with
-    // CAP_SYS_RAWIO may send any SCSI command (ATA PASS-THROUGH included) through SG_IO on such a
-    // descriptor, and one with CAP_SYS_ADMIN any NVMe admin command. No waiting for removable
-    // media.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
         lastDeviceError = errno;
         errorCode = static_cast<uint32_t>(errno);
@@ -214,31 +211,17 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
+// Read-only, so that closing the node makes udev re-read nothing: a process with CAP_SYS_RAWIO
+// may send any SCSI command (ATA PASS-THROUGH included) through SG_IO on such a descriptor, and
+// one with CAP_SYS_ADMIN any NVMe admin command. No waiting for removable media.
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    return OpenNode(driveNumber, O_RDONLY | O_NONBLOCK, handle, errorCode);
+}
+
 // A path handle: opening one needs no right on the node itself, and no request reaches the
 // drive through it (the identity and size come from sysfs).
 bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
-    LinuxDrives& s = State();
-    std::string name;
-    std::string path;
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        if (driveNumber < 0 || static_cast<size_t>(driveNumber) >= s.names.size()) {
-            errorCode = ENODEV;
-            return false;
-        }
-        name = s.names[static_cast<size_t>(driveNumber)];
-        path = s.devDir + "/" + name;
-    }
-    const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
-    if (fd < 0) {
-        lastDeviceError = errno;
-        errorCode = static_cast<uint32_t>(errno);
-        return false;
-    }
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.open.emplace_back(fd, name);
-    handle = fd;
-    return true;
+    return OpenNode(driveNumber, O_PATH, handle, errorCode);
 }
 
 int NumberLimit() {

@@ -79,13 +79,10 @@ std::u16string DevicePath(int driveNumber) {
     return PhysicalDrivePath(driveNumber);
 }
 
-bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+bool OpenWithAccess(int driveNumber, DWORD access, DriveHandle& handle, uint32_t& errorCode) {
     const std::u16string path = PhysicalDrivePath(driveNumber);
-    // SMART_RCV_DRIVE_DATA, SMART_SEND_DRIVE_COMMAND and IOCTL_SCSI_PASS_THROUGH are defined
-    // with FILE_READ_ACCESS | FILE_WRITE_ACCESS, so the handle needs both; the property and
-    // geometry queries need none.
     const HANDLE h =
-        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ | GENERIC_WRITE,
+        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), access,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errorCode = GetLastError();
@@ -96,20 +93,17 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     return true;
 }
 
+// SMART_RCV_DRIVE_DATA, SMART_SEND_DRIVE_COMMAND and IOCTL_SCSI_PASS_THROUGH are defined with
+// FILE_READ_ACCESS | FILE_WRITE_ACCESS, so the handle needs both; the property and geometry
+// queries need none.
+bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+    return OpenWithAccess(driveNumber, GENERIC_READ | GENERIC_WRITE, handle, errorCode);
+}
+
 // No access rights at all: IOCTL_STORAGE_QUERY_PROPERTY (the descriptor and the NVMe health log)
 // and IOCTL_DISK_GET_DRIVE_GEOMETRY_EX are FILE_ANY_ACCESS, so they answer on such a handle.
 bool OpenLimited(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
-    const std::u16string path = PhysicalDrivePath(driveNumber);
-    const HANDLE h =
-        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), 0,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        errorCode = GetLastError();
-        lastDeviceError = static_cast<int32_t>(errorCode);
-        return false;
-    }
-    handle = reinterpret_cast<DriveHandle>(h);
-    return true;
+    return OpenWithAccess(driveNumber, 0, handle, errorCode);
 }
 
 int NumberLimit() {

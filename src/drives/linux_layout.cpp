@@ -233,6 +233,14 @@ std::string Unescaped(std::string_view text, bool octal) {
     return out;
 }
 
+// The text's first line (without its LF); the text goes on after it.
+std::string_view TakeLine(std::string_view& text) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    return line;
+}
+
 }  // namespace
 
 FilesystemProbe ProbeFilesystem(const uint8_t* start, size_t length) {
@@ -280,9 +288,7 @@ FilesystemProbe FilesystemFromUdev(std::string_view entry) {
     FilesystemProbe probe;
     std::string usage, label, encoded;
     while (!entry.empty()) {
-        const size_t end = entry.find('\n');
-        const std::string_view line = entry.substr(0, end);
-        entry = end == std::string_view::npos ? std::string_view() : entry.substr(end + 1);
+        const std::string_view line = TakeLine(entry);
         const auto value = [&line](std::string_view key) -> std::optional<std::string_view> {
             const std::string prefix = "E:" + std::string(key) + "=";
             if (!line.starts_with(prefix)) {
@@ -309,9 +315,7 @@ FilesystemProbe FilesystemFromUdev(std::string_view entry) {
 
 std::string MountPointOf(std::string_view mountinfo, std::string_view majorMinor) {
     while (!mountinfo.empty()) {
-        const size_t end = mountinfo.find('\n');
-        std::string_view line = mountinfo.substr(0, end);
-        mountinfo = end == std::string_view::npos ? std::string_view() : mountinfo.substr(end + 1);
+        std::string_view line = TakeLine(mountinfo);
         // "ID PARENT MAJOR:MINOR ROOT MOUNT-POINT ...": the third and fifth fields.
         std::string_view fields[5];
         size_t found = 0;
