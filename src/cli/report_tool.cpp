@@ -1,7 +1,14 @@
 #include "cli/report_tool.h"
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
 #include "cli/standard_streams.h"
 #include "drives/probe.h"
+#include "drives/trace.h"
 #include "report/exit_status.h"
 #include "report/json_report.h"
 #include "report/report_file.h"
@@ -12,7 +19,7 @@ namespace corvanite {
 namespace {
 
 constexpr std::string_view HELP_USAGE =
-    "Usage: corvanite-report [--json] [FILE]\n"
+    "Usage: corvanite-report [--json] [--trace TRACE] [--replay TRACE] [FILE]\n"
     "\n"
     "Scans every physical drive (drive numbers 0 to 15), grades its SMART or NVMe health data\n"
     "and writes the text report of all drives.\n"
@@ -23,6 +30,11 @@ constexpr std::string_view HELP_USAGE =
     "  --json     write the report as one JSON document instead (UTF-8, no byte-order mark,\n"
     "             LF line ends), to FILE or standard output; its format is described in\n"
     "             docs/report-json.md\n"
+    "  --trace TRACE   also write every drive request and its answer to the file TRACE\n"
+    "             (JSON Lines, docs/trace.md), as the scan makes them; it holds the drives'\n"
+    "             serial numbers\n"
+    "  --replay TRACE  answer the drives from a trace instead of this machine's drives: the\n"
+    "             report the recorded machine gave\n"
     "  --help     show this text\n"
     "  --         end of options: the next argument is the file, even if it begins with -\n"
     "\n"
@@ -81,6 +93,81 @@ int WriteToFile(const std::u16string& file, std::string_view bytes, size_t drive
     return status;
 }
 
+// The trace file, written a line at a time as the scan makes its requests, so that a scan that
+// hangs or crashes still leaves what it did. A file that cannot be written is said once.
+struct TraceFile {
+    std::ofstream out;
+    std::string name;
+    bool told = false;
+};
+
+bool WriteTraceLine(void* context, std::string_view line) {
+    auto& trace = *static_cast<TraceFile*>(context);
+    trace.out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    trace.out.flush();
+    if (trace.out.good()) {
+        return true;
+    }
+    if (!trace.told) {
+        trace.told = true;
+        WriteErr("corvanite-report: cannot write the trace " + trace.name +
+                 "; the report goes on without it\n");
+    }
+    return false;
+}
+
+// Starts the trace of the installed drive access, or says why it cannot be written.
+bool StartTrace(const std::u16string& file, TraceFile& trace) {
+    trace.name = Utf16ToUtf8(file);
+    errno = 0;
+    trace.out.open(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
+    if (!trace.out.is_open()) {
+        const int error = errno;
+        trace.told = true;
+        WriteErr("corvanite-report: cannot write the trace " + trace.name +
+                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) +
+                 "; the report goes on without it\n");
+        return false;
+    }
+    TraceHeader header;
+    header.program = "corvanite-report";
+    header.version = CORVANITE_VERSION;
+    header.system = SystemVersionText();
+    header.time = UtcTimeText(std::chrono::duration_cast<std::chrono::seconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count());
+    const TraceSink sink{.context = &trace, .writeLine = WriteTraceLine};
+    InstallDeviceAccess(&StartDeviceTrace(InstalledDeviceAccess(), header, sink));
+    return true;
+}
+
+// Installs the machine a trace recorded; false (said) when it cannot be read.
+bool StartReplay(const std::u16string& file, int& status) {
+    const std::string name = Utf16ToUtf8(file);
+    errno = 0;
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    std::string text;
+    char chunk[64 * 1024];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    if (!in.is_open() || in.bad()) {
+        const int error = errno;
+        WriteErr("corvanite-report: cannot read the trace " + name +
+                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) + "\n");
+        status = REPORT_EXIT_NO_INPUT;
+        return false;
+    }
+    std::string problem;
+    if (!LoadDeviceReplay(text, problem)) {
+        WriteErr("corvanite-report: cannot replay " + name + ": " + problem + "\n");
+        status = REPORT_EXIT_BAD_TRACE;
+        return false;
+    }
+    InstallDeviceAccess(&ReplayDeviceAccess());
+    return true;
+}
+
 }  // namespace
 
 std::string ReportHelpText() {
@@ -95,9 +182,23 @@ std::string ReportHelpText() {
 
 int RunReportTool(const std::vector<std::u16string>& args) {
     const std::u16string* file = nullptr;
+    const std::u16string* traceFile = nullptr;
+    const std::u16string* replayFile = nullptr;
     bool optionsEnded = false;
     bool json = false;
-    for (const std::u16string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::u16string& arg = args[i];
+        if (!optionsEnded && (arg == u"--trace" || arg == u"--replay")) {
+            const std::u16string*& named = arg == u"--trace" ? traceFile : replayFile;
+            if (i + 1 == args.size() || args[i + 1].empty()) {
+                return UsageError("'" + Utf16ToUtf8(arg) + "' needs a file name");
+            }
+            if (named != nullptr) {
+                return UsageError("'" + Utf16ToUtf8(arg) + "' given twice");
+            }
+            named = &args[++i];
+            continue;
+        }
         if (!optionsEnded && (arg == u"--help" || arg == u"-h" || arg == u"/?")) {
             WriteOut(ReportHelpText());
             return REPORT_EXIT_ALL_GOOD;
@@ -122,8 +223,22 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         file = &arg;
     }
 
+    // The drives a replay answers are the ones a trace then records: a trace of a replay is the
+    // same trace again.
+    const DeviceAccess* before = InstallDeviceAccess(nullptr);
+    InstallDeviceAccess(before);
+    int failure = 0;
+    if (replayFile != nullptr && !StartReplay(*replayFile, failure)) {
+        return failure;
+    }
+    TraceFile trace;
+    const bool tracing = traceFile != nullptr && StartTrace(*traceFile, trace);
     ProbeSkipped skipped;
     const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
+    if (tracing) {
+        StopDeviceTrace();
+    }
+    InstallDeviceAccess(before);
     // The disks that could not be opened for their health data, said once beside the report.
     if (skipped.count > 0) {
         WriteErr("corvanite-report: " + Utf16ToUtf8(SkippedDrivesText(skipped, DeviceErrorKind())) +

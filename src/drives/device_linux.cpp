@@ -8,6 +8,7 @@
 #include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
 #include "drives/sat.h"
+#include "drives/trace.h"
 #include "text/utf.h"
 
 namespace corvanite {
@@ -357,6 +359,23 @@ constexpr DeviceAccess LINUX_DEVICES{
 
 const DeviceAccess& SystemDeviceAccess() {
     return LINUX_DEVICES;
+}
+
+std::u16string SystemErrorMessage(int32_t error) {
+    if (error == DEVICE_ERROR_STATUS) {
+        return u"the drive reported a failed command status";
+    }
+    char text[256] = {};
+    // The GNU strerror_r: the words may be its own static text rather than the buffer.
+    return Utf8ToUtf16(strerror_r(error, text, sizeof text));
+}
+
+std::string SystemVersionText() {
+    utsname names{};
+    if (uname(&names) != 0) {
+        return "Linux";
+    }
+    return std::string(names.sysname) + " " + names.release + " " + names.machine;
 }
 
 void SetLinuxDriveRoots(const std::string& sysBlock, const std::string& devDir) {

@@ -11,6 +11,7 @@
 #include "drives/drive_info.h"
 #include "drives/identity.h"
 #include "drives/sat.h"
+#include "drives/trace.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite {
@@ -29,12 +30,15 @@ HANDLE AsHandle(DriveHandle handle) {
 bool Control(DriveHandle handle, uint32_t code, const void* in, size_t inSize, void* out,
              size_t outSize, DWORD& bytesReturned) {
     bytesReturned = 0;
-    if (DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in), static_cast<DWORD>(inSize),
-                        out, static_cast<DWORD>(outSize), &bytesReturned, nullptr) != 0) {
-        return true;
+    const bool ok = DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in),
+                                    static_cast<DWORD>(inSize), out, static_cast<DWORD>(outSize),
+                                    &bytesReturned, nullptr) != 0;
+    const DWORD error = ok ? 0 : GetLastError();
+    TraceDeviceControl(code, in, inSize, out, bytesReturned, ok, error);
+    if (!ok) {
+        lastDeviceError = static_cast<int32_t>(error);
     }
-    lastDeviceError = static_cast<int32_t>(GetLastError());
-    return false;
+    return ok;
 }
 
 bool SendStorageQuery(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* reply,
@@ -249,6 +253,37 @@ constexpr DeviceAccess WIN32_DEVICES{
 
 const DeviceAccess& SystemDeviceAccess() {
     return WIN32_DEVICES;
+}
+
+std::u16string SystemErrorMessage(int32_t error) {
+    if (error == DEVICE_ERROR_STATUS) {
+        return u"the drive reported a failed command status";
+    }
+    wchar_t text[512] = {};
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error), 0, text, sizeof text / sizeof text[0], nullptr);
+    std::u16string words(text, text + length);
+    while (!words.empty() && (words.back() == u'\r' || words.back() == u'\n' || words.back() == u' ')) {
+        words.pop_back();
+    }
+    return words;
+}
+
+// The version the system itself reports (RtlGetVersion): GetVersionEx answers what the
+// program's manifest declares it was written for.
+std::string SystemVersionText() {
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) {
+        return "Windows";
+    }
+    return "Windows " + std::to_string(info.dwMajorVersion) + "." +
+           std::to_string(info.dwMinorVersion) + "." + std::to_string(info.dwBuildNumber);
 }
 
 }  // namespace corvanite

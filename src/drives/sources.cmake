@@ -14,6 +14,8 @@ set(CORVANITE_DRIVES_PORTABLE
     drives/win32_layout.cpp
     drives/linux_layout.cpp
     drives/volumes.cpp
+    drives/trace.cpp
+    drives/replay.cpp
 )
 set(CORVANITE_DRIVES_WIN32 drives/device_win32.cpp drives/volumes_win32.cpp)
 set(CORVANITE_DRIVES_LINUX drives/device_linux.cpp drives/volumes_linux.cpp)

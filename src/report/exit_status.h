@@ -16,6 +16,8 @@ constexpr int REPORT_EXIT_ANY_CRIT = 2;
 constexpr int REPORT_EXIT_NO_DATA = 3;  // no drive gave health data
 constexpr int REPORT_EXIT_NO_DRIVES = 4;
 constexpr int REPORT_EXIT_USAGE = 64;
+constexpr int REPORT_EXIT_BAD_TRACE = 65;  // a trace to replay that cannot be read as one
+constexpr int REPORT_EXIT_NO_INPUT = 66;   // a trace to replay that cannot be opened
 constexpr int REPORT_EXIT_CANNOT_WRITE = 73;
 
 struct ExitStatusMeaning {
@@ -31,6 +33,8 @@ inline constexpr ExitStatusMeaning REPORT_EXIT_STATUSES[] = {
     {REPORT_EXIT_NO_DRIVES,
      "no drive was found (for example without administrator or root rights)"},
     {REPORT_EXIT_USAGE, "usage error"},
+    {REPORT_EXIT_BAD_TRACE, "the trace to replay is malformed (its line and fault are said)"},
+    {REPORT_EXIT_NO_INPUT, "the trace to replay cannot be read"},
     {REPORT_EXIT_CANNOT_WRITE, "the report file cannot be written"},
 };
 
