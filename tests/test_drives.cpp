@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <span>
 #include <sstream>
 
@@ -22,6 +23,7 @@
 #include "drives/nvme_health.h"
 #include "drives/probe.h"
 #include "drives/sat.h"
+#include "drives/trace.h"
 #include "drives/win32_layout.h"
 #include "fake_device.h"
 #include "fake_host.h"
@@ -374,6 +376,58 @@ TEST(Probe, RaidVolumeAndNvmeBehindVmd) {
     EXPECT_LT(calls.find("nvme 1"), calls.find("smart 1")) << calls;
 }
 
+// A trace kept in memory; it cannot be written once `room` lines are in it.
+struct MemoryTrace {
+    std::string text;
+    size_t room = SIZE_MAX;
+    int attempts = 0;
+};
+bool AppendLine(void* context, std::string_view line) {
+    auto& trace = *static_cast<MemoryTrace*>(context);
+    ++trace.attempts;
+    if (trace.room == 0) {
+        return false;
+    }
+    --trace.room;
+    trace.text.append(line);
+    return true;
+}
+// A trace's requests line by line for each drive (drives answer side by side, so their lines
+// interleave in any order), its header left out.
+std::map<std::string, std::string> PerDrive(const std::string& trace) {
+    std::map<std::string, std::string> lines;
+    std::istringstream in(trace.substr(trace.find('\n') + 1));
+    for (std::string line; std::getline(in, line);) {
+        lines[line.substr(0, line.find(','))] += line + "\n";
+    }
+    return lines;
+}
+
+// The installed machine scanned again while a trace records it (into a trace that fails after a
+// few lines too), then the trace replayed and recorded: each scan gives the drives given, and
+// the replay asks and answers what the machine was asked and answered.
+void ExpectTheTraceReplaysTheScan(const std::vector<DriveInfo>& scanned) {
+    const std::string json = ReportJson(scanned, "");
+    MemoryTrace recorded, replayed, broken{.text = {}, .room = 3};
+    const DeviceAccess* machine = InstallDeviceAccess(nullptr);
+    std::string problem;
+    for (MemoryTrace* trace : {&broken, &recorded, &replayed}) {
+        const DeviceAccess& inner = trace == &replayed ? ReplayDeviceAccess() : *machine;
+        InstallDeviceAccess(&StartDeviceTrace(inner, {}, {.context = trace, .writeLine = AppendLine}));
+        for (test::FakeDrive& drive : Machine().drives) {
+            drive.opens = drive.closes = 0;  // as at the first scan
+        }
+        EXPECT_TRUE(ReportJson(ProbeAllDrives(), "") == json);
+        StopDeviceTrace();
+        if (trace == &recorded) {
+            ASSERT_TRUE(LoadDeviceReplay(recorded.text, problem)) << problem;
+        }
+    }
+    InstallDeviceAccess(machine);
+    EXPECT_EQ(broken.attempts, 4);  // once refused, the trace is not written again
+    EXPECT_EQ(PerDrive(replayed.text), PerDrive(recorded.text));
+}
+
 TEST(Probe, FixedScanMatchesTheJsonGolden) {
     test::ResetMachine();
     const std::string samsung = "SAMSUNG_HD501LJ--CR100-12";
@@ -400,6 +454,7 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
     const std::string direct = ReportJson({drives[0]}, ""), bridged = ReportJson({drives[2]}, "");
     EXPECT_EQ(bridged.substr(bridged.find("\"attributes")),
               direct.substr(direct.find("\"attributes")));
+    ExpectTheTraceReplaysTheScan(drives);
 }
 
 // The real drives on various buses and through bridges, then one drive per device failure.
@@ -442,6 +497,7 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
     test::CheckGolden("probe-golden-2.txt", ReportFileBytes(drives) +
                                                 Utf16ToUtf8(SkippedDrivesText(skipped, 0)) + "\n" +
                                                 test::MachineCalls());
+    ExpectTheTraceReplaysTheScan(drives);
     // A privileged process is told the system's refusal, not to get rights it has.
     Machine().privileged = true;
     const std::vector<DriveInfo> again = ProbeAllDrives(skipped);

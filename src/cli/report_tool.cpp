@@ -190,11 +190,12 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         const std::u16string& arg = args[i];
         if (!optionsEnded && (arg == u"--trace" || arg == u"--replay")) {
             const std::u16string*& named = arg == u"--trace" ? traceFile : replayFile;
+            const std::string option = Utf16ToUtf8(arg);
             if (i + 1 == args.size() || args[i + 1].empty()) {
-                return UsageError("'" + Utf16ToUtf8(arg) + "' needs a file name");
+                return UsageError(option + " needs a file name");
             }
             if (named != nullptr) {
-                return UsageError("'" + Utf16ToUtf8(arg) + "' given twice");
+                return UsageError(option + " given twice");
             }
             named = &args[++i];
             continue;

@@ -417,14 +417,21 @@ public:
     }
 
 private:
+    static std::string Quoted(std::string_view name) {
+        std::string quoted(name.size() + 2, '"');
+        name.copy(quoted.data() + 1, name.size());
+        return quoted;
+    }
     static bool Missing(std::string_view name, bool required, std::string& problem) {
         if (required) {
-            problem = "\"" + std::string(name) + "\" is missing";
+            problem = Quoted(name);
+            problem.append(" is missing");
         }
         return !required;
     }
     static bool Wrong(std::string_view name, const std::string& kind, std::string& problem) {
-        problem = "\"" + std::string(name) + "\" is not " + kind;
+        problem = Quoted(name);
+        problem.append(" is not ").append(kind);
         return false;
     }
     const Fields& fields_;

@@ -254,7 +254,10 @@ constexpr DeviceAccess TRACING{
             Line line = Request(f, rq::SMART_PAGE);
             line.Number("feature", feature);
             Outcome(line, ok, Inner().lastDeviceError());
-            Write(line.Hex("reply", page, sizeof page));
+            if (ok) {  // a failed request's page holds nothing of the drive's
+                line.Hex("reply", page, sizeof page);
+            }
+            Write(line);
             return ok;
         },
     .sendAtaPassThrough =
@@ -265,7 +268,7 @@ constexpr DeviceAccess TRACING{
             Line line = Request(f, rq::ATA_PASS_THROUGH);
             line.Hex("cdb", cdb, cdbLength).Number("length", data != nullptr ? static_cast<int64_t>(dataSize) : 0);
             Outcome(line, ok, Inner().lastDeviceError());
-            if (data != nullptr) {
+            if (ok && data != nullptr) {
                 line.Hex("reply", data, dataSize);
             }
             Write(line);
@@ -277,7 +280,10 @@ constexpr DeviceAccess TRACING{
             const bool ok = Inner().readNvmeLogPage(handle, page);
             Line line = Request(f, rq::NVME_LOG);
             Outcome(line, ok, Inner().lastDeviceError());
-            Write(line.Hex("reply", page, sizeof page));
+            if (ok) {  // a failed request's page holds nothing of the drive's
+                line.Hex("reply", page, sizeof page);
+            }
+            Write(line);
             return ok;
         },
     .lastDeviceError = [] { return Inner().lastDeviceError(); },
