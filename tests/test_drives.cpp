@@ -413,7 +413,8 @@ void ExpectTheTraceReplaysTheScan(const std::vector<DriveInfo>& scanned) {
     std::string problem;
     for (MemoryTrace* trace : {&broken, &recorded, &replayed}) {
         const DeviceAccess& inner = trace == &replayed ? ReplayDeviceAccess() : *machine;
-        InstallDeviceAccess(&StartDeviceTrace(inner, {}, {.context = trace, .writeLine = AppendLine}));
+        InstallDeviceAccess(
+            &StartDeviceTrace(inner, {}, {.context = trace, .writeLine = AppendLine}));
         for (test::FakeDrive& drive : Machine().drives) {
             drive.opens = drive.closes = 0;  // as at the first scan
         }
@@ -649,6 +650,71 @@ TEST(ReportTool, Cases) {
         }
         return std::to_string(status) + " | " + Escaped(out) + " | " + Escaped(err) + " | " +
                Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
+    });
+}
+
+// The machines whose traces are under traces/ (recorded with the reports beside them): their
+// replays give those reports byte for byte, whichever platform recorded them. A malformed trace
+// names its line; a trace that cannot be written is said once and the report still comes.
+TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
+    const std::string data = CORVANITE_TEST_DATA;
+    for (const std::string name : {"wine", "qemu-guest"}) {
+        for (const std::string kind : {"text", "json"}) {
+            const std::string trace = data + "/traces/" + name + "." + kind + ".jsonl";
+            std::vector<std::u16string> args = {u"--replay", Utf8ToUtf16(trace), u"report"};
+            if (kind == "json") {
+                args.insert(args.begin(), u"--json");
+            }
+            test::ResetHost();
+            RunTool(args, "\n");
+            EXPECT_EQ(test::ReportFile().bytes, test::ReadTestText("traces/" + name + ".report." +
+                                                                   (kind == "text" ? "txt" : kind)))
+                << trace;
+        }
+    }
+    EXPECT_EQ(RunTool({u"--replay", Utf8ToUtf16(data + "/cases/trace-reader.txt")}, "\n"),
+              REPORT_EXIT_BAD_TRACE);
+    EXPECT_TRUE(err.ends_with("trace-reader.txt: line 1: not a JSON object\n")) << err;
+    test::ResetMachine();
+    Drive(0, 11, u"", u"Disk", 1);
+    EXPECT_EQ(RunTool({u"--trace", Utf8ToUtf16(data + "/no-such-folder/t.jsonl")}, "\n"),
+              REPORT_EXIT_NO_DATA);
+    EXPECT_TRUE(err.starts_with("corvanite-report: cannot write the trace ") &&
+                err.find("the report goes on without it\n") == err.find('\n') - 29)
+        << err;
+    EXPECT_TRUE(out.starts_with("Corvanite Report\n")) << out;
+}
+
+// A trace ('|' between its lines, HEADER the usual first line) gives the reader's fault, or
+// what the replayed scan found: each drive's path, model, serial, size, grade and reason.
+TEST(Trace, ReaderCases) {
+    test::CheckTable("cases/trace-reader.txt", [](const std::string& input) {
+        std::string trace;
+        for (const std::string& line : test::Words(input, '|')) {
+            trace
+                .append(line.find("HEADER") != std::string::npos
+                            ? R"({"trace":"corvanite","format":1,"errors":"errno"})"
+                            : line)
+                .push_back('\n');
+        }
+        std::string problem;
+        if (!LoadDeviceReplay(trace, problem)) {
+            return problem;
+        }
+        const DeviceAccess* before = InstallDeviceAccess(&ReplayDeviceAccess());
+        std::string found = "ok";
+        for (const DriveInfo& d : ProbeAllDrives()) {
+            found.append(" | ").append(Utf16ToUtf8(d.devicePath.view()));
+            for (const std::u16string_view field :
+                 {d.model.view(), d.serial.view(), HealthWord(d.health), d.errorText.view()}) {
+                found.append(" ").append(Utf16ToUtf8(field));
+                if (field.data() == d.serial.view().data()) {
+                    found.append(" ").append(std::to_string(d.sizeBytes));
+                }
+            }
+        }
+        InstallDeviceAccess(before);
+        return found;
     });
 }
 

@@ -30,9 +30,9 @@ HANDLE AsHandle(DriveHandle handle) {
 bool Control(DriveHandle handle, uint32_t code, const void* in, size_t inSize, void* out,
              size_t outSize, DWORD& bytesReturned) {
     bytesReturned = 0;
-    const bool ok = DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in),
-                                    static_cast<DWORD>(inSize), out, static_cast<DWORD>(outSize),
-                                    &bytesReturned, nullptr) != 0;
+    const bool ok =
+        DeviceIoControl(AsHandle(handle), code, const_cast<void*>(in), static_cast<DWORD>(inSize),
+                        out, static_cast<DWORD>(outSize), &bytesReturned, nullptr) != 0;
     const DWORD error = ok ? 0 : GetLastError();
     TraceDeviceControl(code, in, inSize, out, bytesReturned, ok, error);
     if (!ok) {
@@ -264,7 +264,8 @@ std::u16string SystemErrorMessage(int32_t error) {
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        static_cast<DWORD>(error), 0, text, sizeof text / sizeof text[0], nullptr);
     std::u16string words(text, text + length);
-    while (!words.empty() && (words.back() == u'\r' || words.back() == u'\n' || words.back() == u' ')) {
+    while (!words.empty() &&
+           (words.back() == u'\r' || words.back() == u'\n' || words.back() == u' ')) {
         words.pop_back();
     }
     return words;

@@ -1,6 +1,7 @@
 // The replayed machine: a trace read line by line into answers per drive and request.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -53,8 +54,12 @@ public:
                 return false;
             }
             Blanks();
+            const bool text = !rest_.empty() && rest_[0] == '"';
             if (!ReadValue(field.second)) {
-                problem = "the value of \"" + field.first + "\" is not a text, number or flag";
+                problem = "the value of \"" + field.first +
+                          (text ? "\" is a text without its closing quote, or with a control "
+                                  "character or an escape JSON does not have"
+                                : "\" is not a text, a whole number, true, false or null");
                 return false;
             }
             fields.push_back(std::move(field));
@@ -127,7 +132,8 @@ private:
         }
         rest_.remove_prefix(digits);
         value.kind = Value::NUMBER;
-        value.number = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        value.number =
+            negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
         return true;
     }
     // A quoted text: UTF-8 as it is, \uXXXX as the UTF-16 unit it names.
@@ -288,12 +294,17 @@ std::string HexText(const uint8_t* bytes, size_t size) {
 constexpr DeviceAccess REPLAYED{
     .errorKind = ERRORS_POSIX,  // the trace's, set when it is read
     .beginDriveScan = [] {},
-    .driveDevicePath = [](int driveNumber) { return Next(Key(driveNumber, false, rq::PATH, {})).path; },
-    .openDrive = [](int driveNumber, DriveHandle& handle,
-                    uint32_t& errorCode) { return ReplayOpen(driveNumber, handle, errorCode, false); },
+    .driveDevicePath =
+        [](int driveNumber) { return Next(Key(driveNumber, false, rq::PATH, {})).path; },
+    .openDrive =
+        [](int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+            return ReplayOpen(driveNumber, handle, errorCode, false);
+        },
     .closeDrive = [](DriveHandle) {},
-    .openDriveLimited = [](int driveNumber, DriveHandle& handle,
-                           uint32_t& errorCode) { return ReplayOpen(driveNumber, handle, errorCode, true); },
+    .openDriveLimited =
+        [](int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+            return ReplayOpen(driveNumber, handle, errorCode, true);
+        },
     .driveNumberLimit =
         [] { return static_cast<int>(Next(Key(-1, false, rq::DRIVE_COUNT, {})).number); },
     .processPrivileged = [] { return Next(Key(-1, false, rq::PRIVILEGED, {})).ok; },
@@ -359,7 +370,8 @@ public:
     }
     // Each getter: false with the problem when the field is there but of another kind, or
     // missing where it is required.
-    bool Text(std::string_view name, std::u16string& out, bool required, std::string& problem) const {
+    bool Text(std::string_view name, std::u16string& out, bool required,
+              std::string& problem) const {
         const Value* value = Find(name);
         if (value == nullptr) {
             return Missing(name, required, problem);
@@ -377,7 +389,8 @@ public:
             return Missing(name, required, problem);
         }
         if (value->kind != Value::NUMBER || value->number < low || value->number > high) {
-            return Wrong(name, "a number from " + std::to_string(low) + " to " + std::to_string(high),
+            return Wrong(name,
+                         "a number from " + std::to_string(low) + " to " + std::to_string(high),
                          problem);
         }
         out = value->number;
@@ -455,8 +468,8 @@ bool ReadHeader(const Record& record, SystemErrorKind& kind, std::string& proble
         return false;
     }
     if (format != TRACE_FORMAT) {
-        problem = "trace format " + std::to_string(format) + " is not the format this program reads (" +
-                  std::to_string(TRACE_FORMAT) + ")";
+        problem = "trace format " + std::to_string(format) +
+                  " is not the format this program reads (" + std::to_string(TRACE_FORMAT) + ")";
         return false;
     }
     std::u16string errors;
@@ -478,10 +491,16 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
         return false;
     }
     const std::string request = Utf16ToUtf8(request16);
+    constexpr std::string_view ANSWERED[] = {
+        rq::PRIVILEGED,   rq::DRIVE_COUNT,      rq::PATH,    rq::OPEN,
+        rq::OPEN_LIMITED, rq::IDENTITY,         rq::SIZE,    rq::SMART_ENABLE,
+        rq::SMART_PAGE,   rq::ATA_PASS_THROUGH, rq::NVME_LOG};
+    if (std::find(std::begin(ANSWERED), std::end(ANSWERED), request) == std::end(ANSWERED)) {
+        return true;  // a note for the reader (a DeviceIoControl) or a request of a later program
+    }
     int64_t drive = -1;
     const bool machine = request == rq::PRIVILEGED || request == rq::DRIVE_COUNT;
-    if (!machine && request != rq::DEVICE_CONTROL &&
-        !record.Number("drive", 0, MAX_TRACE_DRIVES - 1, drive, true, problem)) {
+    if (!machine && !record.Number("drive", 0, MAX_TRACE_DRIVES - 1, drive, true, problem)) {
         return false;
     }
     std::u16string access;
@@ -496,8 +515,8 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
         return false;
     }
     answer.error = static_cast<int32_t>(static_cast<uint32_t>(error));
-    const bool needsOk = request != rq::DRIVE_COUNT && request != rq::PATH &&
-                         request != rq::SMART_ENABLE && request != rq::DEVICE_CONTROL;
+    const bool needsOk =
+        request != rq::DRIVE_COUNT && request != rq::PATH && request != rq::SMART_ENABLE;
     if (needsOk && !record.Flag("ok", answer.ok, problem)) {
         return false;
     }
@@ -519,9 +538,9 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
         read = record.Number("bytes", 0, INT64_MAX, answer.number, true, problem);
     } else if (request == rq::SMART_PAGE || request == rq::NVME_LOG) {
         int64_t feature = 0;
-        read = (request == rq::NVME_LOG ||
-                record.Number("feature", 0, 255, feature, true, problem)) &&
-               record.Hex("reply", answer.reply, false, problem);
+        read =
+            (request == rq::NVME_LOG || record.Number("feature", 0, 255, feature, true, problem)) &&
+            record.Hex("reply", answer.reply, false, problem);
         if (request == rq::SMART_PAGE) {
             param = std::to_string(feature);
         }
@@ -544,9 +563,7 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
         problem = "\"reply\" is longer than any request's reply";
         return false;
     }
-    if (request != rq::DEVICE_CONTROL) {
-        replay.answers[Key(drive, limited, request, param)].list.push_back(std::move(answer));
-    }
+    replay.answers[Key(drive, limited, request, param)].list.push_back(std::move(answer));
     return true;
 }
 

@@ -195,11 +195,15 @@ constexpr DeviceAccess TRACING{
             Write(line.Text("path", path));
             return path;
         },
-    .openDrive = [](int driveNumber, DriveHandle& handle,
-                    uint32_t& errorCode) { return TracedOpen(driveNumber, handle, errorCode, false); },
+    .openDrive =
+        [](int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+            return TracedOpen(driveNumber, handle, errorCode, false);
+        },
     .closeDrive = TracedClose,
-    .openDriveLimited = [](int driveNumber, DriveHandle& handle,
-                           uint32_t& errorCode) { return TracedOpen(driveNumber, handle, errorCode, true); },
+    .openDriveLimited =
+        [](int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
+            return TracedOpen(driveNumber, handle, errorCode, true);
+        },
     .driveNumberLimit =
         [] {
             const int count = Inner().driveNumberLimit();
@@ -266,7 +270,8 @@ constexpr DeviceAccess TRACING{
             const Forwarding f = Begin(handle);
             const bool ok = Inner().sendAtaPassThrough(handle, cdb, cdbLength, data, dataSize);
             Line line = Request(f, rq::ATA_PASS_THROUGH);
-            line.Hex("cdb", cdb, cdbLength).Number("length", data != nullptr ? static_cast<int64_t>(dataSize) : 0);
+            line.Hex("cdb", cdb, cdbLength)
+                .Number("length", data != nullptr ? static_cast<int64_t>(dataSize) : 0);
             Outcome(line, ok, Inner().lastDeviceError());
             if (ok && data != nullptr) {
                 line.Hex("reply", data, dataSize);

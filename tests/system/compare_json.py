@@ -5,7 +5,9 @@ nvme-cli's. Usage: compare_json.py DATA_LOG CMAKELISTS SERIAL:SIZE[:CRITICAL_WAR
 import base64
 import collections
 import json
+import os
 import re
+import subprocess
 import sys
 
 IDENTITY = {"model": "model_name|scsi_model_name", "serial": "serial_number",  # a|b: a, else b
@@ -137,6 +139,27 @@ def compare_access(out, report):
           " run as root\n", "")
 
 
+def compare_replays(out, run):
+    """The guest's traces replayed here give the guest's report files byte for byte: by this
+    build, and by the Windows build under Wine where it was built (CORVANITE_REPLAY_LINUX and
+    CORVANITE_REPLAY_WINDOWS, the commands)."""
+    programs = [(name, os.environ.get(f"CORVANITE_REPLAY_{name.upper()}", "").split())
+                for name in ("linux", "windows")]
+    for kind, report, options in (("text", "text.file", []), ("json", "json.file", ["--json"])):
+        trace = os.path.join(run, f"qemu-guest.{kind}.jsonl")
+        open(trace, "wb").write(out[f"trace {kind}"])
+        open(os.path.join(run, f"qemu-guest.report.{kind.replace('text', 'txt')}"),
+             "wb").write(out[report])
+        for name, command in (p for p in programs if p[1]):
+            path = (lambda p: "Z:" + p.replace("/", "\\")) if name == "windows" else (lambda p: p)
+            replayed = os.path.join(run, f"replayed-{name}.{kind}")
+            subprocess.run(command + options + ["--replay", path(trace), path(replayed)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            ours = open(replayed, "rb").read() if os.path.exists(replayed) else b"(none)"
+            check("replay", f"{kind} report on {name}", ours == out[report] and bool(ours), True,
+                  "the guest's report file, byte for byte:")
+
+
 def compare(data_log, cmakelists, *drives):
     text = open(data_log, "rb").read().decode("utf-8", "replace").replace("\r", "")
     found = re.findall(r"^@@BEGIN (.+?)@@\n(.*?)^@@END \1 rc=(-?\d+)@@$", text, re.M | re.S)
@@ -147,6 +170,7 @@ def compare(data_log, cmakelists, *drives):
     report = json.loads(out["json"] or "{}")
     compare_fsck(out)
     compare_access(out, report)
+    compare_replays(out, os.path.dirname(data_log))
     check("report", "header", [report.get("format_version"), report.get("program_version")],
           [1, version], "format 1 and CMakeLists.txt's version")
     check("report", "file is standard output", bool(out["json"]) and out["json.file"] == out["json"],

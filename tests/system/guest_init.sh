@@ -33,9 +33,12 @@ watcher=$!
 
 # As a technician runs it: the text and the JSON report, each to standard output and to a file.
 section text corvanite-report
-section text.file sh -c 'corvanite-report /tmp/r.txt >/dev/null; rc=$?; cat /tmp/r.txt; exit $rc'
+# The file runs record their traces, for replays beside these reports.
+section text.file sh -c 'corvanite-report --trace /tmp/text.jsonl /tmp/r.txt >/dev/null; rc=$?; cat /tmp/r.txt; exit $rc'
 section json corvanite-report --json
-section json.file sh -c 'corvanite-report --json /tmp/r.json >/dev/null; rc=$?; cat /tmp/r.json; exit $rc'
+section json.file sh -c 'corvanite-report --json --trace /tmp/json.jsonl /tmp/r.json >/dev/null; rc=$?; cat /tmp/r.json; exit $rc'
+section "trace text" cat /tmp/text.jsonl
+section "trace json" cat /tmp/json.jsonl
 for d in $disks; do
     sat= && case $(readlink -f $d/device) in
         */usb*) sat="-d sat" && section "identity $d" smartctl -j -d scsi -i /dev/$d ;;

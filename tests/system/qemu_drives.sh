@@ -107,6 +107,10 @@ timeout -k 10 240 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaul
     "${args[@]}" </dev/null >"$run/qemu.log" 2>&1
 grep -q '^@@DONE@@' "$run/data.log" 2>/dev/null ||
     { tail -n 30 "$run/console.log" 2>/dev/null; fail "the guest did not finish its run; logs in $run"; }
+# The guest's traces replayed by this build and, where it was built, the Windows build under Wine.
+export CORVANITE_REPLAY_LINUX=$binary CORVANITE_REPLAY_WINDOWS=
+windows="$root/build/windows-cross/src/cli/corvanite-report.exe"
+[ -f "$windows" ] && CORVANITE_REPLAY_WINDOWS="$root/scripts/wine-run $windows"
 python3 "$here/compare_json.py" "$run/data.log" "$root/CMakeLists.txt" "${drives[@]}" |
     tee "$run/compare.log" | grep -v '^ok '
 exit "${PIPESTATUS[0]}"
