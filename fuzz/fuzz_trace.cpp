@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::string recorded;
-    InstallDeviceAccess(&StartDeviceTrace(ReplayDeviceAccess(), {},
-                                          {.context = &recorded, .writeLine = Append}));
+    InstallDeviceAccess(
+        &StartDeviceTrace(ReplayDeviceAccess(), {}, {.context = &recorded, .writeLine = Append}));
     const std::string first = ReportJson(ProbeAllDrives(), "");
     StopDeviceTrace();
     InstallDeviceAccess(nullptr);

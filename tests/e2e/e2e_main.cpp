@@ -1,11 +1,15 @@
-// The end-to-end build's entry point: installs the sample machine (a scan waits, at most 30 s,
-// while the file CORVANITE_E2E_HOLD names exists) and the frame trace, then runs the same window
-// program as corvanite.
+// The end-to-end build's entry point: installs a recorded machine, the sample machine's trace or
+// the one `--replay TRACE` names (a scan waits, at most 30 s, while the file CORVANITE_E2E_HOLD
+// names exists), and the frame trace, then runs the same window program as corvanite, which reads
+// no command line.
 #ifdef _WIN32
 #include <windows.h>
+// (windows.h first)
+#include <shellapi.h>
 #endif
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -13,8 +17,10 @@
 #include "app/frame_observer.h"
 #include "app/window_program.h"
 #include "drives/device_access.h"
+#include "drives/trace.h"
 #include "e2e_seams.h"
 #include "sample_drives.h"
+#include "text/utf.h"
 #ifndef _WIN32
 #include "volume_check/child_posix_testing.h"
 #endif
@@ -22,8 +28,7 @@
 namespace corvanite::e2e {
 namespace {
 
-const DeviceAccess* samples = nullptr;  // set before the window program starts
-DeviceAccess machine;                   // the samples, their open held
+DeviceAccess machine;  // the replayed machine, its open held
 
 bool OpenAfterHold(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     const char* hold = std::getenv("CORVANITE_E2E_HOLD");
@@ -31,15 +36,25 @@ bool OpenAfterHold(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
     for (int i = 0; hold != nullptr && i < 3000 && std::filesystem::exists(hold, error); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return samples->openDrive(driveNumber, handle, errorCode);
+    return ReplayDeviceAccess().openDrive(driveNumber, handle, errorCode);
 }
 
 constexpr FrameObserver TRACE{.framePainted = TraceFrame};
 
-int Run(int argc, char** argv, int show) {
-    bool ok = false;
-    samples = &sample::SampleDeviceAccess(CORVANITE_E2E_DATA, ok);
-    machine = *samples;
+// args: the command line's arguments after the program's name, in UTF-8.
+int Run(const std::vector<std::string>& args, int show) {
+    std::string trace = CORVANITE_E2E_MACHINE, problem;
+    if (args.size() == 2 && args[0] == "--replay") {
+        trace = args[1];
+    } else if (!args.empty()) {
+        std::fprintf(stderr, "usage: corvanite_e2e_gui [--replay TRACE]\n");
+        return 64;
+    }
+    if (!sample::LoadSampleMachine(trace, problem)) {
+        std::fprintf(stderr, "corvanite_e2e_gui: %s\n", problem.c_str());
+        return 65;
+    }
+    machine = ReplayDeviceAccess();
     machine.openDrive = OpenAfterHold;
     InstallDeviceAccess(&machine);
     InstallVolumeAccess(&sample::SampleVolumeAccess());
@@ -47,7 +62,9 @@ int Run(int argc, char** argv, int show) {
     InstallChildProcessAccess(&StandInChildProcessAccess());
 #endif
     InstallFrameObserver(&TRACE);
-    return RunWindowProgram(argc, argv, show);
+    char name[] = "corvanite_e2e_gui";
+    char* argv[] = {name, nullptr};
+    return RunWindowProgram(1, argv, show);
 }
 
 }  // namespace
@@ -55,10 +72,18 @@ int Run(int argc, char** argv, int show) {
 
 #ifdef _WIN32
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
-    return corvanite::e2e::Run(0, nullptr, show);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        const std::wstring_view arg(wide[i]);
+        args.push_back(corvanite::Utf16ToUtf8(std::u16string(arg.begin(), arg.end())));
+    }
+    LocalFree(wide);
+    return corvanite::e2e::Run(args, show);
 }
 #else
 int main(int argc, char** argv) {
-    return corvanite::e2e::Run(argc, argv, 0);
+    return corvanite::e2e::Run(std::vector<std::string>(argv + 1, argv + argc), 0);
 }
 #endif

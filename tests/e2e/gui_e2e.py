@@ -79,9 +79,11 @@ def at(key, *more, down=0):  # moves over a click rectangle of the last frame (i
         int(((t + b) / 2 + down) * R.scale), *more)
 
 
-def start(name):  # the leader of a process group, with whatever it starts
+def start(name, *args):  # the leader of a process group, with whatever it starts; @ in an
+    args = [a.replace("@", ROOT + "/tests/data/") for a in args]  # argument: the test data
+    args = ["Z:" + a.replace("/", "\\") if WIN and a.startswith("/") else a for a in args]
     R.apps.append(subprocess.Popen(
-        [ROOT + "/scripts/wine-run"] * WIN + [BUILT + name + ".exe" * WIN], env=ENV, cwd=WORK,
+        [ROOT + "/scripts/wine-run"] * WIN + [BUILT + name + ".exe" * WIN] + args, env=ENV, cwd=WORK,
         stdin=subprocess.DEVNULL, stdout=open(WORK + os.path.basename(name) + ".log", "wb"),
         stderr=subprocess.STDOUT, start_new_session=True))
     R.wid = window("^Corvanite$")
@@ -116,7 +118,7 @@ def act(verb, arg):
           "resize": lambda: xdo("mousemove", "--window", R.wid, *[v - 2 for v in geometry()[2:]],
                                 "mousedown", 1, *["mousemove_relative", "--sync", 40, 30] * 2,
                                 "mouseup", 1),  # by the bottom-right corner
-          "start": lambda: start(arg), "mark": lambda: setattr(R, "mark", geometry()),
+          "start": lambda: start(*arg.split()), "mark": lambda: setattr(R, "mark", geometry()),
           "corner": lambda: xdo("mousemove", "--window", R.wid, geometry()[2] - 20, 17, "click", 1),
           "dpi": lambda: (setattr(R, "scale", n / 96), ENV.update(GDK_SCALE=str(n // 96)) if not
                           WIN else wine("reg.exe", "add", "HKCU\\Control Panel\\Desktop", "/v",
@@ -250,6 +252,9 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
      "click button.1; click button.5; confirm n; sleep 1", dict(running="1", _=CHECKERS)),
     ("close, Yes: the program ends, its checker first", "click button.5; confirm y",
      dict(_=lambda: EXITED() and not CHECKERS())),
+    ("a recorded machine: the QEMU guest's trace", "start tests/corvanite_e2e_gui --replay "
+     "@traces/qemu-guest.json.jsonl", dict(drives="7", scanning="0", status=lambda: R.state[
+         "status"].startswith("READY  //  /dev/nvme0n1  //  "))),
     *[("1024x768 screen: the window fits", "screen; start tests/corvanite_e2e_gui", dict(
         SHOWN, _=FITS)), ("1024x768 screen: close button", "click button.5", dict(_=EXITED))] * WIN,
 ]

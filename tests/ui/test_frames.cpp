@@ -67,7 +67,7 @@ constexpr std::u16string_view LONG_REASON =
 void Show(int32_t tab, int32_t drive) {
     static bool ok = false;
     static const std::vector<DriveInfo> drives =
-        sample::SampleDrives(std::string(CORVANITE_TEST_DATA) + "/ata-smart", ok);
+        sample::SampleDrives(CORVANITE_TEST_DATA "/traces/sample-machine.jsonl", ok);
     EXPECT_TRUE(ok);
     appState.drives = drives;
     appState.activeTab = tab;

@@ -1,7 +1,9 @@
 // Sample drives for the screenshots, the window tests and the end-to-end build: a machine given
-// as a device access table, so that the real probe reads it. The captured pages of real drives
-// (tests/data/ata-smart) answer IDENTIFY and SMART as drives /dev/sda onwards, then a made-up
-// NVMe drive answers its health log and a USB enclosure refuses every SMART request.
+// as a trace (tests/data/traces/sample-machine.jsonl, text to edit), replayed so that the real
+// probe reads it. Six real drives' captured pages (tests/data/ata-smart) answer IDENTIFY and
+// SMART as /dev/sda to /dev/sdf, a made-up NVMe drive (/dev/nvme0n1) answers a health log with
+// spare below threshold and read-only media, and a USB enclosure (/dev/sdh) refuses every SMART
+// request.
 #pragma once
 
 #include <cstdint>
@@ -20,15 +22,13 @@ using Page = uint8_t[SMART_PAGE_SIZE];
 bool ReadCapturePage(const std::string& folder, const std::string& capture, const char* what,
                      Page& page);
 
-// The sample machine, its captures read from folder now: six ATA drives (numbers 0 to 5), an
-// NVMe drive whose health log reports spare below threshold and read-only media (6) and a USB
-// enclosure that passes no health data through (7). ok is false when a capture could not be read
-// (that drive is then absent). Its error codes are errno values.
-const DeviceAccess& SampleDeviceAccess(const std::string& folder, bool& ok);
+// Reads the sample machine's trace (or another) as the replayed machine (ReplayDeviceAccess);
+// false with why in problem.
+bool LoadSampleMachine(const std::string& trace, std::string& problem);
 
-// The sample machine's drives as a scan gives them (the probe over SampleDeviceAccess, the table
-// installed before is put back).
-std::vector<DriveInfo> SampleDrives(const std::string& folder, bool& ok);
+// The trace's drives as a scan gives them (the probe over the replay, the table installed before
+// is put back). ok is false (and said on standard error) when the trace cannot be read.
+std::vector<DriveInfo> SampleDrives(const std::string& trace, bool& ok);
 
 // The sample machine's volumes: C: and D: on its first two disks, F: on the NVMe drive and E: on
 // the USB enclosure.

@@ -3,10 +3,10 @@
 //
 //     corvanite-shots [OUTPUT_FOLDER]
 //
-// The drives are the sample machine (tools/sample_drives) as the probe reads it: real drives'
-// SMART and IDENTIFY pages under tests/data/ata-smart, plus an NVMe drive whose health log carries
-// critical warnings and a drive that gave no health data. Built with the tests on Linux; not
-// installed.
+// The drives are the sample machine's trace (tests/data/traces/sample-machine.jsonl) replayed
+// through the probe: real drives' SMART and IDENTIFY pages, plus an NVMe drive whose health log
+// carries critical warnings and a drive that gave no health data. Built with the tests on Linux;
+// not installed.
 
 #include <cstdint>
 #include <cstdio>
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(shooter.folder, error);
     bool loaded = false;
-    const std::vector<DriveInfo> drives = sample::SampleDrives(CORVANITE_SHOTS_DATA, loaded);
+    const std::vector<DriveInfo> drives = sample::SampleDrives(CORVANITE_SHOTS_TRACE, loaded);
     if (!loaded) {
         return 2;
     }
