@@ -69,6 +69,12 @@ constexpr DeviceAccess MACHINE{
     .sendAtaPassThrough = [](DriveHandle, const uint8_t*, size_t, uint8_t*,
                              size_t) { return false; },
     .readNvmeLogPage = [](DriveHandle, uint8_t (&)[NVME_LOG_PAGE_SIZE]) { return false; },
+    // The self-test log (one more request a drive): an empty one.
+    .sendSmartCommand = [](DriveHandle, int, const ata::AtaRegisters&,
+                           uint8_t* data) { return Answer(), data != nullptr; },
+    .readNvmeIdentify = [](DriveHandle, uint8_t*) { return false; },
+    .readNvmeLog = [](DriveHandle, uint8_t, uint8_t*, size_t) { return false; },
+    .sendNvmeSelfTest = [](DriveHandle, uint8_t) { return false; },
     .lastDeviceError = [] { return int32_t{0}; },
 };
 

@@ -131,11 +131,29 @@ void SmartEnable(DriveHandle handle, int driveNumber) {
 bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
                uint8_t (&page)[SMART_PAGE_SIZE]) {
     Log(driveNumber == handle ? "smart" : "smart-wrong-drive", handle, feature);
-    const test::FakeDrive& d = Drive(handle);
+    test::FakeDrive& d = Drive(handle);
     const bool data = feature == SMART_FEATURE_READ_DATA;
-    return Copy(data ? d.smartDataAnswers
-                     : feature == SMART_FEATURE_READ_THRESHOLDS && d.smartThresholdsAnswer,
-                data ? d.smartData : d.smartThresholds, page, d.requestError);
+    const bool read =
+        Copy(data ? d.smartDataAnswers
+                  : feature == SMART_FEATURE_READ_THRESHOLDS && d.smartThresholdsAnswer,
+             data ? d.smartData : d.smartThresholds, page, d.requestError);
+    if (read && data && d.selfTestsSent > 0 && !d.statusAfterStart.empty()) {
+        page[363] = d.statusAfterStart[std::min(d.statusReads++, d.statusAfterStart.size() - 1)];
+    }
+    return read;
+}
+
+// A self-test start or abort, or a read of the self-test log (the one sector a command reads).
+bool SelfTestCommand(DriveHandle handle, uint8_t feature, uint8_t sector, uint8_t* data) {
+    test::FakeDrive& d = Drive(handle);
+    if (feature == 0xD5) {  // SMART READ LOG
+        Log("smartlog", handle, sector);
+        return Copy(d.smartLogAnswers && sector == 0x06, d.smartLog, data, d.requestError);
+    }
+    Log("selftest", handle, sector, feature == 0xD4 && !d.selfTestRefused ? 0 : d.requestError);
+    d.selfTestsSent += d.selfTestRefused ? 0 : 1;
+    d.statusReads = 0;
+    return !d.selfTestRefused && data == nullptr;
 }
 
 bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
@@ -157,6 +175,9 @@ bool PassThrough(DriveHandle handle, const uint8_t* cdb, size_t length, uint8_t*
     const test::FakeDrive& drive = Drive(handle);
     const bool is16 = length == 16;
     const uint8_t command = cdb[is16 ? 14 : 9], feature = cdb[is16 ? 4 : 3];
+    if ((is16 ? drive.takes16 : drive.takes12) && (feature == 0xD4 || feature == 0xD5)) {
+        return SelfTestCommand(handle, feature, cdb[is16 ? 8 : 5], data);
+    }
     if (!(is16 ? drive.takes16 : drive.takes12) || dataSize != SMART_PAGE_SIZE) {
         lastError = 1;  // ERROR_INVALID_FUNCTION
         return false;
@@ -183,6 +204,34 @@ constexpr DeviceAccess FAKE_DEVICES{
     .readSmartPage = SmartPage,
     .sendAtaPassThrough = PassThrough,
     .readNvmeLogPage = NvmeLogPage,
+    .sendSmartCommand =
+        [](DriveHandle handle, int, const ata::AtaRegisters& registers, uint8_t* data) {
+            return SelfTestCommand(handle, registers.feature, registers.sectorNumber, data);
+        },
+    .readNvmeIdentify =
+        [](DriveHandle handle, uint8_t* data) {
+            Log("nvme-identify", handle);
+            std::memset(data, 0, 4096);
+            return Copy(Drive(handle).nvmeIdentifyAnswers, Drive(handle).nvmeIdentify, data,
+                        Drive(handle).requestError);
+        },
+    .readNvmeLog =
+        [](DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+            Log("nvme-log", handle, logId);
+            test::FakeDrive& d = Drive(handle);
+            const bool answers = d.nvmeSelfTestLogAnswers && logId == 0x06 && size == 564;
+            if (answers) {
+                std::memcpy(data, d.nvmeSelfTestLog.data(), size);
+            }
+            lastError = answers ? lastError : d.requestError;
+            return answers;
+        },
+    .sendNvmeSelfTest =
+        [](DriveHandle handle, uint8_t code) {
+            test::FakeDrive& d = Drive(handle);
+            d.selfTestsSent += d.selfTestRefused ? 0 : 1;
+            return Log("nvme-selftest", handle, code, d.selfTestRefused ? d.requestError : 0);
+        },
     .lastDeviceError = LastError,
 };
 

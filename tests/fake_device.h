@@ -36,6 +36,20 @@ struct FakeDrive {
     bool takes16 = false;
     bool takes12 = false;
     Page identify = {};
+    // Self-test: the self-test log SMART READ LOG answers; Identify Controller (its first 512
+    // bytes, zeros after) and the Device Self-test log, answered when set. A start or abort
+    // ("selftest N CODE") is taken unless refused; each SMART data page read after one answers
+    // the next of `statusAfterStart` as its self-test status byte (the last one again).
+    bool smartLogAnswers = false;
+    Page smartLog = {};
+    bool nvmeIdentifyAnswers = false;
+    Page nvmeIdentify = {};
+    bool nvmeSelfTestLogAnswers = false;
+    std::array<uint8_t, 564> nvmeSelfTestLog = {};
+    bool selfTestRefused = false;
+    std::vector<uint8_t> statusAfterStart;
+    int selfTestsSent = 0;
+    size_t statusReads = 0;
     int opens = 0;
     int closes = 0;
     // Slow: the identity query waits (10 s at most) until drive waitsFor has been closed twice

@@ -520,7 +520,7 @@ TEST(Probe, FailingDrivesHoldUpNoneAndStopAfterATimeoutOrDisconnect) {
         // slow: answers after the last drive has
         {0, 5,
          "|open 0\nclose 0\nopen 0\nidentity 0\nsize 0\nenable 0 00\nsmart 0 D0\n"
-         "smart 0 D1\nclose 0\n"},
+         "smart 0 D1\nsmartlog 0 06\nclose 0\n"},
         // hung past the request's timeout: no NVMe try after it
         {121, -1,
          "did not answer the SMART read within 60 s|open 1\nclose 1\nopen 1\n"
@@ -542,7 +542,7 @@ TEST(Probe, FailingDrivesHoldUpNoneAndStopAfterATimeoutOrDisconnect) {
          "smart 4 D0\nnvme 4\nclose 4\n"},
         {0, -1,
          "|open 5\nclose 5\nopen 5\nidentity 5\nsize 5\nenable 5 05\nsmart 5 D0\n"
-         "smart 5 D1\nclose 5\n"},
+         "smart 5 D1\nsmartlog 5 06\nclose 5\n"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         test::FakeDrive& d = Drive(static_cast<int>(i), 11, u"", u"Disk", 1, sample, true);

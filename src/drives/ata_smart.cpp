@@ -151,6 +151,7 @@ bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, Driv
     }
     drive.smartAvailable = !drive.attributes.empty();
     drive.smartSource = SOURCE_ATA;
+    drive.selfTest = ata::SelfTestFromDataPage(dataPage);
     return drive.smartAvailable;
 }
 

@@ -79,7 +79,9 @@ bool ReadAtaBehindBridge(DriveHandle handle, DriveInfo& drive) {
     const bool haveThresholds =
         Send(handle, SmartRegisters(PASS_THROUGH_DRIVE, SMART_FEATURE_READ_THRESHOLDS), form,
              thresholds, sizeof thresholds);
-    return ParseSmartPages(data, haveThresholds ? thresholds : nullptr, drive);
+    const bool parsed = ParseSmartPages(data, haveThresholds ? thresholds : nullptr, drive);
+    drive.selfTest.passThrough = form;
+    return parsed;
 }
 
 }  // namespace corvanite::ata

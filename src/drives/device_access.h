@@ -78,6 +78,22 @@ struct DeviceAccess {
     // did not return are zero. True when the query succeeded and the page lay inside the reply.
     bool (*readNvmeLogPage)(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]);
 
+    // A SMART command with these registers (a self-test's start, SMART READ LOG): non-data when
+    // data is null, else one 512-byte sector read into data. Windows: SMART_SEND_DRIVE_COMMAND or
+    // SMART_RCV_DRIVE_DATA; Linux: ATA PASS-THROUGH (16). True when the drive took it.
+    bool (*sendSmartCommand)(DriveHandle handle, int driveNumber,
+                             const ata::AtaRegisters& registers, uint8_t* data);
+
+    // NVMe Identify Controller: its 4096 bytes. True when the query succeeded.
+    bool (*readNvmeIdentify)(DriveHandle handle, uint8_t* data);
+
+    // An NVMe log page (all namespaces): size bytes of it; bytes the device did not return are
+    // zero. True when the query succeeded.
+    bool (*readNvmeLog)(DriveHandle handle, uint8_t logId, uint8_t* data, size_t size);
+
+    // NVMe Device Self-test (admin 14h) with its code (short, extended, abort), all namespaces.
+    bool (*sendNvmeSelfTest)(DriveHandle handle, uint8_t code);
+
     // The system's error code of the last failed device request on this thread (GetLastError
     // on Windows, errno on Linux; DEVICE_ERROR_STATUS when the request came back but the drive
     // or bridge reported a failed command status). 0 when none.
@@ -138,6 +154,19 @@ inline bool SendAtaPassThrough(DriveHandle handle, const uint8_t* cdb, size_t cd
 }
 inline bool ReadNvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     return InstalledDeviceAccess().readNvmeLogPage(handle, page);
+}
+inline bool SendSmartCommand(DriveHandle handle, int driveNumber,
+                             const ata::AtaRegisters& registers, uint8_t* data) {
+    return InstalledDeviceAccess().sendSmartCommand(handle, driveNumber, registers, data);
+}
+inline bool ReadNvmeIdentify(DriveHandle handle, uint8_t* data) {
+    return InstalledDeviceAccess().readNvmeIdentify(handle, data);
+}
+inline bool ReadNvmeLog(DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+    return InstalledDeviceAccess().readNvmeLog(handle, logId, data, size);
+}
+inline bool SendNvmeSelfTest(DriveHandle handle, uint8_t code) {
+    return InstalledDeviceAccess().sendNvmeSelfTest(handle, code);
 }
 inline int32_t LastDeviceError() {
     return InstalledDeviceAccess().lastDeviceError();

@@ -29,6 +29,7 @@
 #include "drives/identity.h"
 #include "drives/linux_layout.h"
 #include "drives/sat.h"
+#include "drives/self_test.h"
 #include "drives/trace.h"
 #include "text/utf.h"
 
@@ -318,15 +319,18 @@ bool SmartPage(DriveHandle handle, int /*driveNumber*/, uint8_t feature,
                        SMART_PAGE_SIZE);
 }
 
-bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
-    std::memset(page, 0, NVME_LOG_PAGE_SIZE);
+// One NVMe admin command with data from the controller (none when size is 0).
+bool NvmeAdmin(DriveHandle handle, uint8_t opcode, uint32_t nsid, uint32_t cdw10, uint8_t* data,
+               size_t size) {
+    if (data != nullptr) {
+        std::memset(data, 0, size);
+    }
     nvme_admin_cmd command{};
-    command.opcode = linux_layout::NVME_ADMIN_GET_LOG_PAGE;
-    command.nsid = linux_layout::NVME_ALL_NAMESPACES;
-    command.addr = reinterpret_cast<uintptr_t>(page);
-    command.data_len = NVME_LOG_PAGE_SIZE;
-    command.cdw10 = linux_layout::NvmeGetLogPageDword10(linux_layout::NVME_LOG_HEALTH_INFORMATION,
-                                                        NVME_LOG_PAGE_SIZE);
+    command.opcode = opcode;
+    command.nsid = nsid;
+    command.addr = reinterpret_cast<uintptr_t>(data);
+    command.data_len = static_cast<uint32_t>(size);
+    command.cdw10 = cdw10;
     command.timeout_ms = PASS_THROUGH_TIMEOUT_MS;
     // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
     const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
@@ -335,6 +339,27 @@ bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
         return false;
     }
     return true;
+}
+
+bool NvmeLog(DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+    return NvmeAdmin(
+        handle, linux_layout::NVME_ADMIN_GET_LOG_PAGE, linux_layout::NVME_ALL_NAMESPACES,
+        linux_layout::NvmeGetLogPageDword10(logId, static_cast<uint32_t>(size)), data, size);
+}
+
+bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
+    return NvmeLog(handle, linux_layout::NVME_LOG_HEALTH_INFORMATION, page, NVME_LOG_PAGE_SIZE);
+}
+
+// SMART commands go as ATA PASS-THROUGH, which addresses its device itself (no device bit).
+bool SmartCommand(DriveHandle handle, int /*driveNumber*/, const ata::AtaRegisters& registers,
+                  uint8_t* data) {
+    ata::AtaRegisters r = registers;
+    r.driveHead = ata::AtaDriveHead(ata::PASS_THROUGH_DRIVE);
+    if (data != nullptr) {
+        std::memset(data, 0, SMART_PAGE_SIZE);
+    }
+    return PassThrough(handle, r, data, data != nullptr ? SMART_PAGE_SIZE : 0);
 }
 
 constexpr DeviceAccess LINUX_DEVICES{
@@ -352,6 +377,19 @@ constexpr DeviceAccess LINUX_DEVICES{
     .readSmartPage = SmartPage,
     .sendAtaPassThrough = SendCdb,
     .readNvmeLogPage = NvmeLogPage,
+    .sendSmartCommand = SmartCommand,
+    .readNvmeIdentify =
+        [](DriveHandle handle, uint8_t* data) {
+            return NvmeAdmin(handle, linux_layout::NVME_ADMIN_IDENTIFY, 0,
+                             linux_layout::NVME_IDENTIFY_CNS_CONTROLLER, data,
+                             nvme::IDENTIFY_CONTROLLER_SIZE);
+        },
+    .readNvmeLog = NvmeLog,
+    .sendNvmeSelfTest =
+        [](DriveHandle handle, uint8_t code) {
+            return NvmeAdmin(handle, nvme::ADMIN_DEVICE_SELF_TEST,
+                             linux_layout::NVME_ALL_NAMESPACES, code, nullptr, 0);
+        },
     .lastDeviceError = LastError,
 };
 

@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "drives/device_access.h"
 #include "drives/device_error.h"
 #include "drives/drive_info.h"
 #include "drives/identity.h"
 #include "drives/sat.h"
+#include "drives/self_test.h"
 #include "drives/trace.h"
 #include "drives/win32_layout.h"
 
@@ -19,6 +21,9 @@ namespace {
 
 // The error of the last failed request on this thread (the scan runs on one worker thread).
 thread_local int32_t lastDeviceError = 0;
+
+// The STORAGE_PROTOCOL_DATA_DESCRIPTOR before a protocol query's data.
+constexpr size_t NVME_PROTOCOL_DESCRIPTOR_SIZE = 48;
 
 // A reply that came back but cannot be read as the request's answer.
 constexpr int32_t ERROR_INVALID_DATA_CODE = ERROR_INVALID_DATA;
@@ -231,6 +236,73 @@ bool NvmeLogPage(DriveHandle handle, uint8_t (&page)[NVME_LOG_PAGE_SIZE]) {
     return false;  // both refused: SendStorageQuery has recorded the system's error
 }
 
+// SMART with any registers: SMART_RCV_DRIVE_DATA when a sector comes back, else
+// SMART_SEND_DRIVE_COMMAND.
+bool SmartCommand(DriveHandle handle, int driveNumber, const ata::AtaRegisters& registers,
+                  uint8_t* data) {
+    const auto command = win32::SmartCommandFor(driveNumber, registers);
+    uint8_t reply[win32::SMART_PAGE_REPLY_SIZE] = {};
+    DWORD returned = 0;
+    const bool reads = data != nullptr;
+    if (!Control(handle,
+                 reads ? win32::SMART_RCV_DRIVE_DATA_CODE : win32::SMART_SEND_DRIVE_COMMAND_CODE,
+                 command.data(), command.size(), reply,
+                 reads ? sizeof reply : win32::SMART_ENABLE_REPLY_SIZE, returned)) {
+        return false;
+    }
+    if (reply[win32::SMART_REPLY_DRIVER_ERROR_AT] != 0) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+        return false;
+    }
+    if (reads) {
+        std::memcpy(data, reply + win32::SMART_REPLY_PAGE_AT, SMART_PAGE_SIZE);
+    }
+    return true;
+}
+
+// Protocol data through IOCTL_STORAGE_QUERY_PROPERTY: the query's reply, size bytes of its data.
+bool ProtocolData(DriveHandle handle, const uint8_t* query, size_t querySize, uint8_t* data,
+                  size_t size) {
+    std::vector<uint8_t> reply(NVME_PROTOCOL_DESCRIPTOR_SIZE + size);
+    if (!SendStorageQuery(handle, query, querySize, reply.data(), reply.size())) {
+        return false;
+    }
+    if (!win32::LocateProtocolData(reply.data(), reply.size(), data, size)) {
+        lastDeviceError = ERROR_INVALID_DATA_CODE;
+        return false;
+    }
+    return true;
+}
+
+bool NvmeIdentify(DriveHandle handle, uint8_t* data) {
+    const auto query = win32::NvmeIdentifyControllerQuery();
+    return ProtocolData(handle, query.data(), query.size(), data, nvme::IDENTIFY_CONTROLLER_SIZE);
+}
+
+bool NvmeLog(DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+    std::memset(data, 0, size);
+    const auto query = win32::NvmeLogQuery(logId, static_cast<uint32_t>(size));
+    return ProtocolData(handle, query.data(), query.size(), data, size);
+}
+
+// Device Self-test through IOCTL_STORAGE_PROTOCOL_COMMAND; the driver's ReturnStatus tells
+// whether the drive took it.
+bool NvmeSelfTest(DriveHandle handle, uint8_t code) {
+    auto command = win32::NvmeSelfTestCommand(code);
+    DWORD returned = 0;
+    if (!Control(handle, win32::IOCTL_STORAGE_PROTOCOL_COMMAND_CODE, command.data(), command.size(),
+                 command.data(), command.size(), returned)) {
+        return false;
+    }
+    uint32_t status = 0;
+    std::memcpy(&status, command.data() + win32::PROTOCOL_COMMAND_RETURN_STATUS_AT, sizeof status);
+    if (status != win32::STORAGE_PROTOCOL_STATUS_SUCCESS) {
+        lastDeviceError = DEVICE_ERROR_STATUS;
+        return false;
+    }
+    return true;
+}
+
 constexpr DeviceAccess WIN32_DEVICES{
     .errorKind = ERRORS_WIN32,
     .beginDriveScan = BeginScan,
@@ -246,6 +318,10 @@ constexpr DeviceAccess WIN32_DEVICES{
     .readSmartPage = SmartPage,
     .sendAtaPassThrough = PassThrough,
     .readNvmeLogPage = NvmeLogPage,
+    .sendSmartCommand = SmartCommand,
+    .readNvmeIdentify = NvmeIdentify,
+    .readNvmeLog = NvmeLog,
+    .sendNvmeSelfTest = NvmeSelfTest,
     .lastDeviceError = LastError,
 };
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drives/self_test.h"
 #include "text/fixed_text.h"
 
 namespace corvanite {
@@ -89,6 +90,8 @@ struct DriveInfo {
     int32_t nvmeSpareThreshold = 0;
     int32_t nvmePercentageUsed = 0;
     uint8_t nvmeCriticalWarning = 0;
+    // The drive's own self-test: whether it has one, a test running, its log.
+    SelfTestState selfTest;
     // The window's record of a drive found by a scan that has not answered yet.
     bool answering = false;
 };

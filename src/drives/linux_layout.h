@@ -43,6 +43,8 @@ std::string_view SysfsValue(std::string_view text);
 constexpr uint8_t NVME_ADMIN_GET_LOG_PAGE = 0x02;
 constexpr uint32_t NVME_ALL_NAMESPACES = 0xFFFFFFFF;
 constexpr uint8_t NVME_LOG_HEALTH_INFORMATION = 0x02;
+constexpr uint8_t NVME_ADMIN_IDENTIFY = 0x06;
+constexpr uint32_t NVME_IDENTIFY_CNS_CONTROLLER = 0x01;
 uint32_t NvmeGetLogPageDword10(uint8_t logId, uint32_t bytes);
 
 // The filesystem a block device starts with, from its first FILESYSTEM_PROBE_BYTES (fewer when

@@ -9,6 +9,7 @@
 #include "drives/health.h"
 #include "drives/identity.h"
 #include "drives/nvme_health.h"
+#include "drives/self_test_device.h"
 #include "host/host.h"
 
 namespace corvanite {
@@ -141,9 +142,12 @@ void ProbeOneDrive(void* parameter) {
     if (error == 0 && OpenDrive(drive.driveNumber, handle, error)) {
         QueryStorageDescriptor(handle, drive);
         ReadAttributes(handle, drive);
+        // A drive busy with a self-test still answers the above: its state and log come after.
+        ReadSelfTest(handle, drive);
         CloseDrive(handle);
     } else {
         ProbeWithoutRights(drive, error);
+        ReadSelfTest(handle, drive);  // only says why a drive opened without rights is not tested
     }
     // Without data (including a drive we could not open a second time) this grades N/A.
     AssessHealth(drive);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "drives/self_test.h"
 #include "drives/trace.h"
 #include "text/utf.h"
 
@@ -352,6 +353,40 @@ constexpr DeviceAccess REPLAYED{
             }
             return answer.ok;
         },
+    .sendSmartCommand =
+        [](DriveHandle handle, int, const ata::AtaRegisters& r, uint8_t* data) {
+            const uint8_t registers[] = {r.feature,      r.count,     r.sectorNumber, r.cylinderLow,
+                                         r.cylinderHigh, r.driveHead, r.command};
+            const size_t length = data != nullptr ? SMART_PAGE_SIZE : 0;
+            const Answer answer =
+                Ask(handle, rq::SMART_COMMAND,
+                    HexText(registers, sizeof registers) + "/" + std::to_string(length));
+            if (data != nullptr && !answer.reply.empty()) {
+                CopyReply(answer, data, SMART_PAGE_SIZE);
+            }
+            return answer.ok;
+        },
+    .readNvmeIdentify =
+        [](DriveHandle handle, uint8_t* data) {
+            const Answer answer = Ask(handle, rq::NVME_IDENTIFY);
+            if (!answer.reply.empty()) {
+                CopyReply(answer, data, nvme::IDENTIFY_CONTROLLER_SIZE);
+            }
+            return answer.ok;
+        },
+    .readNvmeLog =
+        [](DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+            const Answer answer =
+                Ask(handle, rq::NVME_LOG_PAGE, std::to_string(logId) + "/" + std::to_string(size));
+            if (!answer.reply.empty()) {
+                CopyReply(answer, data, size);
+            }
+            return answer.ok;
+        },
+    .sendNvmeSelfTest =
+        [](DriveHandle handle, uint8_t code) {
+            return Ask(handle, rq::NVME_SELF_TEST, std::to_string(code)).ok;
+        },
     .lastDeviceError = [] { return lastError; },
 };
 
@@ -544,6 +579,30 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
         if (request == rq::SMART_PAGE) {
             param = std::to_string(feature);
         }
+    } else if (request == rq::SMART_COMMAND) {
+        std::vector<uint8_t> registers;
+        int64_t length = 0;
+        read = record.Hex("registers", registers, true, problem) &&
+               record.Number("length", 0, SMART_PAGE_SIZE, length, true, problem) &&
+               record.Hex("reply", answer.reply, false, problem);
+        if (read && registers.size() != 7) {
+            problem = "\"registers\" is not the 7 register bytes";
+            read = false;
+        }
+        param = HexText(registers.data(), registers.size()) + "/" + std::to_string(length);
+    } else if (request == rq::NVME_IDENTIFY) {
+        read = record.Hex("reply", answer.reply, false, problem);
+    } else if (request == rq::NVME_LOG_PAGE) {
+        int64_t log = 0;
+        int64_t length = 0;
+        read = record.Number("log", 0, 255, log, true, problem) &&
+               record.Number("length", 0, MAX_REPLY, length, true, problem) &&
+               record.Hex("reply", answer.reply, false, problem);
+        param = std::to_string(log) + "/" + std::to_string(length);
+    } else if (request == rq::NVME_SELF_TEST) {
+        int64_t code = 0;
+        read = record.Number("code", 0, 15, code, true, problem);
+        param = std::to_string(code);
     } else if (request == rq::ATA_PASS_THROUGH) {
         std::vector<uint8_t> cdb;
         int64_t length = 0;

@@ -14,6 +14,8 @@ set(CORVANITE_DRIVES_PORTABLE
     drives/win32_layout.cpp
     drives/linux_layout.cpp
     drives/volumes.cpp
+    drives/self_test.cpp
+    drives/self_test_device.cpp
     drives/trace.cpp
     drives/replay.cpp
 )

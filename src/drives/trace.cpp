@@ -1,9 +1,12 @@
 #include "drives/trace.h"
 
+#include <array>
 #include <chrono>
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "drives/self_test.h"
 
 namespace corvanite {
 namespace {
@@ -126,6 +129,11 @@ void Outcome(Line& line, bool ok, int32_t error) {
     if (error != 0) {
         line.Text("words", SystemErrorMessage(error));
     }
+}
+
+std::array<uint8_t, 7> RegisterBytes(const ata::AtaRegisters& r) {
+    return {r.feature,      r.count,     r.sectorNumber, r.cylinderLow,
+            r.cylinderHigh, r.driveHead, r.command};
 }
 
 struct Forwarding {
@@ -288,6 +296,56 @@ constexpr DeviceAccess TRACING{
             if (ok) {  // a failed request's page holds nothing of the drive's
                 line.Hex("reply", page, sizeof page);
             }
+            Write(line);
+            return ok;
+        },
+    .sendSmartCommand =
+        [](DriveHandle handle, int driveNumber, const ata::AtaRegisters& registers, uint8_t* data) {
+            const Forwarding f = Begin(handle);
+            const bool ok = Inner().sendSmartCommand(handle, driveNumber, registers, data);
+            Line line = Request(f, rq::SMART_COMMAND);
+            const std::array<uint8_t, 7> r = RegisterBytes(registers);
+            line.Hex("registers", r.data(), r.size());
+            line.Number("length", data != nullptr ? static_cast<int64_t>(SMART_PAGE_SIZE) : 0);
+            Outcome(line, ok, Inner().lastDeviceError());
+            if (ok && data != nullptr) {
+                line.Hex("reply", data, SMART_PAGE_SIZE);
+            }
+            Write(line);
+            return ok;
+        },
+    .readNvmeIdentify =
+        [](DriveHandle handle, uint8_t* data) {
+            const Forwarding f = Begin(handle);
+            const bool ok = Inner().readNvmeIdentify(handle, data);
+            Line line = Request(f, rq::NVME_IDENTIFY);
+            Outcome(line, ok, Inner().lastDeviceError());
+            if (ok) {
+                line.Hex("reply", data, nvme::IDENTIFY_CONTROLLER_SIZE);
+            }
+            Write(line);
+            return ok;
+        },
+    .readNvmeLog =
+        [](DriveHandle handle, uint8_t logId, uint8_t* data, size_t size) {
+            const Forwarding f = Begin(handle);
+            const bool ok = Inner().readNvmeLog(handle, logId, data, size);
+            Line line = Request(f, rq::NVME_LOG_PAGE);
+            line.Number("log", logId).Number("length", static_cast<int64_t>(size));
+            Outcome(line, ok, Inner().lastDeviceError());
+            if (ok) {
+                line.Hex("reply", data, size);
+            }
+            Write(line);
+            return ok;
+        },
+    .sendNvmeSelfTest =
+        [](DriveHandle handle, uint8_t code) {
+            const Forwarding f = Begin(handle);
+            const bool ok = Inner().sendNvmeSelfTest(handle, code);
+            Line line = Request(f, rq::NVME_SELF_TEST);
+            line.Number("code", code);
+            Outcome(line, ok, Inner().lastDeviceError());
             Write(line);
             return ok;
         },

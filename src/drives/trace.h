@@ -30,6 +30,10 @@ constexpr std::string_view SMART_ENABLE = "smart-enable";
 constexpr std::string_view SMART_PAGE = "smart-page";
 constexpr std::string_view ATA_PASS_THROUGH = "ata-pass-through";
 constexpr std::string_view NVME_LOG = "nvme-log";
+constexpr std::string_view SMART_COMMAND = "smart-command";
+constexpr std::string_view NVME_IDENTIFY = "nvme-identify";
+constexpr std::string_view NVME_LOG_PAGE = "nvme-log-page";
+constexpr std::string_view NVME_SELF_TEST = "nvme-self-test";
 constexpr std::string_view DEVICE_CONTROL = "ioctl";
 }  // namespace trace_request
 

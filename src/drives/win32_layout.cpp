@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "drives/byte_order.h"
+#include "drives/device_error.h"
 #include "drives/nvme_health.h"
+#include "drives/self_test.h"
 
 namespace corvanite::win32 {
 namespace {
@@ -97,8 +99,12 @@ uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]) {
 }
 
 std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature) {
+    return SmartCommandFor(driveNumber, ata::SmartRegisters(driveNumber, feature));
+}
+
+std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommandFor(int driveNumber,
+                                                        const ata::AtaRegisters& r) {
     std::array<uint8_t, SMART_COMMAND_SIZE> command = {};
-    const ata::AtaRegisters r = ata::SmartRegisters(driveNumber, feature);
     // cBufferSize: the sectors the command reads.
     Write32(command.data(), static_cast<uint32_t>(r.count * SMART_PAGE_SIZE));
     uint8_t* regs = command.data() + 4;               // IDEREGS
@@ -204,6 +210,43 @@ ata::PassThroughOutcome ScsiPassThroughOutcome(const ScsiPassThroughBuffer& buff
     outcome.sense = buffer.data() + SPT_SENSE_AT;
     outcome.senseLength = std::min(senseLength, ata::SENSE_BUFFER_SIZE);
     return outcome;
+}
+
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeLogQuery(uint8_t logId, uint32_t size) {
+    return ProtocolQuery(STORAGE_DEVICE_PROTOCOL_SPECIFIC_PROPERTY, NVME_DATA_TYPE_LOG_PAGE, logId,
+                         size);
+}
+
+bool LocateProtocolData(const uint8_t* reply, size_t replySize, uint8_t* data, size_t size) {
+    const uint64_t start =
+        uint64_t{NVME_REPLY_PROTOCOL_DATA_AT} + Read32(reply + NVME_REPLY_DATA_OFFSET_AT);
+    if (replySize < NVME_REPLY_DATA_OFFSET_AT + 4 || start + size > replySize) {
+        return false;
+    }
+    std::memcpy(data, reply + start, size);
+    return true;
+}
+
+std::array<uint8_t, PROTOCOL_COMMAND_SIZE> NvmeSelfTestCommand(uint8_t code) {
+    constexpr uint32_t STORAGE_PROTOCOL_STRUCTURE_VERSION = 1;
+    constexpr uint32_t PROTOCOL_TYPE_NVME = 3;
+    constexpr uint32_t FLAG_ADAPTER_REQUEST = 0x80000000;
+    constexpr uint32_t NVME_ADMIN_COMMAND = 1;  // STORAGE_PROTOCOL_SPECIFIC_NVME_ADMIN_COMMAND
+    constexpr uint32_t TIMEOUT_SECONDS = DEVICE_REQUEST_TIMEOUT_SECONDS;
+    std::array<uint8_t, PROTOCOL_COMMAND_SIZE> command = {};
+    uint8_t* c = command.data();
+    Write32(c + 0, STORAGE_PROTOCOL_STRUCTURE_VERSION);                   // Version
+    Write32(c + 4, static_cast<uint32_t>(PROTOCOL_COMMAND_STRUCT_SIZE));  // Length
+    Write32(c + 8, PROTOCOL_TYPE_NVME);                                   // ProtocolType
+    Write32(c + 12, FLAG_ADAPTER_REQUEST);                                // Flags
+    Write32(c + 24, static_cast<uint32_t>(NVME_COMMAND_SIZE));            // CommandLength
+    Write32(c + 40, TIMEOUT_SECONDS);                                     // TimeOutValue
+    Write32(c + 56, NVME_ADMIN_COMMAND);                                  // CommandSpecific
+    uint8_t* nvme = c + PROTOCOL_COMMAND_HEADER_SIZE;
+    nvme[0] = nvme::ADMIN_DEVICE_SELF_TEST;  // CDW0 opcode
+    Write32(nvme + 4, 0xFFFFFFFF);           // NSID: all namespaces
+    Write32(nvme + 40, code);                // CDW10: the self-test code
+    return command;
 }
 
 std::vector<uint32_t> ParseVolumeDiskExtents(const uint8_t* reply, size_t size) {

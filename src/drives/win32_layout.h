@@ -117,6 +117,11 @@ uint64_t GeometryDiskSize(const uint8_t (&reply)[GEOMETRY_REPLY_SIZE]);
 // (0xD0 / 0xD1, one 512-byte sector).
 std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommand(int driveNumber, uint8_t feature);
 
+// SENDCMDINPARAMS for SMART with any registers (EXECUTE OFF-LINE IMMEDIATE, READ LOG): its buffer
+// size is the sectors the registers' count asks for.
+std::array<uint8_t, SMART_COMMAND_SIZE> SmartCommandFor(int driveNumber,
+                                                        const ata::AtaRegisters& registers);
+
 // Copies the page out of a SENDCMDOUTPARAMS reply. False when the driver reported an error.
 bool SmartReplyPage(const uint8_t (&reply)[SMART_PAGE_REPLY_SIZE],
                     uint8_t (&page)[SMART_PAGE_SIZE]);
@@ -143,6 +148,26 @@ std::array<uint8_t, NVME_QUERY_SIZE> NvmeIdentifyControllerQuery();
 // texts alone, when the page does not lie inside the reply or holds neither model nor serial.
 bool ApplyIdentifyControllerReply(const uint8_t (&reply)[NVME_IDENTIFY_REPLY_SIZE],
                                   DescriptorTexts& texts);
+
+// A log page (all namespaces) through the device-level protocol query: the page (size bytes,
+// 512 or more as Windows asks) follows the 48-byte STORAGE_PROTOCOL_DATA_DESCRIPTOR.
+std::array<uint8_t, NVME_QUERY_SIZE> NvmeLogQuery(uint8_t logId, uint32_t size);
+// Copies size bytes of protocol data out of a reply of replySize bytes, from 8 + its
+// ProtocolDataOffset. False when they do not all lie inside the reply.
+bool LocateProtocolData(const uint8_t* reply, size_t replySize, uint8_t* data, size_t size);
+
+// IOCTL_STORAGE_PROTOCOL_COMMAND: STORAGE_PROTOCOL_COMMAND (winioctl.h; the SDK of Windows 10
+// declares it, mingw-w64 only the code) followed by the 64-byte NVMe command. Windows 10 1903
+// and later pass Device Self-test (admin 14h) on to the drive.
+constexpr uint32_t IOCTL_STORAGE_PROTOCOL_COMMAND_CODE = 0x002DD3C0;
+constexpr size_t PROTOCOL_COMMAND_HEADER_SIZE = 80;  // FIELD_OFFSET(..., Command)
+constexpr size_t PROTOCOL_COMMAND_STRUCT_SIZE = 84;  // sizeof, its Command[ANYSIZE_ARRAY] in it
+constexpr size_t NVME_COMMAND_SIZE = 64;
+constexpr size_t PROTOCOL_COMMAND_SIZE = PROTOCOL_COMMAND_HEADER_SIZE + NVME_COMMAND_SIZE;
+constexpr size_t PROTOCOL_COMMAND_RETURN_STATUS_AT = 16;
+constexpr uint32_t STORAGE_PROTOCOL_STATUS_SUCCESS = 1;
+// The Device Self-test command with its code, to every namespace.
+std::array<uint8_t, PROTOCOL_COMMAND_SIZE> NvmeSelfTestCommand(uint8_t code);
 
 // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS: VOLUME_DISK_EXTENTS, its count then DISK_EXTENTs (each
 // the disk number, the starting offset and the length, 8-byte aligned).
