@@ -148,7 +148,9 @@ bool SelfTestCommand(DriveHandle handle, uint8_t feature, uint8_t sector, uint8_
     test::FakeDrive& d = Drive(handle);
     if (feature == 0xD5) {  // SMART READ LOG
         Log("smartlog", handle, sector);
-        return Copy(d.smartLogAnswers && sector == 0x06, d.smartLog, data, d.requestError);
+        const bool after = d.selfTestsSent > 0 && d.smartLogAfterStart[508] != 0;
+        return Copy(d.smartLogAnswers && sector == 0x06, after ? d.smartLogAfterStart : d.smartLog,
+                    data, d.requestError);
     }
     Log("selftest", handle, sector, feature == 0xD4 && !d.selfTestRefused ? 0 : d.requestError);
     d.selfTestsSent += d.selfTestRefused ? 0 : 1;

@@ -42,6 +42,7 @@ struct FakeDrive {
     // the next of `statusAfterStart` as its self-test status byte (the last one again).
     bool smartLogAnswers = false;
     Page smartLog = {};
+    Page smartLogAfterStart = {};  // what READ LOG answers once a test was sent (when set)
     bool nvmeIdentifyAnswers = false;
     Page nvmeIdentify = {};
     bool nvmeSelfTestLogAnswers = false;

@@ -600,8 +600,10 @@ TEST(Probe, WithoutWorkersTheDrivesAreAskedInTurn) {
 
 std::string out, err;
 bool outFails = false;
+int pausedMs = 0;
 StandardStreams streams{[](std::string_view b) { return out.append(b), !outFails; },
-                        [](std::string_view b) { return err.append(b), true; }, "\n"};
+                        [](std::string_view b) { return err.append(b), true; }, "\n",
+                        [](int ms) { pausedMs += ms; }};
 
 int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd) {
     out.clear();
@@ -611,30 +613,47 @@ int RunTool(const std::vector<std::u16string>& args, std::string_view lineEnd) {
     return RunReportTool(args);
 }
 
-std::string Escaped(std::string_view text) {
+std::string Escaped(std::string_view text, size_t limit = 70) {
     std::string e;
-    for (const char c : text.substr(0, 70)) {
+    for (const char c : text.substr(0, limit)) {
         e += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     }
-    return e + (text.size() > 70 ? "...(" + std::to_string(text.size()) + ")" : "");
+    return e + (text.size() > limit ? "...(" + std::to_string(text.size()) + ")" : "");
 }
 
 // "GRADES | ARGS | FLAGS": one drive each of the grades G W C U (a row of power-on hours, a
-// reallocated sector, a row at its threshold, no SMART answer); args ('' an empty one); flags
-// crlf, filefail, outfail. Gives the exit status, standard output and error, and the file written.
+// reallocated sector, a row at its threshold, no SMART answer) or of the letters below; args (''
+// an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and error, and the file written.
 TEST(ReportTool, Cases) {
     test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
         const std::vector<std::string> f = test::Words(input + "|", '|');
         test::ResetMachine();
-        // G W C U, and R: a drive that refuses to be opened (access denied).
+        // G W C U, and R: a drive that refuses to be opened (access denied). Good drives with a
+        // self-test (short 2 min, extended 90): S passes its test (at 1234 hours), F fails it
+        // with a read failure at LBA 0x123456, B is running one (50 % to go), X refuses it.
         const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", "", ""};
         for (size_t n = 0; n < f.at(0).size(); ++n) {
-            const std::string row = rows[std::string_view("GWCUR").find(f[0][n])];
+            const char letter = f[0][n];
+            const size_t kind = std::string_view("GWCUR").find(letter);
+            const std::string row = kind != std::string_view::npos ? rows[kind] : rows[0];
             test::FakeDrive& d = Drive(static_cast<int>(n), 11, u"", u"", 0);
-            d.openRefused = f[0][n] == 'R';
+            d.openRefused = letter == 'R';
             d.smartDataAnswers = d.smartThresholdsAnswer = !row.empty();
             d.smartData = test::AtaPage(row, false);
             d.smartThresholds = test::AtaPage(row, true);
+            if (kind == std::string_view::npos) {
+                for (const auto& [at, value] : {std::pair{363, letter == 'B' ? 0xF5 : 0x00},
+                                                {367, 0x1B}, {372, 2}, {373, 0xFF}, {375, 90}}) {
+                    d.smartData[at] = static_cast<uint8_t>(value);
+                }
+                d.smartLogAnswers = true;
+                d.smartLog = test::PageOf("0/0100 2/0100D2040000000000 508/01");
+                d.smartLogAfterStart = test::PageOf(
+                    letter == 'F' ? "0/0100 2/0100D2040000000000 26/0274D204005634120000 508/02"
+                                  : "0/0100 2/0100D2040000000000 26/0100D4040000000000 508/02");
+                d.statusAfterStart = {0xF9, 0xF4, 0x00};
+                d.selfTestRefused = letter == 'X';
+            }
         }
         std::vector<std::u16string> args;
         for (const std::string& a : test::Words(f.at(1))) {
@@ -648,7 +667,9 @@ TEST(ReportTool, Cases) {
             std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary)
                 << (out.rfind('{', 0) == 0 ? out : test::ReportFile().bytes);
         }
-        return std::to_string(status) + " | " + Escaped(out) + " | " + Escaped(err) + " | " +
+        const size_t limit = f[1].find("--self-test") != std::string::npos ? 400 : 70;  // whole
+        return std::to_string(status) + " | " + Escaped(out, limit) + " | " + Escaped(err, limit) +
+               " | " +
                Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
     });
 }

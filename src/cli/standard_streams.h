@@ -1,4 +1,5 @@
-// The standard output and error of corvanite-report: one table (StandardStreams). Each platform
+// The standard output and error of corvanite-report, and its pause while it waits for a drive's
+// self-test: one table (StandardStreams). Each platform
 // gives the system's (standard_streams_win32.cpp, standard_streams_posix.cpp); a test installs
 // its own. The free functions below go through the installed table.
 #pragma once
@@ -14,6 +15,8 @@ struct StandardStreams {
     bool (*writeOut)(std::string_view bytes);
     bool (*writeErr)(std::string_view bytes);
     std::string_view lineEnd;  // the platform's line end on the terminal
+    // Waits this long (between two looks at a running self-test).
+    void (*pause)(int milliseconds);
 };
 
 // The system's table (defined by the platform layer).
@@ -32,6 +35,9 @@ inline bool WriteStandardOutput(std::string_view bytes) {
 }
 inline bool WriteStandardError(std::string_view bytes) {
     return InstalledStandardStreams().writeErr(bytes);
+}
+inline void PauseFor(int milliseconds) {
+    InstalledStandardStreams().pause(milliseconds);
 }
 inline std::string_view StandardLineEnd() {
     return InstalledStandardStreams().lineEnd;

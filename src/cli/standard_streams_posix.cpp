@@ -26,6 +26,7 @@ constexpr StandardStreams POSIX_STREAMS{
     .writeOut = [](std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); },
     .writeErr = [](std::string_view bytes) { return WriteAll(STDERR_FILENO, bytes); },
     .lineEnd = "\n",
+    .pause = [](int milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); },
 };
 
 }  // namespace

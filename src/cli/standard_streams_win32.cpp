@@ -26,6 +26,7 @@ constexpr StandardStreams WIN32_STREAMS{
     .writeOut = [](std::string_view bytes) { return WriteAll(STD_OUTPUT_HANDLE, bytes); },
     .writeErr = [](std::string_view bytes) { return WriteAll(STD_ERROR_HANDLE, bytes); },
     .lineEnd = "\r\n",
+    .pause = [](int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); },
 };
 
 }  // namespace

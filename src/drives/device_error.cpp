@@ -72,7 +72,9 @@ const ErrorWords* FindWords(int64_t code, SystemErrorKind kind) {
 }
 
 std::u16string_view RequestName(DeviceRequest request) {
-    return request == REQUEST_NVME_LOG ? u"NVMe health log" : u"SMART read";
+    return request == REQUEST_NVME_LOG    ? u"NVMe health log"
+           : request == REQUEST_SELF_TEST ? u"self-test request"
+                                          : u"SMART read";
 }
 
 void AppendCode(std::u16string& text, int32_t error) {
@@ -105,8 +107,8 @@ std::u16string DeviceFailureText(DeviceRequest request, int32_t error, SystemErr
     }
     text = RequestName(request);
     if (error == 0) {
-        return text.append(request == REQUEST_NVME_LOG ? u" returned no data"
-                                                       : u" returned no attributes");
+        return text.append(request == REQUEST_SMART_READ ? u" returned no attributes"
+                                                         : u" returned no data");
     }
     if (error == DEVICE_ERROR_STATUS) {
         return text.append(u" rejected by the drive (failed command status)");

@@ -22,6 +22,7 @@ using DeviceRequest = int32_t;
 constexpr DeviceRequest REQUEST_OPEN = 0;
 constexpr DeviceRequest REQUEST_SMART_READ = 1;
 constexpr DeviceRequest REQUEST_NVME_LOG = 2;
+constexpr DeviceRequest REQUEST_SELF_TEST = 3;
 
 // One line: "SMART read refused by the driver (error 50): behind a USB bridge or RAID
 // controller", "cannot open the drive (error 5): run as administrator", "NVMe health log
