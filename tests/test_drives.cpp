@@ -23,6 +23,7 @@
 #include "drives/nvme_health.h"
 #include "drives/probe.h"
 #include "drives/sat.h"
+#include "drives/self_test.h"
 #include "drives/trace.h"
 #include "drives/win32_layout.h"
 #include "fake_device.h"
@@ -438,9 +439,26 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
     nvme.identity.serial = u"NV-0001";
     nvme.nvmeAnswers = true;
     nvme.nvmeLog = test::PageOf("0/093E01070A5D 128#12084 160#12");
+    // It has a Device Self-test (30 min extended), an extended one 40 % done; its log: a short
+    // test that failed in segment 2 at LBA 4660.
+    nvme.nvmeIdentifyAnswers = nvme.nvmeSelfTestLogAnswers = true;
+    nvme.nvmeIdentify = test::PageOf("256/1000 316/1E00");
+    for (const auto& [at, value] : {std::pair{0, 0x02},
+                                    {1, 40},
+                                    {4, 0x17},
+                                    {5, 2},
+                                    {6, 0x02},
+                                    {8, 0x34},
+                                    {9, 0x2F},
+                                    {20, 0x34},
+                                    {21, 0x12}}) {
+        nvme.nvmeSelfTestLog[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
+    }
     // The same Samsung drive in a USB dock that takes ATA PASS-THROUGH (16), an SSD in one that
     // takes only the 12-byte form, and a dock that takes neither.
-    Drive(2, 7, u"Generic", u"External USB 3.0", 500107862016, samsung).takes16 = true;
+    test::FakeDrive& docked = Drive(2, 7, u"Generic", u"External USB 3.0", 500107862016, samsung);
+    docked.takes16 = docked.smartLogAnswers = true;  // a short test passed at 7320 hours
+    docked.smartLog = test::PageOf("0/0100 2/0100981C 508/01");
     Drive(3, 7, u"JMicron", u"Tech", 120034123776, "INTEL_SSDSA2CW120G3--4PC10302").takes12 = true;
     Drive(4, 7, u"Generic", u"External USB 3.0", 2000398934016);
     // Texts that need escaping (a lone surrogate becomes U+FFFD), on a drive without data.
@@ -453,8 +471,11 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
     // Behind the bridge, the drive gives the rows it gives when asked directly.
     ASSERT_EQ(drives.size(), 7u);
     const std::string direct = ReportJson({drives[0]}, ""), bridged = ReportJson({drives[2]}, "");
-    EXPECT_EQ(bridged.substr(bridged.find("\"attributes")),
-              direct.substr(direct.find("\"attributes")));
+    const auto rows = [](const std::string& json) {
+        const size_t from = json.find("\"attributes");
+        return json.substr(from, json.find("\"self_test") - from);
+    };
+    EXPECT_EQ(rows(bridged), rows(direct));
     ExpectTheTraceReplaysTheScan(drives);
 }
 
@@ -623,7 +644,8 @@ std::string Escaped(std::string_view text, size_t limit = 70) {
 
 // "GRADES | ARGS | FLAGS": one drive each of the grades G W C U (a row of power-on hours, a
 // reallocated sector, a row at its threshold, no SMART answer) or of the letters below; args (''
-// an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and error, and the file written.
+// an empty one); flags crlf, filefail, outfail. Gives the exit status, standard output and error,
+// and the file written.
 TEST(ReportTool, Cases) {
     test::CheckTable("cases/report-tool.txt", [](const std::string& input) {
         const std::vector<std::string> f = test::Words(input + "|", '|');
@@ -643,7 +665,10 @@ TEST(ReportTool, Cases) {
             d.smartThresholds = test::AtaPage(row, true);
             if (kind == std::string_view::npos) {
                 for (const auto& [at, value] : {std::pair{363, letter == 'B' ? 0xF5 : 0x00},
-                                                {367, 0x1B}, {372, 2}, {373, 0xFF}, {375, 90}}) {
+                                                {367, 0x1B},
+                                                {372, 2},
+                                                {373, 0xFF},
+                                                {375, 90}}) {
                     d.smartData[at] = static_cast<uint8_t>(value);
                 }
                 d.smartLogAnswers = true;
@@ -669,8 +694,43 @@ TEST(ReportTool, Cases) {
         }
         const size_t limit = f[1].find("--self-test") != std::string::npos ? 400 : 70;  // whole
         return std::to_string(status) + " | " + Escaped(out, limit) + " | " + Escaped(err, limit) +
-               " | " +
-               Utf16ToUtf8(test::ReportFile().path) + " " + Escaped(test::ReportFile().bytes);
+               " | " + Utf16ToUtf8(test::ReportFile().path) + " " +
+               Escaped(test::ReportFile().bytes);
+    });
+}
+
+// Self-test pages laid out as the standards define them (ATA8-ACS: the SMART data page's bytes
+// 363-376 and the self-test log; NVMe 1.4: Identify Controller's OACS and EDSTT, the Device
+// Self-test log): "KIND TOKENS" gives what is read of them.
+TEST(SelfTest, PagesCases) {
+    test::CheckTable("cases/self-test.txt", [](const std::string& input) {
+        const std::string kind = input.substr(0, input.find(' '));
+        const std::vector<uint8_t> page = test::Bytes(input.substr(kind.size()), 4096);
+        SelfTestState state;
+        if (kind == "ata-data") {
+            state = ata::SelfTestFromDataPage(page.data());
+        } else if (kind == "ata-log") {
+            state.logRead = ata::ParseSelfTestLog(page.data(), state.log);
+        } else if (kind == "nvme-identify") {
+            state = nvme::SelfTestFromIdentify(page.data());
+        } else {
+            state.nvme = true;
+            nvme::ParseSelfTestLog(page.data(), state);
+        }
+        std::string seen = state.supported ? "supported" : Utf16ToUtf8(state.unsupported);
+        seen += " | running " + std::to_string(state.running) + " " +
+                Utf16ToUtf8(SelfTestKindWord(state.runningKind)) + " " +
+                std::to_string(state.percentDone) + "% | minutes " +
+                std::to_string(state.shortMinutes) + " " + std::to_string(state.extendedMinutes) +
+                " | log " + std::to_string(state.logRead);
+        for (const SelfTestLogEntry& e : state.log) {
+            seen += " | " + Utf16ToUtf8(SelfTestKindWord(e.kind)) + " " +
+                    Utf16ToUtf8(SelfTestOutcomeWord(e.outcome)) + " " +
+                    Utf16ToUtf8(SelfTestStatusWords(e, state.nvme)) + " " +
+                    std::to_string(e.powerOnHours) + "h" +
+                    (e.lbaValid ? " LBA " + std::to_string(e.failingLba) : "");
+        }
+        return seen;
     });
 }
 

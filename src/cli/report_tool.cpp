@@ -220,12 +220,13 @@ int WaitForSelfTest(DriveInfo& drive, SelfTestKind kind) {
         const SelfTestState& state = drive.selfTest;
         if (state.running) {
             quiet = 0;
-            WriteErr(Utf16ToUtf8(SelfTestProgressText(state, kind, polls * SELF_TEST_POLL_MS / 1000)) +
-                     "\n");
+            WriteErr(
+                Utf16ToUtf8(SelfTestProgressText(state, kind, polls * SELF_TEST_POLL_MS / 1000)) +
+                "\n");
             continue;
         }
-        const bool logged = !state.log.empty() &&
-                            (before.empty() || !same(state.log.front(), before.front()));
+        const bool logged =
+            !state.log.empty() && (before.empty() || !same(state.log.front(), before.front()));
         if (!logged && ++quiet < SELF_TEST_QUIET_POLLS) {
             continue;
         }
@@ -250,17 +251,17 @@ int RunSelfTestCommand(SelfTestKind kind, const std::u16string& number, bool wai
     }
     const int driveNumber = std::stoi(Utf16ToUtf8(number));
     std::vector<DriveInfo> drives = ProbeAllDrives();
-    const auto found = std::find_if(drives.begin(), drives.end(), [driveNumber](const DriveInfo& d) {
-        return d.driveNumber == driveNumber;
-    });
+    const auto found =
+        std::find_if(drives.begin(), drives.end(),
+                     [driveNumber](const DriveInfo& d) { return d.driveNumber == driveNumber; });
     if (found == drives.end()) {
         WriteErr("corvanite-report: no drive number " + std::to_string(driveNumber) + "\n");
         return SELF_TEST_EXIT_NO_DRIVE;
     }
     DriveInfo& drive = *found;
     if (!drive.selfTest.supported) {
-        WriteErr("corvanite-report: " + DriveName(drive) + " cannot run a self-test: " +
-                 Utf16ToUtf8(drive.selfTest.unsupported) + "\n");
+        WriteErr("corvanite-report: " + DriveName(drive) +
+                 " cannot run a self-test: " + Utf16ToUtf8(drive.selfTest.unsupported) + "\n");
         return SELF_TEST_EXIT_UNSUPPORTED;
     }
     // Never two tests on one drive: one that runs (ours or another program's) is aborted first.
@@ -306,7 +307,9 @@ std::string ReportHelpText() {
         for (const ExitStatusMeaning& row : rows) {
             const std::string status = std::to_string(row.status);
             text.append("  ").append(status);
-            text.append(STATUS_COLUMN_WIDTH - status.size(), ' ').append(row.meaning).push_back('\n');
+            text.append(STATUS_COLUMN_WIDTH - status.size(), ' ')
+                .append(row.meaning)
+                .push_back('\n');
         }
     };
     list(REPORT_EXIT_STATUSES);
@@ -329,8 +332,8 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         if (!optionsEnded && (arg == u"--self-test" || arg == u"--drive")) {
             const std::u16string*& named = arg == u"--self-test" ? selfTest : driveNumber;
             if (i + 1 == args.size() || named != nullptr) {
-                return UsageError(Utf16ToUtf8(arg) + (named != nullptr ? " given twice"
-                                                                       : " needs its value"));
+                return UsageError(Utf16ToUtf8(arg) +
+                                  (named != nullptr ? " given twice" : " needs its value"));
             }
             named = &args[++i];
             continue;
@@ -376,7 +379,7 @@ int RunReportTool(const std::vector<std::u16string>& args) {
     }
 
     if (selfTest != nullptr || driveNumber != nullptr || wait) {
-        const SelfTestKind kind = selfTest == nullptr         ? SELF_TEST_NONE
+        const SelfTestKind kind = selfTest == nullptr        ? SELF_TEST_NONE
                                   : *selfTest == u"short"    ? SELF_TEST_SHORT
                                   : *selfTest == u"extended" ? SELF_TEST_EXTENDED
                                   : *selfTest == u"abort"    ? SELF_TEST_ABORT

@@ -527,9 +527,10 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
     }
     const std::string request = Utf16ToUtf8(request16);
     constexpr std::string_view ANSWERED[] = {
-        rq::PRIVILEGED,   rq::DRIVE_COUNT,      rq::PATH,    rq::OPEN,
-        rq::OPEN_LIMITED, rq::IDENTITY,         rq::SIZE,    rq::SMART_ENABLE,
-        rq::SMART_PAGE,   rq::ATA_PASS_THROUGH, rq::NVME_LOG};
+        rq::PRIVILEGED,    rq::DRIVE_COUNT,      rq::PATH,          rq::OPEN,
+        rq::OPEN_LIMITED,  rq::IDENTITY,         rq::SIZE,          rq::SMART_ENABLE,
+        rq::SMART_PAGE,    rq::ATA_PASS_THROUGH, rq::NVME_LOG,      rq::SMART_COMMAND,
+        rq::NVME_IDENTIFY, rq::NVME_LOG_PAGE,    rq::NVME_SELF_TEST};
     if (std::find(std::begin(ANSWERED), std::end(ANSWERED), request) == std::end(ANSWERED)) {
         return true;  // a note for the reader (a DeviceIoControl) or a request of a later program
     }

@@ -93,6 +93,8 @@ std::u16string_view SelfTestKindWord(SelfTestKind kind) {
             return u"extended";
         case SELF_TEST_ABORT:
             return u"abort";
+        case SELF_TEST_NONE:
+            return u"none";
         default:
             return u"other";
     }
@@ -240,10 +242,11 @@ void ParseSelfTestLog(const uint8_t* page, SelfTestState& state) {
         const uint8_t* r = page + NVME_RESULTS_AT + n * NVME_RESULT_SIZE;
         SelfTestLogEntry entry;
         entry.status = r[0] & 0x0F;
-        if (entry.status == NVME_RESULT_UNUSED) {
+        entry.code = static_cast<uint8_t>(r[0] >> 4);
+        // Unused entries say so (result Fh); code 0 is reserved, as in an entry left zero.
+        if (entry.status == NVME_RESULT_UNUSED || entry.code == 0) {
             continue;
         }
-        entry.code = static_cast<uint8_t>(r[0] >> 4);
         entry.kind = entry.code == SELF_TEST_CODE_SHORT      ? SELF_TEST_SHORT
                      : entry.code == SELF_TEST_CODE_EXTENDED ? SELF_TEST_EXTENDED
                                                              : SELF_TEST_OTHER;

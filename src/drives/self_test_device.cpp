@@ -78,9 +78,10 @@ bool RefreshSelfTest(DriveHandle handle, DriveInfo& drive) {
     uint8_t page[SMART_PAGE_SIZE] = {};
     const size_t form = drive.selfTest.passThrough;
     const bool read =
-        form == 0 ? ReadSmartPage(handle, drive.driveNumber, SMART_FEATURE_READ_DATA, page)
-                  : AtaCommand(handle, drive,
-                               ata::SmartRegisters(drive.driveNumber, SMART_FEATURE_READ_DATA), page);
+        form == 0
+            ? ReadSmartPage(handle, drive.driveNumber, SMART_FEATURE_READ_DATA, page)
+            : AtaCommand(handle, drive,
+                         ata::SmartRegisters(drive.driveNumber, SMART_FEATURE_READ_DATA), page);
     if (!read) {
         return false;
     }

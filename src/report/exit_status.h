@@ -47,10 +47,12 @@ constexpr int SELF_TEST_EXIT_NO_DRIVE = 4;
 constexpr int SELF_TEST_EXIT_BUSY = 75;
 
 inline constexpr ExitStatusMeaning SELF_TEST_EXIT_STATUSES[] = {
-    {SELF_TEST_EXIT_PASSED, "started (without --wait), aborted as asked, or completed without error"},
+    {SELF_TEST_EXIT_PASSED,
+     "started (without --wait), aborted as asked, or completed without error"},
     {SELF_TEST_EXIT_FAILED, "completed with a failure (the first failing LBA is printed)"},
     {SELF_TEST_EXIT_ABORTED, "aborted or interrupted before its end"},
-    {SELF_TEST_EXIT_UNSUPPORTED, "not supported by the drive or the system (the reason is printed)"},
+    {SELF_TEST_EXIT_UNSUPPORTED,
+     "not supported by the drive or the system (the reason is printed)"},
     {SELF_TEST_EXIT_NO_DRIVE, "no drive with that number"},
     {REPORT_EXIT_USAGE, "usage error"},
     {SELF_TEST_EXIT_BUSY, "a self-test is running on the drive already"},

@@ -160,6 +160,42 @@ std::string Reasons(const DriveInfo& drive, int depth) {
     return Array(items, depth);
 }
 
+// What the drive tells of its self-test, and its log newest first.
+std::string SelfTest(const SelfTestState& state, int depth) {
+    const auto minutes = [](int32_t value) {
+        return value > 0 ? Number(value) : std::string(NULL_VALUE);
+    };
+    std::vector<std::string> log;
+    for (const SelfTestLogEntry& entry : state.log) {
+        log.push_back(InlineObject({
+            {"test", String(SelfTestKindWord(entry.kind))},
+            {"code", Number(entry.code)},
+            {"result", entry.outcome == SELF_TEST_PASSED    ? "\"passed\""
+                       : entry.outcome == SELF_TEST_FAILED  ? "\"failed\""
+                       : entry.outcome == SELF_TEST_ABORTED ? "\"aborted\""
+                                                            : "\"running\""},
+            {"status", String(SelfTestStatusWords(entry, state.nvme))},
+            {"power_on_hours", Number(entry.powerOnHours)},
+            {"segment",
+             entry.segment > 0 && state.nvme ? Number(entry.segment) : std::string(NULL_VALUE)},
+            {"failing_lba", entry.lbaValid ? Number(entry.failingLba) : std::string(NULL_VALUE)},
+        }));
+    }
+    return Object(
+        {
+            {"supported", Bool(state.supported)},
+            {"unsupported_reason",
+             state.supported ? std::string(NULL_VALUE) : String(state.unsupported)},
+            {"running", Bool(state.running)},
+            {"percent_done", state.running ? Number(state.percentDone) : std::string(NULL_VALUE)},
+            {"short_minutes", minutes(state.shortMinutes)},
+            {"extended_minutes", minutes(state.extendedMinutes)},
+            {"log_read", Bool(state.logRead)},
+            {"log", Array(log, depth + 1)},
+        },
+        depth);
+}
+
 std::string Drive(const DriveInfo& drive, int depth) {
     const bool hasData = drive.smartAvailable;
     const bool fromAta = hasData && drive.smartSource == SOURCE_ATA;
@@ -200,6 +236,7 @@ std::string Drive(const DriveInfo& drive, int depth) {
              powerOn.known && powerOn.hours ? Number(powerOn.value) : std::string(NULL_VALUE)},
             {"nvme", fromNvme ? NvmeFigures(drive, depth + 1) : std::string(NULL_VALUE)},
             {"attributes", Array(attributes, depth + 1)},
+            {"self_test", SelfTest(drive.selfTest, depth + 1)},
         },
         depth);
 }

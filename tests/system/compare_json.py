@@ -160,6 +160,27 @@ def compare_replays(out, run):
                   "the guest's report file, byte for byte:")
 
 
+def compare_self_test(out, status):
+    """A short self-test on the SATA disk, waited for: its result and the log the report then gives
+    against smartctl's reading of the same log; the NVMe drive without Device Self-test refused."""
+    check("self-test", "short test on the SATA disk: exit and result", (status.get("self-test sata"),
+          "short self-test passed at " in out["self-test sata"].decode()), (0, True), "")
+    theirs = get(json.loads(out["smartctl selftest /dev/sda"] or "{}"),
+                 "ata_smart_self_test_log.standard.table") or []
+    drive = next((d for d in json.loads(out["json after self-test"] or "{}").get("drives", [])
+                  if d["device_path"] == "/dev/sda"), {})
+    ours = drive.get("self_test", {}).get("log", [])
+    check("self-test", "log entries", len(ours), len(theirs), "smartctl -l selftest")
+    for n, (entry, row) in enumerate(zip(ours, theirs)):
+        check("self-test", f"entry {n} test, passed, lifetime hours",
+              [entry["code"], entry["result"] == "passed", entry["power_on_hours"]],
+              [get(row, "type.value"), get(row, "status.passed"), get(row, "lifetime_hours")],
+              "smartctl:")
+    check("self-test", "NVMe drive without Device Self-test: exit and reason",
+          (status.get("self-test nvme"), "Identify Controller data says so" in
+           out["self-test nvme"].decode()), (3, True), "")
+
+
 def compare(data_log, cmakelists, *drives):
     text = open(data_log, "rb").read().decode("utf-8", "replace").replace("\r", "")
     found = re.findall(r"^@@BEGIN (.+?)@@\n(.*?)^@@END \1 rc=(-?\d+)@@$", text, re.M | re.S)
@@ -171,6 +192,7 @@ def compare(data_log, cmakelists, *drives):
     compare_fsck(out)
     compare_access(out, report)
     compare_replays(out, os.path.dirname(data_log))
+    compare_self_test(out, status)
     check("report", "header", [report.get("format_version"), report.get("program_version")],
           [1, version], "format 1 and CMakeLists.txt's version")
     check("report", "file is standard output", bool(out["json"]) and out["json.file"] == out["json"],

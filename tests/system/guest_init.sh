@@ -48,6 +48,16 @@ for d in $disks; do
 done
 kill $watcher
 section "closes after write" cat /tmp/closes
+
+# The drive's own self-test: a short one on the SATA disk, waited for, then its log as smartctl
+# reads it and as the report gives it; the NVMe drive (no Device Self-test) says why not.
+number() {  # the report's drive number of a device node
+    corvanite-report --json | grep -B1 "\"device_path\": \"$1\"" | sed -n 's/.*"number": \([0-9]*\).*/\1/p'
+}
+section "self-test sata" sh -c "corvanite-report --self-test short --drive $(number /dev/sda) --wait 2>&1"
+section "smartctl selftest /dev/sda" smartctl -j -l selftest /dev/sda
+section "json after self-test" corvanite-report --json
+section "self-test nvme" sh -c "corvanite-report --self-test short --drive $(number /dev/nvme0n1) 2>&1"
 # Without rights (nobody): every disk still listed, with what sysfs tells and why no more; the
 # disks it could not open said on standard error.
 section "json unprivileged" corvanite_guest_tool nobody /usr/sbin/corvanite-report --json
