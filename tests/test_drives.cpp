@@ -766,6 +766,15 @@ TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
     EXPECT_TRUE(out.starts_with("Corvanite Report\n")) << out;
 }
 
+// The header's time, against Python's datetime.utcfromtimestamp: a leap day, the last second of
+// a century's year.
+TEST(Trace, TimesInUtc) {
+    EXPECT_EQ(UtcTimeText(0), "1970-01-01T00:00:00Z");
+    EXPECT_EQ(UtcTimeText(951782400), "2000-02-29T00:00:00Z");
+    EXPECT_EQ(UtcTimeText(1765195185), "2025-12-08T11:59:45Z");
+    EXPECT_EQ(UtcTimeText(4102444799), "2099-12-31T23:59:59Z");
+}
+
 // A trace ('|' between its lines, HEADER the usual first line) gives the reader's fault, or
 // what the replayed scan found: each drive's path, model, serial, size, grade and reason.
 TEST(Trace, ReaderCases) {
