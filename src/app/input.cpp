@@ -6,6 +6,7 @@
 
 #include "app/export.h"
 #include "app/scan_worker.h"
+#include "app/self_test_worker.h"
 #include "app/window_host.h"
 #include "state/app_state.h"
 #include "text/text_format.h"
@@ -313,6 +314,15 @@ void ButtonAction(int32_t id) {
         case BTN_MINIMIZE:
             MinimizeMainWindow();
             break;
+        case BTN_SELF_TEST_SHORT:
+            RequestSelfTest(SELF_TEST_SHORT);
+            break;
+        case BTN_SELF_TEST_EXTENDED:
+            RequestSelfTest(SELF_TEST_EXTENDED);
+            break;
+        case BTN_SELF_TEST_ABORT:
+            RequestSelfTest(SELF_TEST_ABORT);
+            break;
         default:
             if (id >= BTN_VOLUME_FIRST && id < BTN_VOLUME_FIRST + BTN_VOLUME_COUNT) {
                 PickDriveVolume(id - BTN_VOLUME_FIRST);
@@ -387,6 +397,14 @@ void OnKeyDown(uint32_t virtualKey, bool control, bool shift) {
         } else if (virtualKey >= '1' && virtualKey < '1' + TAB_COUNT) {
             ShowTab(static_cast<int32_t>(virtualKey - '1'));
         }
+        return;
+    }
+    // On SELF-TEST: S a short test, E an extended one (asked first), A aborts the running one.
+    if (appState.activeTab == TAB_SELF_TEST &&
+        (virtualKey == 'S' || virtualKey == 'E' || virtualKey == 'A')) {
+        RequestSelfTest(virtualKey == 'S'   ? SELF_TEST_SHORT
+                        : virtualKey == 'E' ? SELF_TEST_EXTENDED
+                                            : SELF_TEST_ABORT);
         return;
     }
     if (appState.activeTab == TAB_SCAN_REPAIR &&
@@ -516,11 +534,16 @@ void OnMouseWheel(Point client, int32_t delta) {
 
 void OnTimerTick() {
     ++appState.tickCount;
+    PollSelfTests();
     // A scan's cards count their seconds: one repaint a second is enough for them.
     const bool secondPassed = (appState.tickCount - appState.scanStartTick) % 20 == 0;
     if (appState.chkdskRunning || (appState.scanning && secondPassed)) {
         RequestRepaint();
     }
+}
+
+void OnSelfTestAnswer() {
+    HandleSelfTestAnswer();
 }
 
 void OnChkdskEvent(uintptr_t code) {

@@ -35,7 +35,8 @@ int32_t DriveRowAt(Point client);
 // move the SMART table or the volume-check output; Ctrl+E exports the report; Ctrl+C copies the
 // selected drive's report block; Ctrl+Tab and Ctrl+Shift+Tab go to the next or previous tab
 // (round), Ctrl+1 to Ctrl+3 to a tab by its place; Escape cancels a running check; on
-// SCAN/REPAIR a letter (without Ctrl) picks the volume.
+// SCAN/REPAIR a letter (without Ctrl) picks the volume; on SELF-TEST S starts a short test, E an
+// extended one (asked first) and A aborts the running one.
 void OnKeyDown(uint32_t virtualKey, bool control = false, bool shift = false);
 void OnMouseMove(Point client, bool leftButtonDown);
 void OnMouseLeave();
@@ -49,6 +50,8 @@ void OnCaptureLost();
 // scrolls; elsewhere the active tab's table or output.
 void OnMouseWheel(Point client, int32_t delta);
 void OnTimerTick();
+// MSG_SELF_TEST: a self-test request's answer (self_test_worker.h).
+void OnSelfTestAnswer();
 // MSG_CHKDSK_EVENT with its event code.
 void OnChkdskEvent(uintptr_t code);
 

@@ -229,6 +229,8 @@ gboolean DispatchPosted(gpointer) {
             HandleScanDone();
         } else if (posted.message == MSG_CHKDSK_EVENT) {
             OnChkdskEvent(posted.wParam);
+        } else if (posted.message == MSG_SELF_TEST) {
+            OnSelfTestAnswer();
         }
     }
     return G_SOURCE_REMOVE;

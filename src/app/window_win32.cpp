@@ -274,6 +274,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case MSG_SCAN_DONE:
             HandleScanDone();
             return 0;
+        case MSG_SELF_TEST:
+            OnSelfTestAnswer();
+            return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -19,7 +19,8 @@ namespace corvanite {
 constexpr int32_t TAB_SMART = 0;
 constexpr int32_t TAB_DISK_INFO = 1;
 constexpr int32_t TAB_SCAN_REPAIR = 2;
-constexpr int32_t TAB_COUNT = 3;
+constexpr int32_t TAB_SELF_TEST = 3;
+constexpr int32_t TAB_COUNT = 4;
 
 // What the status line, the empty list and the empty views say while a scan runs.
 constexpr std::u16string_view SCANNING_TEXT = u"Scanning drives...";
@@ -27,6 +28,7 @@ constexpr std::u16string_view SCANNING_TEXT = u"Scanning drives...";
 // Private window messages (WM_USER + 100 and + 101) and the volume-check event codes.
 constexpr uint32_t MSG_CHKDSK_EVENT = 0x0400 + 100;
 constexpr uint32_t MSG_SCAN_DONE = 0x0400 + 101;
+constexpr uint32_t MSG_SELF_TEST = 0x0400 + 102;
 constexpr uintptr_t CHKDSK_EVENT_FAILED = 0;
 constexpr uintptr_t CHKDSK_EVENT_LINE = 1;
 constexpr uintptr_t CHKDSK_EVENT_DONE = 2;
@@ -77,6 +79,8 @@ struct AppState {
     bool dragging = false;
     bool maximized = false;
     std::atomic<bool> scanning{false};
+    // A self-test request (a start, an abort or a look at a running test) is with a drive.
+    std::atomic<bool> selfTestBusy{false};
     int32_t smartScroll = 0;
     int32_t chkdskScroll = 0;
     // Rows a page moves, as the last frame of each view could show them whole.

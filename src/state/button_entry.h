@@ -17,6 +17,9 @@ constexpr int32_t BTN_EXPORT = 4;
 constexpr int32_t BTN_CLOSE = 5;
 constexpr int32_t BTN_MAXIMIZE = 6;
 constexpr int32_t BTN_MINIMIZE = 7;
+constexpr int32_t BTN_SELF_TEST_SHORT = 8;
+constexpr int32_t BTN_SELF_TEST_EXTENDED = 9;
+constexpr int32_t BTN_SELF_TEST_ABORT = 10;
 // The volumes of the selected drive on the volume check's view, the first eight: button
 // BTN_VOLUME_FIRST + i picks the i-th.
 constexpr int32_t BTN_VOLUME_FIRST = 16;

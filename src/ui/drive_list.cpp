@@ -98,8 +98,15 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
                        scratch, COLOR_TEXT_SECONDARY, FONT_MAIN, ALIGN_LEFT);
         return;
     }
-    DrawTextInRect(dc, Rect{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14},
-                   DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
+    const Rect lastLine{left + INSET, y + LAST_LINE_TOP, right - INSET, y + LAST_LINE_TOP + 14};
+    DrawTextInRect(dc, lastLine, DriveCardHealthWord(drive.health), health, FONT_MAIN, ALIGN_LEFT);
+    // A self-test running in the drive, and how far it is, as the drive last told it.
+    if (drive.selfTest.running) {
+        scratch = u"TEST ";
+        AppendUnsigned(scratch, static_cast<uint64_t>(drive.selfTest.percentDone));
+        scratch += u'%';
+        DrawTextInRect(dc, lastLine, scratch, COLOR_ACCENT, FONT_MAIN, ALIGN_RIGHT);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "ui/drive_list.h"
 #include "ui/primitives.h"
 #include "ui/scan_repair_view.h"
+#include "ui/self_test_view.h"
 #include "ui/smart_view.h"
 #include "ui/status_bar.h"
 #include "ui/tab_bar.h"
@@ -61,6 +62,9 @@ void BuildFrame(DisplayList& list, FrameOutput& out, int width, int height) {
             break;
         case TAB_SCAN_REPAIR:
             DrawScanRepairView(list, out, layout.content);
+            break;
+        case TAB_SELF_TEST:
+            DrawSelfTestView(list, out, layout.content);
             break;
         default:
             break;

@@ -12,6 +12,7 @@ set(CORVANITE_UI_PORTABLE
     ui/smart_view.cpp
     ui/disk_info_view.cpp
     ui/scan_repair_view.cpp
+    ui/self_test_view.cpp
     ui/frame.cpp
 )
 set(CORVANITE_UI_WIN32 ui/render_gdi.cpp)

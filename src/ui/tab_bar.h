@@ -11,9 +11,9 @@ namespace corvanite {
 
 // Indexed by tab id.
 inline constexpr std::u16string_view TAB_CAPTIONS[TAB_COUNT] = {u"SMART DATA", u"DISK INFO",
-                                                                u"SCAN/REPAIR"};
+                                                                u"SCAN/REPAIR", u"SELF-TEST"};
 
-// Paints the bar and stores the three tab rectangles of this paint in out.tabRects.
+// Paints the bar and stores the tab rectangles of this paint in out.tabRects.
 void DrawTabBar(DisplayList& dc, FrameOutput& out, Rect bar);
 
 }  // namespace corvanite

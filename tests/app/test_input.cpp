@@ -226,7 +226,7 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.selectedDrive, 2); EXPECT_EQ(appState.statusText, u"Selected: \\\\.\\PhysicalDrive2  Disk  N/A  0 attrs"); }},
     {"the first tab", TAB_DISK_INFO, [] {}, {{DOWN, 300, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SMART); }},
     {"a card of a list shortened since the frame", TAB_SMART, [] { appState.drives.resize(2); }, {{DOWN, 100, 65 + 2 * 68 + 5}}, [] { EXPECT_EQ(appState.selectedDrive, 0); }},
-    {"tabs on press", TAB_SMART, [] {}, {{DOWN, 547, 37}, {DOWN, 1196, 72}, {DOWN, 1197, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); }},
+    {"tabs on press", TAB_SMART, [] {}, {{DOWN, 547, 37}, {DOWN, 1196, 72}, {DOWN, 1197, 50}}, [] { EXPECT_EQ(appState.activeTab, TAB_SELF_TEST); }},
     {"hover a button, then a drive", TAB_SMART, [] {}, {{MOVE, 20, 690}, {MOVE, 21, 691}},
      [] { EXPECT_EQ(appState.hoverButton, BTN_REFRESH); EXPECT_EQ(Host().repaints, 1); EXPECT_EQ(Host().leaveRequests, 2); }},
     {"hover a drive, then leave", TAB_SMART, [] {}, {{MOVE, 50, 70}, {LEAVE}}, [] { EXPECT_EQ(appState.hoverDriveRow, -1); EXPECT_EQ(Host().repaints, 2); }},
@@ -349,8 +349,22 @@ const Case CASES[] = {
      [] { EXPECT_EQ(test::ReportFile().path, SAVED); EXPECT_EQ(appState.targetVolume, u"C:"); }},
     {"Ctrl+Tab round the tabs, Ctrl+Shift+Tab back, Tab alone nothing", TAB_SMART, [] {}, {{KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 1}, {KEY, KEY_TAB, 3}, {KEY, KEY_TAB}},
      [] { EXPECT_EQ(appState.activeTab, TAB_SCAN_REPAIR); EXPECT_EQ(Host().repaints, 4); KEY(Point{KEY_TAB, 3}); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO); }},
-    {"Ctrl+1 to Ctrl+3 by place, Ctrl+0 and Ctrl+4 nothing", TAB_DISK_INFO, [] {}, {{KEY, '3', 1}, {KEY, '1', 1}, {KEY, '4', 1}, {KEY, '0', 1}, {KEY, '2'}},
-     [] { EXPECT_EQ(appState.activeTab, TAB_SMART); KEY(Point{'2', 1}); EXPECT_EQ(appState.activeTab, TAB_DISK_INFO); }},
+    {"Ctrl+1 to Ctrl+4 by place, Ctrl+0 and Ctrl+5 nothing", TAB_DISK_INFO, [] {}, {{KEY, '3', 1}, {KEY, '1', 1}, {KEY, '5', 1}, {KEY, '0', 1}, {KEY, '2'}},
+     [] { EXPECT_EQ(appState.activeTab, TAB_SMART); KEY(Point{'4', 1}); EXPECT_EQ(appState.activeTab, TAB_SELF_TEST); }},
+    {"SELF-TEST: S on a drive without one says why, A with none running too", TAB_SELF_TEST,
+     [] { appState.drives[0].selfTest = SelfTestUnsupported(u"its SMART data says so"); }, {{KEY, 'S'}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test: PhysicalDrive0 has none: its SMART data says so"); EXPECT_FALSE(appState.selfTestBusy);
+        appState.drives[0].selfTest.supported = true; KEY(Point{'A', 0});
+        EXPECT_EQ(appState.statusText, u"Self-test: no test is running on PhysicalDrive0"); }},
+    {"SELF-TEST: E asks first, how long and what it does; No starts nothing", TAB_SELF_TEST,
+     [] { appState.drives[0].selfTest.supported = true; appState.drives[0].selfTest.extendedMinutes = 149; }, {{KEY, 'E'}}, [] {
+        ASSERT_EQ(Host().questions.size(), 1u); EXPECT_NE(Host().questions[0].find(u"about 149 minutes"), std::u16string::npos);
+        EXPECT_NE(Host().questions[0].find(u"nothing on it is changed"), std::u16string::npos); EXPECT_FALSE(appState.selfTestBusy); }},
+    {"SELF-TEST: S while a test runs or a scan runs is refused", TAB_SELF_TEST,
+     [] { appState.drives[0].selfTest.supported = appState.drives[0].selfTest.running = true; }, {{KEY, 'S'}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test: PhysicalDrive0 is running one already; abort it first");
+        appState.scanning = true; KEY(Point{'A', 0}); appState.scanning = false;
+        EXPECT_EQ(appState.statusText, u"Self-test: wait for the drive scan to end"); }},
     {"Ctrl+C copies the selected drive's block as the report has it", TAB_SCAN_REPAIR, [] { appState.selectedDrive = 1; }, {{KEY, 'C', 1}}, [] {
         EXPECT_EQ(Host().clipboard.rfind(u"Drive 1: Samsung SSD 860\r\n", 0), 0u);
         EXPECT_NE(ReportText(appState.drives).find(Host().clipboard + u"Drive 2: "), std::u16string::npos);

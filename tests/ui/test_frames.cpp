@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "drives/self_test.h"
 #include "sample_drives.h"
 #include "state/app_state.h"
 #include "test_data.h"
@@ -132,6 +133,12 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
     {"min-disk-info-no-data-long-reason", 800, 580, [] { Show(TAB_DISK_INFO, NO_DATA); appState.drives[NO_DATA].errorText.Set(LONG_REASON); }},
     {"smart-good-failed-in-the-past", 1200, 750, [] { Show(TAB_SMART, 2); appState.drives[2].attributes[8].worst = 90; }},  // B8: worst 90 at its threshold 90, now 100
     {"min-disk-info-sensor-reads-0", 800, 580, [] { Show(TAB_DISK_INFO, 1); appState.drives[1].temperatureC = 0; }},  // no temperature row
+    {"self-test-running-failed-before-hover-abort", 1200, 750, [] { Show(TAB_SELF_TEST, 1); appState.hoverButton = BTN_SELF_TEST_ABORT;
+        SelfTestState& st = appState.drives[1].selfTest; st.running = true; st.percentDone = 40;
+        st.log.insert(st.log.begin(), SelfTestLogEntry{SELF_TEST_EXTENDED, 2, 7, SELF_TEST_FAILED, 7100, 0, true, 1193046}); }},
+    {"self-test-none-on-the-usb-enclosure", 1200, 750, [] { Show(TAB_SELF_TEST, NO_DATA); }},
+    {"self-test-log-unread", 1200, 750, [] { Show(TAB_SELF_TEST, 0); }},
+    {"min-self-test-nvme-log-cut-at-the-bottom", 800, 580, [] { Show(TAB_SELF_TEST, NVME); auto& log = appState.drives[NVME].selfTest.log; log.resize(20, log.back()); }},
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-volumes-of-the-drive", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(1, u"G:"); appState.hoverButton = BTN_VOLUME_FIRST; }},
     {"min-scan-no-volume-at-q-drive-without-volumes", 800, 580, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(2, u"Q:"); }},

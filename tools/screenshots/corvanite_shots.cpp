@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
     const char* const tabs[] = {"smart", "disk-info", "scan"};
     int index = 16;
     for (const auto& size : sizes) {
-        for (int32_t tab = TAB_SMART; tab < TAB_COUNT; ++tab) {
+        for (int32_t tab = TAB_SMART; tab <= TAB_SCAN_REPAIR; ++tab) {
             ResetView();
             appState.maximized = size.maximized;
             appState.activeTab = tab;
@@ -248,5 +248,21 @@ int main(int argc, char** argv) {
     InstallChildProcessAccess(nullptr);
     SetOutput(0, nullptr);
     shooter.Shoot("23-scan-linux-filesystems", 1200, 750);
+
+    // The drive's own self-test: an extended test running on the second disk, whose log holds a
+    // short test that passed; the NVMe drive's log.
+    ResetView();
+    appState.volumes = sample::SampleVolumeAccess().listVolumes();
+    appState.activeTab = TAB_SELF_TEST;
+    appState.selectedDrive = 1;
+    SelfTestState& running = appState.drives[1].selfTest;
+    running.running = true;
+    running.percentDone = 30;
+    SetStatusText(u"Self-test on sdb: a self-test: 30 % done, 44:12 so far");
+    shooter.Shoot("24-self-test-running", 1200, 750);
+    running = drives[1].selfTest;
+    appState.selectedDrive = nvme;
+    SetStatusText(u"READY  //  /dev/nvme0n1  //  6 attrs");
+    shooter.Shoot("25-self-test-nvme-log", 1200, 750);
     return shooter.failures == 0 ? 0 : 1;
 }
