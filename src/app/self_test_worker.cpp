@@ -26,8 +26,10 @@ struct SelfTestJob {
 
 std::mutex answerLock;
 std::optional<SelfTestJob> answer;
-// The tick each drive's test was started at by this window (by its path), for "so far".
+// The test this window started last, on which drive (by its path) and at which tick: ATA drives
+// do not tell which test runs, and "so far" counts from the start.
 std::u16string startedPath;
+SelfTestKind startedKind = SELF_TEST_NONE;
 uint32_t startedTick = 0;
 
 void SelfTestWorker(void* parameter) {
@@ -115,6 +117,7 @@ void RequestSelfTest(SelfTestKind kind) {
             DriveName(*drive) + u"...");
         if (kind != SELF_TEST_ABORT) {
             startedPath = drive->devicePath.view();
+            startedKind = kind;
             startedTick = appState.tickCount;
         }
     }
@@ -176,7 +179,7 @@ void HandleSelfTestAnswer() {
             const bool ours = startedPath == drive->devicePath.view();
             SetStatusText(u"Self-test on " + name + u": " +
                           SelfTestProgressText(
-                              drive->selfTest, SELF_TEST_NONE,
+                              drive->selfTest, ours ? startedKind : SELF_TEST_NONE,
                               ours ? static_cast<int64_t>((appState.tickCount - startedTick) / 20)
                                    : int64_t{-1}));
         } else if (wasRunning) {

@@ -118,7 +118,7 @@ def act(verb, arg):
           "resize": lambda: xdo("mousemove", "--window", R.wid, *[v - 2 for v in geometry()[2:]],
                                 "mousedown", 1, *["mousemove_relative", "--sync", 40, 30] * 2,
                                 "mouseup", 1),  # by the bottom-right corner
-          "start": lambda: start(*arg.split()), "mark": lambda: setattr(R, "mark", geometry()),
+          "start": lambda: start(*arg.split()), "stop": stop, "mark": lambda: setattr(R, "mark", geometry()),
           "corner": lambda: xdo("mousemove", "--window", R.wid, geometry()[2] - 20, 17, "click", 1),
           "dpi": lambda: (setattr(R, "scale", n / 96), ENV.update(GDK_SCALE=str(n // 96)) if not
                           WIN else wine("reg.exe", "add", "HKCU\\Control Panel\\Desktop", "/v",
@@ -255,6 +255,14 @@ STEPS = [  # (what, inputs separated by ";", what follows: trace fields and the 
     ("a recorded machine: the QEMU guest's trace", "start tests/corvanite_e2e_gui --replay "
      "@traces/qemu-guest.json.jsonl", dict(drives="7", scanning="0", status=lambda: R.state[
          "status"].startswith("READY  //  /dev/nvme0n1  //  "))),
+    ("self-test: a fresh start on the sample machine", "stop; start tests/corvanite_e2e_gui",
+     dict(SHOWN)),
+    ("self-test: S on the second disk starts its short test", "key Down; key ctrl+4; key s",
+     dict(status=lambda: R.state["status"].startswith("Self-test on sdb: short self-test: 10 % done"))),
+    ("self-test: its progress as the drive reports it", "",
+     dict(status=lambda: R.state["status"].startswith("Self-test on sdb: short self-test: 60 % done, 0:0"))),
+    ("self-test: its end and result", "",
+     dict(status="Self-test on sdb ended: short self-test passed at 7326 hours")),
     *[("1024x768 screen: the window fits", "screen; start tests/corvanite_e2e_gui", dict(
         SHOWN, _=FITS)), ("1024x768 screen: close button", "click button.5", dict(_=EXITED))] * WIN,
 ]
