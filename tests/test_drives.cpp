@@ -651,7 +651,7 @@ TEST(ReportTool, Cases) {
         const std::vector<std::string> f = test::Words(input + "|", '|');
         test::ResetMachine();
         // G W C U, and R: a drive that refuses to be opened (access denied). Good drives with a
-        // self-test (short 2 min, extended 90): S passes its test (at 1234 hours), F fails it
+        // self-test (short 1 min, extended 90): S passes its test (at 1234 hours), F fails it
         // with a read failure at LBA 0x123456, B is running one (50 % to go), X refuses it.
         const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", "", ""};
         for (size_t n = 0; n < f.at(0).size(); ++n) {
@@ -666,7 +666,7 @@ TEST(ReportTool, Cases) {
             if (kind == std::string_view::npos) {
                 for (const auto& [at, value] : {std::pair{363, letter == 'B' ? 0xF5 : 0x00},
                                                 {367, 0x1B},
-                                                {372, 2},
+                                                {372, 1},
                                                 {373, 0xFF},
                                                 {375, 90}}) {
                     d.smartData[at] = static_cast<uint8_t>(value);

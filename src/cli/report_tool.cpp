@@ -164,8 +164,8 @@ bool StartReplay(const std::u16string& file, int& status) {
     }
     if (!in.is_open() || in.bad()) {
         const int error = errno;
-        WriteErr("corvanite-report: cannot read the trace " + name +
-                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) + "\n");
+        WriteErr("corvanite-report: cannot read the trace " + name + ": " + std::strerror(error) +
+                 "\n");
         status = REPORT_EXIT_NO_INPUT;
         return false;
     }

@@ -619,10 +619,6 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
     if (!read) {
         return false;
     }
-    if (answer.reply.size() > MAX_REPLY) {
-        problem = "\"reply\" is longer than any request's reply";
-        return false;
-    }
     replay.answers[Key(drive, limited, request, param)].list.push_back(std::move(answer));
     return true;
 }

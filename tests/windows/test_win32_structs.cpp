@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "drives/self_test.h"
 #include "drives/win32_layout.h"
 
 namespace corvanite::win32 {
@@ -86,6 +87,26 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
         }
     }
 
+    // The self-test's SMART commands as SENDCMDINPARAMS: EXECUTE OFF-LINE IMMEDIATE (short, on an
+    // odd drive) and READ LOG of the self-test log (one sector).
+    for (const bool log : {false, true}) {
+        SENDCMDINPARAMS in = {};
+        in.cBufferSize = log ? READ_ATTRIBUTE_BUFFER_SIZE : 0;
+        in.irDriveRegs = {static_cast<BYTE>(log ? 0xD5 : EXECUTE_OFFLINE_DIAGS),
+                          log,
+                          static_cast<BYTE>(log ? 0x06 : SMART_SHORT_SELFTEST_OFFLINE),
+                          SMART_CYL_LOW,
+                          SMART_CYL_HI,
+                          0xB0,
+                          SMART_CMD,
+                          0};
+        in.bDriveNumber = 1;
+        const ata::AtaRegisters registers =
+            log ? ata::ReadLogRegisters(1, ata::SELF_TEST_LOG_ADDRESS)
+                : ata::ExecuteOfflineRegisters(1, ata::OfflineSubcommand(SELF_TEST_SHORT));
+        EXPECT_EQ(BytesOf(SmartCommandFor(1, registers)), BytesOf(in, SMART_COMMAND_SIZE)) << log;
+    }
+
     // NVMe: the protocol data in AdditionalParameters, the data asked for right after it.
     struct NvmeCase {
         std::array<uint8_t, NVME_QUERY_SIZE> ours;
@@ -99,6 +120,9 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
          512},
         {NvmeIdentifyControllerQuery(), StorageAdapterProtocolSpecificProperty,
          NVMeDataTypeIdentify, NVME_IDENTIFY_CNS_CONTROLLER, sizeof(NVME_IDENTIFY_CONTROLLER_DATA)},
+        {NvmeLogQuery(nvme::LOG_DEVICE_SELF_TEST, sizeof(NVME_DEVICE_SELF_TEST_LOG)),
+         StorageDeviceProtocolSpecificProperty, NVMeDataTypeLogPage, NVME_LOG_PAGE_DEVICE_SELF_TEST,
+         sizeof(NVME_DEVICE_SELF_TEST_LOG)},
     };
     for (const NvmeCase& c : nvmeCases) {
         query.PropertyId = c.property;
@@ -135,6 +159,80 @@ TEST(Win32Structs, RequestsMatchTheSdkStructures) {
         EXPECT_EQ(std::vector<uint8_t>(ours.begin(), ours.begin() + sizeof sdk), BytesOf(sdk));
         EXPECT_EQ(ours.size(), sdk.SenseInfoOffset + ata::SENSE_BUFFER_SIZE);
     }
+}
+
+// Device Self-test through IOCTL_STORAGE_PROTOCOL_COMMAND: the header as winioctl.h of the
+// Windows 10 SDK declares STORAGE_PROTOCOL_COMMAND (mingw-w64 has only the code), the command as
+// nvme.h's NVME_COMMAND; and the pages the drive answers, built with nvme.h's structures.
+struct SdkStorageProtocolCommand {  // winioctl.h, field for field
+    DWORD Version, Length;
+    STORAGE_PROTOCOL_TYPE ProtocolType;
+    DWORD Flags, ReturnStatus, ErrorCode, CommandLength, ErrorInfoLength,
+        DataToDeviceTransferLength, DataFromDeviceTransferLength, TimeOutValue, ErrorInfoOffset,
+        DataToDeviceBufferOffset, DataFromDeviceBufferOffset, CommandSpecific, Reserved0,
+        FixedProtocolReturnData, FixedProtocolReturnData2, Reserved1[2];
+    BYTE Command[ANYSIZE_ARRAY];
+};
+static_assert(IOCTL_STORAGE_PROTOCOL_COMMAND_CODE == IOCTL_STORAGE_PROTOCOL_COMMAND);
+static_assert(offsetof(SdkStorageProtocolCommand, Command) == PROTOCOL_COMMAND_HEADER_SIZE);
+static_assert(sizeof(SdkStorageProtocolCommand) == PROTOCOL_COMMAND_STRUCT_SIZE);
+static_assert(offsetof(SdkStorageProtocolCommand, ReturnStatus) ==
+              PROTOCOL_COMMAND_RETURN_STATUS_AT);
+static_assert(sizeof(NVME_COMMAND) == NVME_COMMAND_SIZE);
+static_assert(sizeof(NVME_DEVICE_SELF_TEST_LOG) == nvme::SELF_TEST_LOG_SIZE);
+
+TEST(Win32Structs, SelfTestAsTheSdkLaysItOut) {
+    SdkStorageProtocolCommand header = {};
+    header.Version = 1;  // STORAGE_PROTOCOL_STRUCTURE_VERSION
+    header.Length = sizeof header;
+    header.ProtocolType = ProtocolTypeNvme;
+    header.Flags = 0x80000000;  // STORAGE_PROTOCOL_COMMAND_FLAG_ADAPTER_REQUEST
+    header.CommandLength = sizeof(NVME_COMMAND);
+    header.TimeOutValue = 60;
+    header.CommandSpecific = 1;  // STORAGE_PROTOCOL_SPECIFIC_NVME_ADMIN_COMMAND
+    NVME_COMMAND command = {};
+    command.CDW0.OPC = NVME_ADMIN_COMMAND_DEVICE_SELF_TEST;
+    command.NSID = 0xFFFFFFFF;
+    command.u.GENERAL.CDW10 = 2;  // extended
+    std::vector<uint8_t> sdk = BytesOf(header, PROTOCOL_COMMAND_HEADER_SIZE);
+    const std::vector<uint8_t> tail = BytesOf(command);
+    sdk.insert(sdk.end(), tail.begin(), tail.end());
+    const auto ours = NvmeSelfTestCommand(nvme::SelfTestCode(SELF_TEST_EXTENDED));
+    EXPECT_EQ(std::vector<uint8_t>(ours.begin(), ours.end()), sdk);
+
+    NVME_IDENTIFY_CONTROLLER_DATA controller = {};
+    controller.OACS.DeviceSelfTest = 1;
+    controller.EDSTT = 47;
+    const SelfTestState able = nvme::SelfTestFromIdentify(BytesOf(controller).data());
+    EXPECT_TRUE(able.supported);
+    EXPECT_EQ(able.extendedMinutes, 47);
+    controller.OACS.DeviceSelfTest = 0;
+    controller.OACS.NamespaceCommands = controller.OACS.Directives = 1;  // the bits beside it
+    EXPECT_FALSE(nvme::SelfTestFromIdentify(BytesOf(controller).data()).supported);
+
+    NVME_DEVICE_SELF_TEST_LOG log = {};
+    log.CurrentOperation.Status = 1;
+    log.CurrentCompletion.CompletePercent = 73;
+    for (NVME_DEVICE_SELF_TEST_RESULT_DATA& entry : log.ResultData) {
+        entry.Status.Result = 0xF;  // unused
+    }
+    log.ResultData[0] = {{7, 2}, 3, {0, 1, 0, 0, 0}, 0, 4321, 0, 0x123456789AULL, {0, 0}, 0, 0};
+    log.ResultData[1] = {{0, 1}, 0, {0, 0, 0, 0, 0}, 0, 4000, 0, 0, {0, 0}, 0, 0};
+    SelfTestState state;
+    nvme::ParseSelfTestLog(BytesOf(log).data(), state);
+    EXPECT_TRUE(state.running);
+    EXPECT_EQ(state.runningKind, SELF_TEST_SHORT);
+    EXPECT_EQ(state.percentDone, 73);
+    ASSERT_EQ(state.log.size(), 2u);
+    EXPECT_EQ(state.log[0].kind, SELF_TEST_EXTENDED);
+    EXPECT_EQ(state.log[0].outcome, SELF_TEST_FAILED);
+    EXPECT_EQ(state.log[0].segment, 3);
+    EXPECT_EQ(state.log[0].powerOnHours, 4321u);
+    EXPECT_TRUE(state.log[0].lbaValid);
+    EXPECT_EQ(state.log[0].failingLba, 0x123456789AULL);
+    EXPECT_EQ(state.log[1].kind, SELF_TEST_SHORT);
+    EXPECT_EQ(state.log[1].outcome, SELF_TEST_PASSED);
+    EXPECT_FALSE(state.log[1].lbaValid);
 }
 
 }  // namespace
