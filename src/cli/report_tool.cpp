@@ -57,7 +57,6 @@ constexpr size_t STATUS_COLUMN_WIDTH = 4;
 
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16);
     for (char c : text) {
         if (c == '\n') {
             out.append(lineEnd);
@@ -433,7 +432,6 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         if (StandardLineEnd() == "\r\n") {
             out = lines;
         } else {
-            out.reserve(lines.size());
             for (size_t i = 0; i < lines.size(); ++i) {
                 if (lines[i] == '\r' && i + 1 < lines.size() && lines[i + 1] == '\n') {
                     continue;

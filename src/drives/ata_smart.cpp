@@ -125,7 +125,6 @@ void GradeSmartAttribute(SmartAttribute& attribute) {
 
 bool ParseSmartPages(const uint8_t* dataPage, const uint8_t* thresholdPage, DriveInfo& drive) {
     drive.attributes.clear();
-    drive.attributes.reserve(SMART_TABLE_ENTRIES);
     for (int i = 0; i < SMART_TABLE_ENTRIES; ++i) {
         const uint8_t* entry =
             dataPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(i);

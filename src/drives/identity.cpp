@@ -104,7 +104,6 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     const std::u16string_view vendor = TrimBlanks(identity.vendor);
     const std::u16string_view product = TrimBlanks(identity.product);
     std::u16string joined;
-    joined.reserve(vendor.size() + 1 + product.size());
     joined.append(vendor).append(vendor.empty() ? u"" : u" ").append(product);
     // The joined text is cut to the model's field like any other, and trimmed where it was cut.
     // A drive that tells no model keeps the name it had (its device's).

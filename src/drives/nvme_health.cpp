@@ -47,7 +47,6 @@ void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     drive.lifeRemaining = 100 - usedCapped;
 
     drive.attributes.clear();
-    drive.attributes.reserve(6);
     const int32_t t = drive.temperatureC;
     const auto temperatureCurrent = static_cast<uint8_t>(std::min(t, 255));
     // A temperature of -1 (none read) is sign-extended: all 48 raw bits set.

@@ -21,7 +21,6 @@ constexpr std::string_view NULL_VALUE = "null";
 std::string String(std::u16string_view text) {
     const std::string utf8 = Utf16ToUtf8(text);
     std::string out;
-    out.reserve(utf8.size() + 2);
     out.push_back('"');
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -202,7 +201,6 @@ std::string Drive(const DriveInfo& drive, int depth) {
     const bool fromNvme = hasData && drive.smartSource == SOURCE_NVME;
     const PowerOnTime powerOn = DrivePowerOnTime(drive);
     std::vector<std::string> attributes;
-    attributes.reserve(drive.attributes.size());
     for (const SmartAttribute& row : drive.attributes) {
         attributes.push_back(Attribute(row, !fromNvme));
     }
@@ -245,7 +243,6 @@ std::string Drive(const DriveInfo& drive, int depth) {
 
 std::string ReportJson(const std::vector<DriveInfo>& drives, std::string_view programVersion) {
     std::vector<std::string> items;
-    items.reserve(drives.size());
     for (const DriveInfo& drive : drives) {
         items.push_back(Drive(drive, 2));
     }

@@ -70,7 +70,6 @@ std::u16string ReportText(const std::vector<DriveInfo>& drives) {
     for (const DriveInfo& drive : drives) {
         rows += drive.attributes.size();
     }
-    out.reserve(32 + drives.size() * 400 + rows * 84);
     out.append(u"Corvanite Report").append(LINE_END);
     out.append(u"================").append(LINE_END);
     out.append(LINE_END);
@@ -89,7 +88,6 @@ std::u16string DriveReportText(const DriveInfo& drive) {
 std::string ReportFileBytes(const std::vector<DriveInfo>& drives) {
     const std::u16string text = ReportText(drives);
     std::string bytes = "\xEF\xBB\xBF";
-    bytes.reserve(3 + text.size() + text.size() / 8);
     AppendUtf8(bytes, text);
     return bytes;
 }

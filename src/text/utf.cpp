@@ -40,7 +40,6 @@ void PutUtf16(std::u16string& out, char32_t cp) {
 }  // namespace
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    out.reserve(out.size() + text.size() + text.size() / 4);
     size_t i = 0;
     while (i < text.size()) {
         // Runs of ASCII, the bulk of any report, go in one append.
@@ -74,14 +73,12 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
 
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 2);
     AppendUtf8(out, text);
     return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
     const auto byteAt = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     size_t i = 0;
     while (i < text.size()) {

@@ -103,7 +103,6 @@ void DrawDiskInfoView(DisplayList& dc, Rect content) {
 
     Sheet sheet{dc, content, content.left + MARGIN, content.top + MARGIN};
     std::u16string scratch;
-    scratch.reserve(32);
 
     sheet.Section(u">> DEVICE IDENTITY");
     sheet.Row(u"Model", OrDash(d.model.view()), COLOR_TEXT);

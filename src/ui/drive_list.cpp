@@ -155,7 +155,6 @@ void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
 
     const int32_t selected = appState.selectedDrive.load();
     std::u16string scratch;
-    scratch.reserve(64);
     PushClip(dc, Rect{left, layout.listTop, right, layout.listBottom});
     int32_t y = layout.listTop;
     for (size_t i = static_cast<size_t>(scroll); i < drives.size() && y < layout.listBottom;

@@ -322,7 +322,6 @@ void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
 
     const SmartViewLayout layout = ComputeSmartViewLayout(content);
     std::u16string scratch;
-    scratch.reserve(64);
     DrawHeaderCard(dc, layout, drive, scratch);
 
     const int32_t x = layout.tableX;
