@@ -192,8 +192,26 @@ std::string RunRow(const Row& r) {
     } else if (k == "smart-command") {
         out = Hex(SmartCommand(r.n<int>(1), r.n<uint8_t>(2)));
     } else if (k == "nvme-query") {
-        out = Hex(r.w[1] == "identify" ? NvmeIdentifyControllerQuery()
-                                       : NvmeHealthQuery(r.n<uint32_t>(1)));
+        out = Hex(r.w[1] == "identify"    ? NvmeIdentifyControllerQuery()
+                  : r.w[1] == "self-test" ? NvmeLogQuery(nvme::LOG_DEVICE_SELF_TEST, 564)
+                                          : NvmeHealthQuery(r.n<uint32_t>(1)));
+    } else if (k == "self-test-command") {  // an NVMe Device Self-test, the kind's word
+        const SelfTestKind kind = r.w[1] == "short"   ? SELF_TEST_SHORT
+                                  : r.w[1] == "abort" ? SELF_TEST_ABORT
+                                                      : SELF_TEST_EXTENDED;
+        out = Hex(NvmeSelfTestCommand(nvme::SelfTestCode(kind)));
+    } else if (k == "smart-self-test") {  // DRIVE start KIND | log
+        const SelfTestKind kind = r.w.back() == "short" ? SELF_TEST_SHORT : SELF_TEST_ABORT;
+        out = Hex(SmartCommandFor(
+            r.n<int>(1),
+            r.w[2] == "log"
+                ? ata::ReadLogRegisters(r.n<int>(1), ata::SELF_TEST_LOG_ADDRESS)
+                : ata::ExecuteOfflineRegisters(r.n<int>(1), ata::OfflineSubcommand(kind))));
+    } else if (k == "protocol-data") {  // REPLYSIZE WANTED TOKENS: the first 8 bytes located
+        std::vector<uint8_t> data(r.n(2) + 8, 0);
+        out = LocateProtocolData(r.Fixed<600>(), r.n(1), data.data(), r.n(2))
+                  ? Hex(std::vector<uint8_t>(data.begin(), data.begin() + 8))
+                  : "none";
     } else if (k == "spt-request") {  // READ DATA of drive 1 in a CDB of the given length
         const ata::CommandBlock cdb =
             ata::AtaPassThroughCdb(ata::SmartRegisters(1, SMART_FEATURE_READ_DATA), true, r.n(1));
