@@ -146,6 +146,12 @@ bool SmartPage(DriveHandle handle, int driveNumber, uint8_t feature,
 // A self-test start or abort, or a read of the self-test log (the one sector a command reads).
 bool SelfTestCommand(DriveHandle handle, uint8_t feature, uint8_t sector, uint8_t* data) {
     test::FakeDrive& d = Drive(handle);
+    if (feature == SMART_FEATURE_READ_DATA) {  // a look at a running test
+        uint8_t page[SMART_PAGE_SIZE];
+        const bool read = SmartPage(handle, static_cast<int>(handle), feature, page);
+        std::memcpy(data, page, SMART_PAGE_SIZE);
+        return read;
+    }
     if (feature == 0xD5) {  // SMART READ LOG
         Log("smartlog", handle, sector);
         const bool after = d.selfTestsSent > 0 && d.smartLogAfterStart[508] != 0;

@@ -61,6 +61,12 @@ void TakeVolumes(VolumeList&& volumes) {
 }  // namespace
 
 void StartDriveScan() {
+    // No scan while a self-test request is with a drive: nothing else is sent while it starts.
+    if (appState.selfTestBusy) {
+        SetStatusText(u"A self-test request is with a drive: F5 in a moment");
+        RequestRepaint();
+        return;
+    }
     // One scan at a time: a drive still answering is never asked twice at once.
     if (appState.scanning.exchange(true)) {
         SetStatusText(

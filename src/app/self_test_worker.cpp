@@ -11,6 +11,7 @@
 #include "host/host.h"
 #include "state/app_state.h"
 #include "text/text_format.h"
+#include "ui/self_test_view.h"
 
 namespace corvanite {
 namespace {
@@ -26,11 +27,6 @@ struct SelfTestJob {
 
 std::mutex answerLock;
 std::optional<SelfTestJob> answer;
-// The test this window started last, on which drive (by its path) and at which tick: ATA drives
-// do not tell which test runs, and "so far" counts from the start.
-std::u16string startedPath;
-SelfTestKind startedKind = SELF_TEST_NONE;
-uint32_t startedTick = 0;
 
 void SelfTestWorker(void* parameter) {
     SelfTestJob* job = static_cast<SelfTestJob*>(parameter);
@@ -116,9 +112,9 @@ void RequestSelfTest(SelfTestKind kind) {
                  : u"Starting the " + std::u16string(SelfTestKindWord(kind)) + u" self-test on ") +
             DriveName(*drive) + u"...");
         if (kind != SELF_TEST_ABORT) {
-            startedPath = drive->devicePath.view();
-            startedKind = kind;
-            startedTick = appState.tickCount;
+            appState.selfTestStartedPath.Set(drive->devicePath.view());
+            appState.selfTestStartedKind = kind;
+            appState.selfTestStartedTick = appState.tickCount;
         }
     }
     RequestRepaint();
@@ -176,12 +172,7 @@ void HandleSelfTestAnswer() {
             SetStatusText(u"Self-test on " + name + u": " +
                           SelfTestProgressText(drive->selfTest, job->kind, 0));
         } else if (drive->selfTest.running) {
-            const bool ours = startedPath == drive->devicePath.view();
-            SetStatusText(u"Self-test on " + name + u": " +
-                          SelfTestProgressText(
-                              drive->selfTest, ours ? startedKind : SELF_TEST_NONE,
-                              ours ? static_cast<int64_t>((appState.tickCount - startedTick) / 20)
-                                   : int64_t{-1}));
+            SetStatusText(u"Self-test on " + name + u": " + SelfTestProgressOf(*drive));
         } else if (wasRunning) {
             SetStatusText(u"Self-test on " + name + u" ended: " +
                           SelfTestResultText(drive->selfTest));

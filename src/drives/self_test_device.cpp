@@ -75,14 +75,11 @@ bool RefreshSelfTest(DriveHandle handle, DriveInfo& drive) {
         ReadNvme(handle, drive);
         return drive.selfTest.supported;
     }
+    // SMART READ DATA as a SMART command of its own: the same bytes the scan's page read sends.
     uint8_t page[SMART_PAGE_SIZE] = {};
     const size_t form = drive.selfTest.passThrough;
-    const bool read =
-        form == 0
-            ? ReadSmartPage(handle, drive.driveNumber, SMART_FEATURE_READ_DATA, page)
-            : AtaCommand(handle, drive,
-                         ata::SmartRegisters(drive.driveNumber, SMART_FEATURE_READ_DATA), page);
-    if (!read) {
+    if (!AtaCommand(handle, drive, ata::SmartRegisters(drive.driveNumber, SMART_FEATURE_READ_DATA),
+                    page)) {
         return false;
     }
     drive.selfTest = ata::SelfTestFromDataPage(page);

@@ -38,6 +38,10 @@ void ResetAppState() {
     }
     s.maximized = false;
     s.scanning = false;
+    s.selfTestBusy = false;
+    s.selfTestStartedPath.Set(u"");
+    s.selfTestStartedKind = SELF_TEST_NONE;
+    s.selfTestStartedTick = 0;
     s.smartScroll = 0;
     s.chkdskScroll = 0;
     s.smartPageRows = 0;

@@ -81,6 +81,11 @@ struct AppState {
     std::atomic<bool> scanning{false};
     // A self-test request (a start, an abort or a look at a running test) is with a drive.
     std::atomic<bool> selfTestBusy{false};
+    // The test this window started last: on which drive (its path), which (ATA drives do not
+    // tell), and the tick it started at ("so far" counts from it). UI thread only.
+    FixedText<32> selfTestStartedPath;
+    SelfTestKind selfTestStartedKind = SELF_TEST_NONE;
+    uint32_t selfTestStartedTick = 0;
     int32_t smartScroll = 0;
     int32_t chkdskScroll = 0;
     // Rows a page moves, as the last frame of each view could show them whole.

@@ -63,6 +63,14 @@ std::u16string Durations(const SelfTestState& state) {
 
 }  // namespace
 
+std::u16string SelfTestProgressOf(const DriveInfo& drive) {
+    const bool ours = appState.selfTestStartedPath == drive.devicePath.view();
+    return SelfTestProgressText(
+        drive.selfTest, ours ? appState.selfTestStartedKind : SELF_TEST_NONE,
+        ours ? static_cast<int64_t>((appState.tickCount - appState.selfTestStartedTick) / 20)
+             : int64_t{-1});
+}
+
 void DrawSelfTestView(DisplayList& dc, FrameOutput& out, Rect content) {
     const DriveInfo* shown = SelectedDrive();
     if (shown == nullptr) {
@@ -80,8 +88,7 @@ void DrawSelfTestView(DisplayList& dc, FrameOutput& out, Rect content) {
     } else {
         Row(dc, content, y, u"Tests", Durations(state), COLOR_TEXT);
         if (state.running) {
-            Row(dc, content, y, u"Now", SelfTestProgressText(state, SELF_TEST_NONE, -1),
-                COLOR_ACCENT);
+            Row(dc, content, y, u"Now", SelfTestProgressOf(*shown), COLOR_ACCENT);
             DrawBarGauge(dc, content.left + MARGIN + VALUE_AT, y + 2, state.percentDone,
                          COLOR_ACCENT);
             y += BAR_GAUGE_HEIGHT + 8;
