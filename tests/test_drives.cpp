@@ -670,7 +670,8 @@ TEST(ReportTool, Cases) {
         test::ResetMachine();
         // G W C U, and R: a drive that refuses to be opened (access denied). Good drives with a
         // self-test (short 1 min, extended 90): S passes its test (at 1234 hours), F fails it
-        // with a read failure at LBA 0x123456, B is running one (50 % to go), X refuses it.
+        // with a read failure at LBA 0x123456, B is running one (50 % to go), X refuses it, Q
+        // stops showing one running and logs none.
         const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", "", ""};
         for (size_t n = 0; n < f.at(0).size(); ++n) {
             const char letter = f[0][n];
@@ -695,6 +696,10 @@ TEST(ReportTool, Cases) {
                     letter == 'F' ? "0/0100 2/0100D2040000000000 26/0274D204005634120000 508/02"
                                   : "0/0100 2/0100D2040000000000 26/0100D4040000000000 508/02");
                 d.statusAfterStart = {0xF9, 0xF4, 0x00};
+                if (letter == 'Q') {
+                    d.statusAfterStart = {0xF9, 0x00};
+                    d.smartLogAfterStart = {};
+                }
                 d.selfTestRefused = letter == 'X';
             }
         }
@@ -710,9 +715,14 @@ TEST(ReportTool, Cases) {
             std::ofstream(CORVANITE_JSON_OUTPUT "/report-tool.json", std::ios::binary)
                 << (out.rfind('{', 0) == 0 ? out : test::ReportFile().bytes);
         }
-        const size_t limit = f[1].find("--self-test") != std::string::npos ? 400 : 70;  // whole
-        return std::to_string(status) + " | " + Escaped(out, limit) + " | " + Escaped(err, limit) +
-               " | " + Utf16ToUtf8(test::ReportFile().path) + " " +
+        const bool selfTest = f[1].find("--self-test") != std::string::npos;
+        const size_t limit = selfTest ? 400 : 70;  // whole
+        // A waited self-test: how long it paused between its looks at the drive.
+        const std::string paused =
+            selfTest ? " (paused " + std::to_string(pausedMs / 1000) + " s)" : "";
+        pausedMs = 0;
+        return std::to_string(status) + paused + " | " + Escaped(out, limit) + " | " +
+               Escaped(err, limit) + " | " + Utf16ToUtf8(test::ReportFile().path) + " " +
                Escaped(test::ReportFile().bytes);
     });
 }

@@ -127,17 +127,16 @@ bool WriteTraceLine(void* context, std::string_view line) {
 }
 
 // Starts the trace of the installed drive access, or says why it cannot be written.
-bool StartTrace(const std::u16string& file, TraceFile& trace) {
+void StartTrace(const std::u16string& file, TraceFile& trace) {
     trace.name = Utf16ToUtf8(file);
     errno = 0;
     trace.out.open(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
     if (!trace.out.is_open()) {
         const int error = errno;
         trace.told = true;
-        WriteErr("corvanite-report: cannot write the trace " + trace.name +
-                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) +
-                 "; the report goes on without it\n");
-        return false;
+        WriteErr("corvanite-report: cannot write the trace " + trace.name + ": " +
+                 std::strerror(error) + "; the report goes on without it\n");
+        return;
     }
     TraceHeader header;
     header.program = "corvanite-report";
@@ -148,7 +147,6 @@ bool StartTrace(const std::u16string& file, TraceFile& trace) {
                                   .count());
     const TraceSink sink{.context = &trace, .writeLine = WriteTraceLine};
     InstallDeviceAccess(&StartDeviceTrace(InstalledDeviceAccess(), header, sink));
-    return true;
 }
 
 // Installs the machine a trace recorded; false (said) when it cannot be read.
@@ -397,23 +395,21 @@ int RunReportTool(const std::vector<std::u16string>& args) {
         return failure;
     }
     TraceFile trace;
-    const bool tracing = traceFile != nullptr && StartTrace(*traceFile, trace);
+    if (traceFile != nullptr) {
+        StartTrace(*traceFile, trace);
+    }
     if (selfTest != nullptr) {
         const SelfTestKind kind = *selfTest == u"short"      ? SELF_TEST_SHORT
                                   : *selfTest == u"extended" ? SELF_TEST_EXTENDED
                                                              : SELF_TEST_ABORT;
         const int status = RunSelfTestCommand(kind, *driveNumber, wait);
-        if (tracing) {
-            StopDeviceTrace();
-        }
+        StopDeviceTrace();  // (none may have started)
         InstallDeviceAccess(before);
         return status;
     }
     ProbeSkipped skipped;
     const std::vector<DriveInfo> drives = ProbeAllDrives(skipped);
-    if (tracing) {
-        StopDeviceTrace();
-    }
+    StopDeviceTrace();
     InstallDeviceAccess(before);
     // The disks that could not be opened for their health data, said once beside the report.
     if (skipped.count > 0) {

@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/scan_worker.h"
 #include "app/window_frame.h"
+#include "drives/self_test.h"
 #include "fake_device.h"
 #include "fake_host.h"
 #include "host/host.h"
@@ -121,6 +122,38 @@ void Drives(int count, int rows, int refused = 0) {
         }
     }
 }
+// Drive 0 with a self-test (short 1 min) whose status after a start goes 10 %, 60 %, done, and
+// whose log gains the test's entry (a pass at 1236 hours).
+void SelfTestDrive() {
+    test::FakeDrive& d = test::Machine().drives[0];
+    d.present = d.smartDataAnswers = d.smartLogAnswers = true;
+    d.smartData[367] = 0x11;
+    d.smartData[372] = 1;
+    d.statusAfterStart = {0xF9, 0xF4, 0x00};
+    d.smartLog = test::PageOf("0/0100 2/0100D2040000000000 508/01");
+    d.smartLogAfterStart = test::PageOf("0/0100 2/0100D2040000000000 26/0100D4040000000000 508/02");
+    appState.drives[0].selfTest = ata::SelfTestFromDataPage(d.smartData.data());
+}
+// A click in the middle of button x as the last frame registered it.
+constexpr Act CLICK_BUTTON = [](Point p) {
+    for (const ButtonEntry& b : appState.buttons) {
+        if (b.id == p.x) {
+            return CLICK(Point{(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
+        }
+    }
+    ADD_FAILURE() << "no button " << p.x;
+};
+// A self-test request's answer, taken in on the UI thread; x ticks first (the look every 5 s).
+constexpr Act SELF_TEST_ANSWER = [](Point p) {
+    for (int i = 0; i < p.x; ++i) {
+        OnTimerTick();
+    }
+    for (int waited = 0; appState.selfTestBusy && waited < 10000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    test::WaitForMessage(MSG_SELF_TEST);
+    OnSelfTestAnswer();
+};
 const std::u16string SKIPPED = u" disks could not be opened (access denied), run as administrator";
 // The volume-check worker's final event: only then has it let go of the state.
 constexpr Act CHECK_ENDED = [](Point) {
@@ -360,6 +393,27 @@ const Case CASES[] = {
      [] { appState.drives[0].selfTest.supported = true; appState.drives[0].selfTest.extendedMinutes = 149; }, {{KEY, 'E'}}, [] {
         ASSERT_EQ(Host().questions.size(), 1u); EXPECT_NE(Host().questions[0].find(u"about 149 minutes"), std::u16string::npos);
         EXPECT_NE(Host().questions[0].find(u"nothing on it is changed"), std::u16string::npos); EXPECT_FALSE(appState.selfTestBusy); }},
+    {"SELF-TEST: S starts a short test; each look every 5 s shows its progress, then its end", TAB_SELF_TEST, SelfTestDrive,
+     {{KEY, 'S'}, {SELF_TEST_ANSWER}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0: short self-test: 10 % done, 0:00 so far, about 1 min");
+        EXPECT_TRUE(appState.drives[0].selfTest.running); EXPECT_EQ(test::Machine().drives[0].selfTestsSent, 1);
+        SELF_TEST_ANSWER(Point{100, 0});
+        EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0: short self-test: 60 % done, 0:05 so far, about 1 min");
+        SELF_TEST_ANSWER(Point{100, 0});
+        EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0 ended: short self-test passed at 1236 hours");
+        EXPECT_FALSE(appState.drives[0].selfTest.running); }},
+    {"SELF-TEST: a start the drive refuses says so; F5 waits while a request is with a drive", TAB_SELF_TEST,
+     [] { SelfTestDrive(); test::Machine().drives[0].selfTestRefused = true; }, {{KEY, 'S'}, {SELF_TEST_ANSWER}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test: PhysicalDrive0 or the system refused it: self-test request refused by the driver (error 50)");
+        appState.selfTestBusy = true; KEY(Point{KEY_F5, 0}); appState.selfTestBusy = false;
+        EXPECT_EQ(appState.statusText, u"A self-test request is with a drive: F5 in a moment"); EXPECT_FALSE(appState.scanning); }},
+    {"SELF-TEST: A aborts a running test; a look at no running test asks nothing", TAB_SELF_TEST,
+     [] { SelfTestDrive(); appState.drives[0].selfTest.running = true; }, {{CLICK_BUTTON, BTN_SELF_TEST_ABORT}, {SELF_TEST_ANSWER}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0 aborted");
+        EXPECT_EQ(test::Machine().driveCalls[0].find("selftest 0 7F"), test::Machine().driveCalls[0].rfind("selftest"));
+        const int started = Host().threadsStarted; appState.drives[0].selfTest.running = false;
+        for (int i = 0; i < 200; ++i) { OnTimerTick(); }
+        EXPECT_EQ(Host().threadsStarted, started); }},
     {"SELF-TEST: S while a test runs or a scan runs is refused", TAB_SELF_TEST,
      [] { appState.drives[0].selfTest.supported = appState.drives[0].selfTest.running = true; }, {{KEY, 'S'}}, [] {
         EXPECT_EQ(appState.statusText, u"Self-test: PhysicalDrive0 is running one already; abort it first");
@@ -398,6 +452,8 @@ const Case CASES[] = {
           EXPECT_EQ(appState.smartScroll, std::min(appState.smartPageRows, appState.smartScrollMax));
           FRAME(Point{1200, 750}); CLICK(Point{bar.left + 2, bar.top});
           EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"a lost capture lets go of the list's thumb", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 40}, {LOST_CAPTURE}},
+     [] { EXPECT_EQ(appState.thumbHeld, -1); }},
     {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
      [] { EXPECT_EQ(appState.driveScroll, appState.driveScrollMax); EXPECT_GT(appState.driveScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
     {"the output's thumb moves the output once the check ended", TAB_SCAN_REPAIR, [] { appState.chkdskLines.assign(10000, u"l"); }, {{FRAME, 1200, 750}, {THUMB, SCROLLER_OUTPUT, -2000}},
