@@ -34,7 +34,9 @@ void SelfTestWorker(void* parameter) {
     uint32_t openError = 0;
     if (OpenDrive(job->drive.driveNumber, handle, openError)) {
         job->sent = job->kind == SELF_TEST_NONE || SendSelfTest(handle, job->drive, job->kind);
-        job->error = job->sent ? 0 : LastDeviceError();
+        if (!job->sent) {
+            job->error = LastDeviceError();
+        }
         // The drive's state right after: a started test shows as running.
         job->answered = RefreshSelfTest(handle, job->drive);
         CloseDrive(handle);

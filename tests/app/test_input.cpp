@@ -392,7 +392,9 @@ const Case CASES[] = {
     {"SELF-TEST: E asks first, how long and what it does; No starts nothing", TAB_SELF_TEST,
      [] { appState.drives[0].selfTest.supported = true; appState.drives[0].selfTest.extendedMinutes = 149; }, {{KEY, 'E'}}, [] {
         ASSERT_EQ(Host().questions.size(), 1u); EXPECT_NE(Host().questions[0].find(u"about 149 minutes"), std::u16string::npos);
-        EXPECT_NE(Host().questions[0].find(u"nothing on it is changed"), std::u16string::npos); EXPECT_FALSE(appState.selfTestBusy); }},
+        EXPECT_NE(Host().questions[0].find(u"nothing on it is changed"), std::u16string::npos); EXPECT_FALSE(appState.selfTestBusy);
+        appState.drives[0].selfTest.extendedMinutes = 0; KEY(Point{'E', 0});  // a drive that does not say how long
+        ASSERT_EQ(Host().questions.size(), 2u); EXPECT_EQ(Host().questions[1].find(u"says it takes"), std::u16string::npos); }},
     {"SELF-TEST: S starts a short test; each look every 5 s shows its progress, then its end", TAB_SELF_TEST, SelfTestDrive,
      {{KEY, 'S'}, {SELF_TEST_ANSWER}}, [] {
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0: short self-test: 10 % done, 0:00 so far, about 1 min");
