@@ -143,6 +143,11 @@ constexpr Act CLICK_BUTTON = [](Point p) {
     }
     ADD_FAILURE() << "no button " << p.x;
 };
+// A press and release on scroll bar x's track just below its thumb.
+constexpr Act BELOW_THUMB = [](Point p) {
+    const Rect thumb = appState.scrollBars[p.x].thumb;
+    CLICK(Point{(thumb.left + thumb.right) / 2, thumb.bottom + 2});
+};
 // A self-test request's answer, taken in on the UI thread; x ticks first (the look every 5 s).
 constexpr Act SELF_TEST_ANSWER = [](Point p) {
     for (int i = 0; i < p.x; ++i) {
@@ -454,6 +459,8 @@ const Case CASES[] = {
           EXPECT_EQ(appState.smartScroll, std::min(appState.smartPageRows, appState.smartScrollMax));
           FRAME(Point{1200, 750}); CLICK(Point{bar.left + 2, bar.top});
           EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
+    {"a track press before the view's page is known moves a row", TAB_SMART, [] { appState.smartPageRows = 0; }, {{BELOW_THUMB, SCROLLER_SMART}},
+     [] { EXPECT_EQ(appState.smartScroll, 1); }},
     {"a lost capture lets go of the list's thumb", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 40}, {LOST_CAPTURE}},
      [] { EXPECT_EQ(appState.thumbHeld, -1); }},
     {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
