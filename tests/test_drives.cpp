@@ -156,6 +156,8 @@ std::string RunRow(const Row& r) {
         out = U8(text);
     } else if (k == "capacity") {
         out = U8(FormatCapacity(r.n<uint64_t>(1)));
+    } else if (k == "stop") {  // KIND ERROR: 0 none, 1 timed out, 2 gone
+        out = std::to_string(DriveStopAfter(r.n<int32_t>(2), r.n<int32_t>(1)));
     } else if (k == "failure") {
         out = U8(DeviceFailureText(r.n<int32_t>(1), r.n<int32_t>(2), r.n<int32_t>(3)));
     } else if (k == "skipped") {
@@ -713,8 +715,8 @@ TEST(ReportTool, Cases) {
                     letter == 'F' ? "0/0100 2/0100D2040000000000 26/0274D204005634120000 508/02"
                                   : "0/0100 2/0100D2040000000000 26/0100D4040000000000 508/02");
                 d.statusAfterStart = {0xF9, 0xF4, 0x00};
-                if (letter == 'Q') {
-                    d.statusAfterStart = {0xF9, 0x00};
+                if (letter == 'Q' || letter == 'N') {  // N: never shows one running either
+                    d.statusAfterStart = {static_cast<uint8_t>(letter == 'Q' ? 0xF9 : 0x00), 0x00};
                     d.smartLogAfterStart = {};
                 }
                 d.selfTestRefused = letter == 'X';

@@ -129,7 +129,6 @@ bool WriteTraceLine(void* context, std::string_view line) {
 // Starts the trace of the installed drive access, or says why it cannot be written.
 void StartTrace(const std::u16string& file, TraceFile& trace) {
     trace.name = Utf16ToUtf8(file);
-    errno = 0;
     trace.out.open(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
     if (!trace.out.is_open()) {
         const int error = errno;
@@ -152,7 +151,6 @@ void StartTrace(const std::u16string& file, TraceFile& trace) {
 // Installs the machine a trace recorded; false (said) when it cannot be read.
 bool StartReplay(const std::u16string& file, int& status) {
     const std::string name = Utf16ToUtf8(file);
-    errno = 0;
     std::ifstream in(std::filesystem::path(file), std::ios::binary);
     std::string text;
     char chunk[64 * 1024];

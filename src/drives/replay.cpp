@@ -282,14 +282,9 @@ void CopyReply(const Answer& answer, uint8_t* out, size_t size) {
     std::memcpy(out, answer.reply.data(), std::min(size, answer.reply.size()));
 }
 
-std::string HexText(const uint8_t* bytes, size_t size) {
-    std::string text;
-    constexpr char DIGITS[] = "0123456789abcdef";
-    for (size_t i = 0; i < size; ++i) {
-        text.push_back(DIGITS[bytes[i] >> 4]);
-        text.push_back(DIGITS[bytes[i] & 0xF]);
-    }
-    return text;
+// A command block's or registers' bytes as a key.
+std::string KeyBytes(const uint8_t* bytes, size_t size) {
+    return std::string(reinterpret_cast<const char*>(bytes), size);
 }
 
 constexpr DeviceAccess REPLAYED{
@@ -339,7 +334,7 @@ constexpr DeviceAccess REPLAYED{
            size_t dataSize) {
             const size_t length = data != nullptr ? dataSize : 0;
             const Answer answer = Ask(handle, rq::ATA_PASS_THROUGH,
-                                      HexText(cdb, cdbLength) + "/" + std::to_string(length));
+                                      KeyBytes(cdb, cdbLength) + "/" + std::to_string(length));
             if (data != nullptr && !answer.reply.empty()) {
                 CopyReply(answer, data, dataSize);
             }
@@ -360,7 +355,7 @@ constexpr DeviceAccess REPLAYED{
             const size_t length = data != nullptr ? SMART_PAGE_SIZE : 0;
             const Answer answer =
                 Ask(handle, rq::SMART_COMMAND,
-                    HexText(registers, sizeof registers) + "/" + std::to_string(length));
+                    KeyBytes(registers, sizeof registers) + "/" + std::to_string(length));
             if (data != nullptr && !answer.reply.empty()) {
                 CopyReply(answer, data, SMART_PAGE_SIZE);
             }
@@ -590,7 +585,7 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
             problem = "\"registers\" is not the 7 register bytes";
             read = false;
         }
-        param = HexText(registers.data(), registers.size()) + "/" + std::to_string(length);
+        param = KeyBytes(registers.data(), registers.size()) + "/" + std::to_string(length);
     } else if (request == rq::NVME_IDENTIFY) {
         read = record.Hex("reply", answer.reply, false, problem);
     } else if (request == rq::NVME_LOG_PAGE) {
@@ -614,7 +609,7 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
             problem = "\"cdb\" is not a command block of 1 to 16 bytes";
             read = false;
         }
-        param = HexText(cdb.data(), cdb.size()) + "/" + std::to_string(length);
+        param = KeyBytes(cdb.data(), cdb.size()) + "/" + std::to_string(length);
     }
     if (!read) {
         return false;

@@ -309,7 +309,7 @@ const Case CASES[] = {
     {"scan, all refused", TAB_SMART, [] { Drives(3, 2, 0b111); }, {REFRESH, {SCAN_ENDED}},
      [] { EXPECT_EQ(appState.statusText, u"READY  //  \\\\.\\PhysicalDrive0  //  0 attrs  //  3" + SKIPPED); EXPECT_EQ(appState.drives.size(), 3u); }},
     {"scan without a thread, a long status", TAB_SMART, [] { Host().refuseThreads = true; }, {REFRESH},
-     [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
+     [] { EXPECT_EQ(appState.statusText, u"Drive scan could not be started"); EXPECT_FALSE(appState.scanning); SetStatusText(std::u16string(600, u'x')); EXPECT_EQ(appState.statusText.size(), 511u); }},
     {"timer", TAB_SMART, [] { appState.tickCount = 0xFFFFFFFF; }, {{TICK}}, [] { EXPECT_EQ(appState.tickCount, 0u); EXPECT_EQ(Host().repaints, 0); }},
     {"timer while a check runs", TAB_SMART, [] { appState.chkdskRunning = true; }, {{TICK}}, [] { EXPECT_EQ(Host().repaints, 1); }},
     {"check line", TAB_SCAN_REPAIR, [] { appState.chkdskResultText = std::u16string(u"x"); appState.chkdskLineEventPending = true; }, {{CHKDSK, CHKDSK_EVENT_LINE}},
