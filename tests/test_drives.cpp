@@ -156,6 +156,11 @@ std::string RunRow(const Row& r) {
         out = U8(text);
     } else if (k == "capacity") {
         out = U8(FormatCapacity(r.n<uint64_t>(1)));
+    } else if (k == "wrap") {  // WIDTH TEXT: the lines, '|' between them
+        std::string wrapped = Utf16ToUtf8(
+            WrapAtBlanks(Utf8ToUtf16(r.input.substr(r.input.find(' ', 5) + 1)), r.n(1)));
+        std::replace(wrapped.begin(), wrapped.end(), '\n', '|');
+        out = "[" + wrapped + "]";
     } else if (k == "stop") {  // KIND ERROR: 0 none, 1 timed out, 2 gone
         out = std::to_string(DriveStopAfter(r.n<int32_t>(2), r.n<int32_t>(1)));
     } else if (k == "failure") {
