@@ -11,6 +11,7 @@
 #include <map>
 #include <span>
 #include <sstream>
+#include <thread>
 
 #include "cli/report_tool.h"
 #include "cli/standard_streams.h"
@@ -818,6 +819,29 @@ TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
     EXPECT_TRUE(out.starts_with("Corvanite Report\n")) << out;
 }
 
+// On Windows each DeviceIoControl is noted before the request it belongs to: its code, the bytes
+// sent and returned, its outcome; on the scanning thread, before any drive's request, no drive.
+TEST(Trace, DeviceControlNotes) {
+    MemoryTrace trace;
+    const DeviceAccess* before = InstallDeviceAccess(&StartDeviceTrace(
+        test::FakeDeviceAccess(), {}, {.context = &trace, .writeLine = AppendLine}));
+    const uint8_t in[] = {0x00, 0x2A}, out[] = {0x28};
+    std::thread fresh([&] {  // a thread that has asked no drive yet
+        TraceDeviceControl(0x002D1400, in, sizeof in, out, sizeof out, true, 0);
+        TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);
+        StopDeviceTrace();
+        TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);  // no trace: not written
+    });
+    fresh.join();
+    InstallDeviceAccess(before);
+    const std::string lines = trace.text.substr(trace.text.find('\n') + 1);
+    EXPECT_EQ(lines.substr(0, lines.find("\"words\"")),
+              "{\"request\":\"ioctl\",\"code\":\"0x002d1400\",\"input\":\"002a\",\"output\":\"28\","
+              "\"ok\":true,\"error\":0}\n{\"request\":\"ioctl\",\"code\":\"0x0007c088\",\"input\":"
+              "\"00\",\"output\":\"\",\"ok\":false,\"error\":50,");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2);
+}
+
 // The header's time, against Python's datetime.utcfromtimestamp: a leap day, the last second of
 // a century's year.
 TEST(Trace, TimesInUtc) {
@@ -871,6 +895,17 @@ TEST(ReportTool, UnusualRecordsMatchTheGolden) {
     drives[0].attributes = {{0xBB, {}, 5, 255, 0, {1, 2, 3, 4, 5, 6}, 0, false, true, false}};
     drives[0].attributes[0].name.Set(u"A name that is longer than thirty-two units");
     drives[1].temperatureC = 66;
+    // A sensor at 1 C, no life left, and a power-on count in minutes (not hours): the JSON gives
+    // the first two and leaves the count out.
+    drives.push_back(StartDriveRecord(5));
+    drives[2].temperatureC = 1;
+    drives[2].lifeRemaining = 0;
+    drives[2].attributes = {
+        {9, {}, 100, 100, 0, {0x45, 0x03, 0x04, 0, 0, 0}, 0, false, true, false}};
+    const std::string json = ReportJson({drives[2]}, "");
+    EXPECT_NE(json.find("\"temperature_c\": 1,"), std::string::npos);
+    EXPECT_NE(json.find("\"life_remaining_percent\": 0,"), std::string::npos);
+    EXPECT_NE(json.find("\"power_on_hours\": null,"), std::string::npos) << json;
     EXPECT_EQ(ReportExitStatus(drives), REPORT_EXIT_NO_DATA);
     std::string text = Utf16ToUtf8(ReportText(drives));
     for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
