@@ -9,8 +9,6 @@ namespace {
 // ATA self-test execution status (the high nibble of byte 363 and of each log entry's status).
 constexpr uint8_t ATA_STATUS_ABORTED_BY_HOST = 1;
 constexpr uint8_t ATA_STATUS_INTERRUPTED = 2;
-constexpr uint8_t ATA_STATUS_FIRST_FAILURE = 3;  // fatal error, then failed elements to 8
-constexpr uint8_t ATA_STATUS_LAST_FAILURE = 8;
 constexpr uint8_t ATA_STATUS_IN_PROGRESS = 0xF;
 
 constexpr std::u16string_view ATA_STATUS_WORDS[] = {

@@ -229,7 +229,6 @@ bool LocateProtocolData(const uint8_t* reply, size_t replySize, uint8_t* data, s
 
 std::array<uint8_t, PROTOCOL_COMMAND_SIZE> NvmeSelfTestCommand(uint8_t code) {
     constexpr uint32_t STORAGE_PROTOCOL_STRUCTURE_VERSION = 1;
-    constexpr uint32_t PROTOCOL_TYPE_NVME = 3;
     constexpr uint32_t FLAG_ADAPTER_REQUEST = 0x80000000;
     constexpr uint32_t NVME_ADMIN_COMMAND = 1;  // STORAGE_PROTOCOL_SPECIFIC_NVME_ADMIN_COMMAND
     constexpr uint32_t TIMEOUT_SECONDS = DEVICE_REQUEST_TIMEOUT_SECONDS;

@@ -66,10 +66,6 @@ void AppendDriveBlock(std::u16string& out, const DriveInfo& drive) {
 
 std::u16string ReportText(const std::vector<DriveInfo>& drives) {
     std::u16string out;
-    size_t rows = 0;
-    for (const DriveInfo& drive : drives) {
-        rows += drive.attributes.size();
-    }
     out.append(u"Corvanite Report").append(LINE_END);
     out.append(u"================").append(LINE_END);
     out.append(LINE_END);

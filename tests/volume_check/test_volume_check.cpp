@@ -306,6 +306,7 @@ TEST(ChkdskWorker, Runs) {
         {u"/dev/" + std::u16string(59, u'a'), true, {}, "refused / old / ready nonzero fixed / old / -"},
         {u"/dev/" + std::u16string(58, u'a'), true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / /dev/" + std::string(58, 'a') + " ro"},
         {u"/dev/mapper/vg_A-Zoot.x+y:z", false, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / /dev/mapper/vg_A-Zoot.x+y:z fix"},
+        {u"/dev/nvme0n1p9", true, {CHILD_START_FAILED}, "FAIL / - / - / Failed to start chkdsk / /dev/nvme0n1p9 ro"},
         {u"C:", true, {}, "refused / old / ready nonzero fixed running / old / -", RUNNING},
         {u"C:", true, {}, "refused / old / ready nonzero fixed / old / -", NO_THREAD},
     };
