@@ -151,14 +151,9 @@ void StartTrace(const std::u16string& file, TraceFile& trace) {
 // Installs the machine a trace recorded; false (said) when it cannot be read.
 bool StartReplay(const std::u16string& file, int& status) {
     const std::string name = Utf16ToUtf8(file);
-    std::ifstream in(std::filesystem::path(file), std::ios::binary);
     std::string text;
-    char chunk[64 * 1024];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    if (!in.is_open() || in.bad()) {
-        const int error = errno;
+    int error = 0;
+    if (!ReadTraceFile(std::filesystem::path(file), text, error)) {
         WriteErr("corvanite-report: cannot read the trace " + name + ": " + std::strerror(error) +
                  "\n");
         status = REPORT_EXIT_NO_INPUT;

@@ -1,6 +1,8 @@
 // The replayed machine: a trace read line by line into answers per drive and request.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -619,6 +621,20 @@ bool ReadRequest(const Record& record, Replay& replay, std::string& problem) {
 }
 
 }  // namespace
+
+bool ReadTraceFile(const std::filesystem::path& file, std::string& text, int& error) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in.is_open()) {
+        error = errno;
+        return false;
+    }
+    char chunk[16 * 1024];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    error = errno;
+    return !in.bad();
+}
 
 bool LoadDeviceReplay(std::string_view trace, std::string& problem) {
     Replay& r = TheReplay();

@@ -48,11 +48,8 @@ void ReadNvme(DriveHandle handle, DriveInfo& drive) {
 
 void AppendMinutes(std::u16string& text, int64_t seconds) {
     AppendUnsigned(text, static_cast<uint64_t>(seconds / 60));
-    text.push_back(u':');
-    AppendUnsignedRight(text, static_cast<uint64_t>(seconds % 60), 2);
-    for (size_t i = text.size() - 2; i < text.size(); ++i) {
-        text[i] = text[i] == u' ' ? u'0' : text[i];
-    }
+    text.append(seconds % 60 < 10 ? u":0" : u":");
+    AppendUnsigned(text, static_cast<uint64_t>(seconds % 60));
 }
 
 }  // namespace

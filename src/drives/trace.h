@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,9 @@ std::string UtcTimeText(int64_t secondsSince1970);
 // "Linux 6.1.0-18-amd64 x86_64").
 std::u16string SystemErrorMessage(int32_t error);
 std::string SystemVersionText();
+
+// A trace file's bytes, whole. False when it cannot be opened or read, with errno's value then.
+bool ReadTraceFile(const std::filesystem::path& file, std::string& text, int& error);
 
 // Reads a trace as the machine to replay (replacing one read before). False on a malformed trace,
 // with "line N: what is wrong" in problem; the replay is then empty.

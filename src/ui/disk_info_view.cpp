@@ -8,6 +8,7 @@
 #include "drives/nvme_health.h"
 #include "state/app_state.h"
 #include "text/text_format.h"
+#include "ui/drive_list.h"
 #include "ui/primitives.h"
 
 namespace corvanite {
@@ -93,10 +94,8 @@ Color ReasonColor(ReasonKind kind) {
 }  // namespace
 
 void DrawDiskInfoView(DisplayList& dc, Rect content) {
-    const DriveInfo* shown = SelectedDrive();
+    const DriveInfo* shown = ShownDriveOrNotice(dc, content);
     if (shown == nullptr) {
-        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
-                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
         return;
     }
     const DriveInfo& d = *shown;

@@ -111,6 +111,15 @@ void DrawDriveCard(DisplayList& dc, Rect panel, int32_t y, const DriveInfo& driv
 
 }  // namespace
 
+const DriveInfo* ShownDriveOrNotice(DisplayList& dc, Rect content) {
+    const DriveInfo* shown = SelectedDrive();
+    if (shown == nullptr) {
+        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
+                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
+    }
+    return shown;
+}
+
 void DrawDriveList(DisplayList& dc, FrameOutput& out, Rect panel) {
     const int32_t left = panel.left;
     const int32_t top = panel.top;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "drives/drive_info.h"
 #include "ui/display_list.h"
 #include "ui/frame_output.h"
 
@@ -31,6 +32,10 @@ struct DriveListLayout {
 };
 
 DriveListLayout ComputeDriveListLayout(Rect panel, size_t driveCount);
+
+// The drive the views show (SelectedDrive), or null once the view's notice in its place is drawn
+// into content: "Scanning drives..." while a scan runs, "No drives detected." otherwise.
+const DriveInfo* ShownDriveOrNotice(DisplayList& dc, Rect content);
 
 // Paints the header, the drive cards from driveScroll on (clipped above the refresh button, with
 // a scroll bar when they do not all fit) and the refresh button into the panel rectangle;

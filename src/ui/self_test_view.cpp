@@ -7,6 +7,7 @@
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
+#include "ui/drive_list.h"
 #include "ui/primitives.h"
 
 namespace corvanite {
@@ -72,10 +73,8 @@ std::u16string SelfTestProgressOf(const DriveInfo& drive) {
 }
 
 void DrawSelfTestView(DisplayList& dc, FrameOutput& out, Rect content) {
-    const DriveInfo* shown = SelectedDrive();
+    const DriveInfo* shown = ShownDriveOrNotice(dc, content);
     if (shown == nullptr) {
-        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
-                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
         return;
     }
     const SelfTestState& state = shown->selfTest;

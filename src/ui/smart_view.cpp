@@ -7,6 +7,7 @@
 #include "state/app_state.h"
 #include "text/text_format.h"
 #include "ui/buttons.h"
+#include "ui/drive_list.h"
 #include "ui/primitives.h"
 
 namespace corvanite {
@@ -312,10 +313,8 @@ void DrawAttributeRow(DisplayList& dc, const SmartViewLayout& layout, const Tabl
 }  // namespace
 
 void DrawSmartView(DisplayList& dc, FrameOutput& out, Rect content) {
-    const DriveInfo* shown = SelectedDrive();
+    const DriveInfo* shown = ShownDriveOrNotice(dc, content);
     if (shown == nullptr) {
-        DrawTextInRect(dc, content, appState.scanning ? SCANNING_TEXT : u"No drives detected.",
-                       COLOR_TEXT_DIM, FONT_LARGE, ALIGN_CENTER);
         return;
     }
     const DriveInfo& drive = *shown;

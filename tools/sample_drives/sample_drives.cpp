@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "drives/probe.h"
 #include "drives/trace.h"
@@ -22,13 +21,9 @@ bool ReadCapturePage(const std::string& folder, const std::string& capture, cons
 }
 
 bool LoadSampleMachine(const std::string& trace, std::string& problem) {
-    std::ifstream in(std::filesystem::path(trace), std::ios::binary);
     std::string text;
-    char chunk[16 * 1024];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    if (!in.is_open()) {
+    int error = 0;
+    if (!ReadTraceFile(std::filesystem::path(trace), text, error)) {
         problem = "cannot read " + trace;
         return false;
     }
