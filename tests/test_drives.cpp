@@ -294,6 +294,15 @@ std::string RunRow(const Row& r) {
             r.Fixed<32>(), r.n(6)};
         out = std::string(ata::PassThroughSucceeded(o) ? "ata ok" : "ata failed") +
               (ScsiCommandSucceeded(o) ? ", scsi ok" : ", scsi failed");
+    } else if (k == "transport") {  // IOCTL HOST DRIVER
+        ata::PassThroughOutcome o;
+        o.ioctlSucceeded = r.n(1) != 0;
+        o.hostStatus = r.n<uint16_t>(2);
+        o.driverStatus = r.n<uint16_t>(3);
+        out = std::to_string(TransportErrno(o));
+    } else if (k == "nvme-admin") {  // RESULT ERRNO ELAPSED-MS TIMEOUT-MS
+        out = std::to_string(
+            NvmeAdminError(r.n<int>(1), r.n<int>(2), r.n<int64_t>(3), r.n<int64_t>(4)));
     } else if (k == "vpd") {  // LENGTH TOKENS
         out = "[" + std::string(UnitSerialFromVpd(r.Fixed<64>(), r.n(1))) + "]";
     } else if (k == "dword10") {

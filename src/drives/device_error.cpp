@@ -41,6 +41,7 @@ constexpr ErrorWords WIN32_ERRORS[] = {
 constexpr ErrorWords POSIX_ERRORS[] = {
     {1, Outcome::DENIED, u"operation not permitted", u"run as root"},      // EPERM
     {2, Outcome::ABSENT, u"no device node", u""},                          // ENOENT
+    {4, Outcome::FAILED, u"cancelled", u"the driver reset the drive"},     // EINTR
     {5, Outcome::FAILED, u"I/O error", u"check the cable and the drive"},  // EIO
     {6, Outcome::ABSENT, u"no such device", u"the drive is gone"},         // ENXIO
     {13, Outcome::DENIED, u"permission denied", u"run as root"},           // EACCES

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -122,7 +123,8 @@ bool SendCdb(DriveHandle handle, const uint8_t* cdb, size_t cdbLength, uint8_t* 
         return true;
     }
     if (outcome.ioctlSucceeded) {
-        lastDeviceError = DEVICE_ERROR_STATUS;
+        const int32_t transport = linux_layout::TransportErrno(outcome);
+        lastDeviceError = transport != 0 ? transport : DEVICE_ERROR_STATUS;
     }
     return false;
 }
@@ -333,9 +335,14 @@ bool NvmeAdmin(DriveHandle handle, uint8_t opcode, uint32_t nsid, uint32_t cdw10
     command.cdw10 = cdw10;
     command.timeout_ms = PASS_THROUGH_TIMEOUT_MS;
     // 0: completed; above 0: the controller's status code; below 0: the kernel refused.
+    const auto started = std::chrono::steady_clock::now();
     const int result = ioctl(Fd(handle), NVME_IOCTL_ADMIN_CMD, &command);
     if (result != 0) {
-        lastDeviceError = result > 0 ? DEVICE_ERROR_STATUS : errno;
+        const int error = errno;
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - started);
+        lastDeviceError =
+            linux_layout::NvmeAdminError(result, error, elapsed.count(), PASS_THROUGH_TIMEOUT_MS);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "drives/byte_order.h"
+#include "drives/device_error.h"
 #include "drives/identity.h"
 
 namespace corvanite::linux_layout {
@@ -148,6 +149,51 @@ uint32_t BusCodeFromSysfsPath(std::string_view path) {
 bool ScsiCommandSucceeded(const ata::PassThroughOutcome& outcome) {
     return ata::TransportSucceeded(outcome) && outcome.scsiStatus == ata::SCSI_STATUS_GOOD &&
            outcome.residual >= 0;
+}
+
+int32_t TransportErrno(const ata::PassThroughOutcome& outcome) {
+    // Linux's numbers, whatever platform this is built on: the drive layer keeps Linux errnos.
+    constexpr int32_t LINUX_EIO = 5;
+    constexpr int32_t LINUX_ENXIO = 6;
+    constexpr int32_t LINUX_ETIMEDOUT = 110;
+    constexpr uint16_t DID_NO_CONNECT = 0x01;
+    constexpr uint16_t DID_TIME_OUT = 0x03;
+    constexpr uint16_t DID_BAD_TARGET = 0x04;
+    constexpr uint16_t DRIVER_TIMEOUT = 0x06;
+    if (!outcome.ioctlSucceeded || ata::TransportSucceeded(outcome)) {
+        return 0;
+    }
+    switch (outcome.hostStatus) {
+        case 0:
+            return (outcome.driverStatus & 0x0F) == DRIVER_TIMEOUT ? LINUX_ETIMEDOUT : LINUX_EIO;
+        case DID_NO_CONNECT:
+        case DID_BAD_TARGET:
+            return LINUX_ENXIO;
+        case DID_TIME_OUT:
+            return LINUX_ETIMEDOUT;
+        default:
+            return LINUX_EIO;
+    }
+}
+
+int32_t NvmeAdminError(int result, int error, int64_t elapsedMs, int64_t timeoutMs) {
+    constexpr int32_t LINUX_EINTR = 4;
+    constexpr int32_t LINUX_ENODEV = 19;
+    constexpr int32_t LINUX_ETIMEDOUT = 110;
+    constexpr int STATUS_CODE = 0x7FF;  // type and code, without More and Do Not Retry
+    constexpr int HOST_PATHING_ERROR = 0x370;
+    constexpr int ABORTED_BY_HOST = 0x371;
+    const int status = result > 0 ? result & STATUS_CODE : 0;
+    if (result == 0) {
+        return 0;
+    }
+    if (status == HOST_PATHING_ERROR) {
+        return LINUX_ENODEV;
+    }
+    if (status == ABORTED_BY_HOST || (result < 0 && error == LINUX_EINTR)) {
+        return elapsedMs >= timeoutMs ? LINUX_ETIMEDOUT : LINUX_EINTR;
+    }
+    return result > 0 ? DEVICE_ERROR_STATUS : error;
 }
 
 std::array<uint8_t, 6> InquiryVpdCdb(uint8_t page, uint8_t allocationLength) {

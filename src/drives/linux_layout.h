@@ -29,6 +29,22 @@ uint32_t BusCodeFromSysfsPath(std::string_view path);
 // transport or the driver and the status is GOOD. A short transfer is allowed.
 bool ScsiCommandSucceeded(const ata::PassThroughOutcome& outcome);
 
+// What an SG_IO reply's transport failure stands for, as the Linux errno the drive layer keeps
+// for it; 0 when neither the transport nor the driver reports one (the command reached the drive,
+// whatever its status). The device gone (DID_NO_CONNECT, DID_BAD_TARGET: a deleted or offlined
+// SCSI device, a USB disk pulled): ENXIO; the command timed out and was aborted (DID_TIME_OUT, or
+// an older kernel's DRIVER_TIMEOUT): ETIMEDOUT; anything else (a bus reset, a transport error):
+// EIO.
+int32_t TransportErrno(const ata::PassThroughOutcome& outcome);
+
+// The error an NVMe admin ioctl's return stands for: 0 when it returned 0, DEVICE_ERROR_STATUS
+// for the controller's own failure status, otherwise a Linux errno. The driver answers a
+// controller that is gone or not live with Host Pathing Error (ENODEV here). A command it
+// cancelled (EINTR, or Command Aborted By Host) timed out when it ran the whole timeout
+// (ETIMEDOUT: the driver aborts it by resetting the controller), else it was cancelled by a reset
+// or a removal (EINTR).
+int32_t NvmeAdminError(int result, int error, int64_t elapsedMs, int64_t timeoutMs);
+
 // INQUIRY of a vital product data page (EVPD).
 constexpr uint8_t VPD_UNIT_SERIAL_NUMBER = 0x80;
 std::array<uint8_t, 6> InquiryVpdCdb(uint8_t page, uint8_t allocationLength);

@@ -181,6 +181,38 @@ def compare_self_test(out, status):
            out["self-test nvme"].decode()), (3, True), "")
 
 
+def compare_field_faults(out, report, disks):
+    """Drives made slow or failing in the guest (a preload library holds or fails the requests that
+    reach them) and drives that went away mid-scan (offlined, unplugged, removed from the bus)."""
+    times = collections.defaultdict(dict)
+    for program, name, seconds in map(str.split, out["timing"].decode().splitlines()):
+        times[program][name] = float(seconds)
+    for program, took in sorted(times.items()):
+        alone = max(v for k, v in took.items() if k not in ("none", "three"))
+        print(f"info {program}: none slow {took['none']:.2f} s, slowest alone {alone:.2f} s,"
+              f" the three {took['three']:.2f} s ({took['three'] / alone:.2f} times)")
+    took = times["corvanite-report"]
+    alone = max(v for k, v in took.items() if k not in ("none", "three"))
+    check("scan", "three drives slow: within 1.2 times the slowest alone and 0.3 s",
+          took["three"] <= 1.2 * alone + 0.3 and alone >= 1, True, f"{took}:")
+    drives = report["drives"]
+    slow = json.loads(out["json slow"] or "{}").get("drives")
+    check("scan", "three drives slow: the same report", slow == drives, True, "the plain run's:")
+    kind = {d: next((c for c in ("usb", "ata", "nvme") if "/" + c in sysfs), "")
+            for d, _, sysfs, *_ in disks}
+    first = {k: min(d for d in kind if kind[d] == k) for k in ("usb", "ata", "nvme")}
+    failing = {f"/dev/{first['ata']}": "SMART read failed (error 5): I/O error, check the cable and the drive",
+               f"/dev/{first['nvme']}": "NVMe health log failed (error 5): I/O error, check the cable and the drive"}
+    gone = max(d for d in kind if kind[d] == "nvme")
+    vanished = {f"/dev/{d}": "disconnected during the scan" for d in (first["ata"], first["usb"], gone)}
+    plain = {d["device_path"]: d for d in drives}
+    for run, want in (("failing", failing), ("vanished", vanished)):
+        got = json.loads(out[f"json {run}"] or "{}").get("drives", [])
+        check("scan", f"drives {run}: their reasons, the others as the plain run's",
+              [d["error_text"] if d["device_path"] in want else d == plain.get(d["device_path"])
+               for d in got], [want.get(d["device_path"], True) for d in drives], "")
+
+
 def compare(data_log, cmakelists, *drives):
     text = open(data_log, "rb").read().decode("utf-8", "replace").replace("\r", "")
     found = re.findall(r"^@@BEGIN (.+?)@@\n(.*?)^@@END \1 rc=(-?\d+)@@$", text, re.M | re.S)
@@ -204,6 +236,7 @@ def compare(data_log, cmakelists, *drives):
     disks = sorted(d for d in map(str.split, out["disks"].decode().splitlines()) if len(d) > 2)
     check("report", "drives", [d["device_path"] for d in report["drives"]],
           ["/dev/" + d[0] for d in disks], "the guest's disks in kernel name order")
+    compare_field_faults(out, report, disks)
     for drive, (disk, size, sysfs, *serial) in zip(report["drives"], disks):
         compare_drive(drive, out, disk, int(size), sysfs, *serial)
     for given in drives:  # every drive QEMU was given

@@ -46,6 +46,32 @@ for d in $disks; do
     esac
     section "smartctl $d" smartctl -j $sat -i -A -H /dev/$d
 done
+
+# Drives made slow or failing as the program sees them: a preload library holds or fails each
+# request that reaches the drive. The wall time of a JSON scan with none slow, with each of three
+# slow alone (1 s a request) and with the three; another build's beside it when one was given.
+for d in $disks; do
+    case $(readlink -f $d/device) in
+        */usb*) usb=${usb:-$d} ;; */ata*) sata=${sata:-$d} ;; */nvme*) nvme=${nvme:-$d} nvme2=$d ;;
+    esac
+done
+preload=/usr/sbin/libcorvanite_slow_drives.so
+timed() {  # timed NAME SLOW-SETTING [PROGRAM]
+    CORVANITE_SLOW="$2" LD_PRELOAD=$preload corvanite_guest_tool time ${3:-corvanite-report} --json \
+        >/tmp/scan.json 2>/tmp/took
+    echo "$1 $(tail -n 1 /tmp/took)"
+}
+three="$sata=1000 $nvme=1000 $usb=1000"
+for program in corvanite-report corvanite-report-before; do
+    [ -x /usr/sbin/$program ] || continue
+    timed "$program none" ""
+    for d in $sata $nvme $usb; do timed "$program $d" "$d=1000" $program; done
+    timed "$program three" "$three" $program
+done >/tmp/timing
+section timing cat /tmp/timing
+section "json slow" env CORVANITE_SLOW="$three" LD_PRELOAD=$preload corvanite-report --json
+section "json failing" env CORVANITE_FAIL="$sata=5 $nvme=5" LD_PRELOAD=$preload corvanite-report --json
+
 kill $watcher
 section "closes after write" cat /tmp/closes
 
@@ -77,6 +103,16 @@ done
 mkdir -p /mnt && mount -t ext4 $ext4 /mnt
 section "fsck ext4 mounted fix" corvanite_volume_check_run $ext4 --fix
 umount /mnt
+
+# Drives that go away while the scan waits on them (each request held 3 s): the SATA disk offlined
+# by the kernel, the USB disk unplugged, the second NVMe controller removed from its bus.
+usbdevice=$(readlink -f /sys/block/$usb/device)
+while [ "$usbdevice" != / ] && [ ! -f "$usbdevice/idVendor" ]; do usbdevice=${usbdevice%/*}; done
+(usleep 1500000; echo offline >/sys/block/$sata/device/state; echo 1 >"$usbdevice/remove"
+    echo 1 >/sys/block/$nvme2/device/device/remove) &
+section "json vanished" env CORVANITE_SLOW="$sata=3000 $usb=3000 $nvme2=3000" LD_PRELOAD=$preload \
+    corvanite-report --json --trace /tmp/vanished.jsonl
+section "trace vanished" cat /tmp/vanished.jsonl
 
 echo "@@DONE@@" >&3
 poweroff -f

@@ -2,12 +2,14 @@
 # Boots a small Linux guest under QEMU with emulated SATA, NVMe, virtio and USB drives and compares
 # corvanite-report's JSON with smartctl's and nvme-cli's in it; logs in build/system/last-run.
 # Usage: qemu_drives.sh [--require] (fail instead of skip) [--no-build] (no corvanite-report build)
+# CORVANITE_SYSTEM_BEFORE=PATH: another build's corvanite-report, timed beside this one's.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd) && root=$(cd "$here/../.." && pwd)
 out="$root/build/system" run="$root/build/system/last-run"
 binary="$root/build/linux/src/cli/corvanite-report" busybox=/bin/busybox
 checkrun="$root/build/linux/tests/corvanite_volume_check_run"
 guesttool="$root/build/linux/tests/corvanite_guest_tool"
+slow="$root/build/linux/tests/libcorvanite_slow_drives.so" before=${CORVANITE_SYSTEM_BEFORE:-}
 require=0 build=1
 for arg; do
     case $arg in --require) require=1 ;; --no-build) build=0 ;; *) sed -n 4p "$0" >&2 && exit 64 ;; esac
@@ -28,9 +30,11 @@ kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1) && kver=${kern
 [ ${#missing[@]} -eq 0 ] || skip "missing Debian packages: ${missing[*]}"
 [ "$build" = 0 ] || (cd "$root" && { [ -f build/linux/build.ninja ] || cmake --preset linux >/dev/null; } &&
     cmake --build --preset linux --target corvanite-report corvanite_volume_check_run \
-        corvanite_guest_tool >/dev/null) ||
+        corvanite_guest_tool corvanite_slow_drives >/dev/null) ||
     fail "cannot build corvanite-report"
-[ -x "$binary" ] && [ -x "$checkrun" ] && [ -x "$guesttool" ] || fail "no corvanite-report at $binary"
+[ -x "$binary" ] && [ -x "$checkrun" ] && [ -x "$guesttool" ] && [ -f "$slow" ] ||
+    fail "no corvanite-report at $binary"
+[ -z "$before" ] || [ -x "$before" ] || fail "no corvanite-report at $before"
 rm -rf "$run" && mkdir -p "$run" && images=$(mktemp -d "$out/tmp.XXXXXX") || fail "cannot write $out"
 trap 'rm -rf "$images" "$out"/stage.*' EXIT
 
@@ -40,15 +44,16 @@ deps=$(modprobe -S "$kver" --show-depends -a ahci sd_mod sg nvme virtio_pci virt
     usb_storage ext4 2>&1) || skip "kernel $kver lacks a storage module"
 modules=$(awk '$1 == "insmod" && !seen[$2]++ { print $2 }' <<<"$deps")
 # The volume check's programs: fsck and the two checkers under the names fsck starts them by.
-programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary" "$checkrun" "$guesttool" /usr/sbin/fsck
-    /usr/sbin/fsck.ext4 /usr/sbin/fsck.vfat)
-libraries=$(ldd "${programs[@]}" | awk '/=> \// { print $3 } /^\t\// { print $1 }' | sort -u)
-key=$(cat "$kernel" $busybox "$here/guest_init.sh" "${programs[@]}" $modules $libraries | sha256sum)
+programs=("$(command -v smartctl)" "$(command -v nvme)" "$binary" "$checkrun" "$guesttool" "$slow"
+    /usr/sbin/fsck /usr/sbin/fsck.ext4 /usr/sbin/fsck.vfat)
+libraries=$(ldd "${programs[@]}" $before | awk '/=> \// { print $3 } /^\t\// { print $1 }' | sort -u)
+key=$(cat "$kernel" $busybox "$here/guest_init.sh" "${programs[@]}" $before $modules $libraries | sha256sum)
 initrd="$out/initramfs-${key:0:16}.cpio"
 if [ ! -f "$initrd" ]; then
     stage=$(mktemp -d "$out/stage.XXXXXX")
     mkdir -p "$stage"/{bin,usr/sbin,proc,sys,dev,tmp,etc,lib/modules}
     cp $busybox "$stage/bin/" && cp "$here/guest_init.sh" "$stage/init" && cp "${programs[@]}" "$stage/usr/sbin/"
+    [ -z "$before" ] || cp "$before" "$stage/usr/sbin/corvanite-report-before"
     for lib in $libraries; do mkdir -p "$stage$(dirname "$lib")" && cp -L "$lib" "$stage$lib"; done
     for ko in $modules; do
         name=$(basename "${ko%.xz}" .zst) && echo "$name" >>"$stage/etc/modules.list"
@@ -101,7 +106,7 @@ open(sys.argv[1], "wb").write(image)
 PY
     fail "cannot make the FAT filesystem"
 echo "system: booting the guest (software emulation)"
-timeout -k 10 240 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaults -display none \
+timeout -k 10 300 qemu-system-x86_64 -accel tcg -cpu max -smp 2 -m 512 -nodefaults -display none \
     -no-reboot -monitor none -kernel "$kernel" -initrd "$initrd" -serial "file:$run/console.log" \
     -serial "file:$run/data.log" -append "console=ttyS0 panic=-1 corvanite.disks=${#drives[@]}" \
     "${args[@]}" </dev/null >"$run/qemu.log" 2>&1
