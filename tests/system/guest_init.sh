@@ -57,7 +57,7 @@ for d in $disks; do
 done
 preload=/usr/sbin/libcorvanite_slow_drives.so
 timed() {  # timed NAME SLOW-SETTING [PROGRAM]
-    CORVANITE_SLOW="$2" LD_PRELOAD=$preload corvanite_guest_tool time ${3:-corvanite-report} --json \
+    CORVANITE_SLOW="$2" LD_PRELOAD=$preload time -f %e ${3:-corvanite-report} --json \
         >/tmp/scan.json 2>/tmp/took
     echo "$1 $(tail -n 1 /tmp/took)"
 }

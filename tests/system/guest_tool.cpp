@@ -2,13 +2,10 @@
 //   corvanite_guest_tool closes PATH...      "watching N", then "close-write PATH" for each close
 //                                            of a PATH opened for writing, until killed
 //   corvanite_guest_tool nobody PROG ARG...  PROG as user and group 65534, in no other group
-//   corvanite_guest_tool time PROG ARG...    PROG, then its wall time in seconds on standard error
 #include <grp.h>
 #include <sys/inotify.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -23,26 +20,8 @@ int main(int argc, char** argv) {
         std::perror("corvanite_guest_tool");
         return 126;
     }
-    if (verb == "time") {
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            execvp(argv[2], argv + 2);
-            _exit(127);
-        }
-        int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child) {
-            std::perror("corvanite_guest_tool");
-            return 126;
-        }
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        std::fprintf(stderr, "%.3f\n", took.count());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    }
     if (verb != "closes") {
-        std::fprintf(stderr,
-                     "usage: corvanite_guest_tool closes PATH... | nobody PROG ARG... | "
-                     "time PROG ARG...\n");
+        std::fprintf(stderr, "usage: corvanite_guest_tool closes PATH... | nobody PROG ARG...\n");
         return 64;
     }
     const int watch = inotify_init1(IN_CLOEXEC);
