@@ -127,7 +127,9 @@ constexpr WindowHost FAKE_WINDOW{
     .askReportPath =
         [](std::u16string& path, uint32_t& dialogError) {
             ++host.saveDialogs;
-            dialogError = host.saveDialogError;
+            if (host.saveDialogError != 0) {  // a cancel leaves it as it was
+                dialogError = host.saveDialogError;
+            }
             path = host.saveChosen ? host.savePath : path;
             return host.saveChosen;
         },

@@ -183,7 +183,7 @@ int32_t NvmeAdminError(int result, int error, int64_t elapsedMs, int64_t timeout
     constexpr int STATUS_CODE = 0x7FF;  // type and code, without More and Do Not Retry
     constexpr int HOST_PATHING_ERROR = 0x370;
     constexpr int ABORTED_BY_HOST = 0x371;
-    const int status = result > 0 ? result & STATUS_CODE : 0;
+    const int status = result & STATUS_CODE;  // nothing it is compared with when below 0
     if (result == 0) {
         return 0;
     }
