@@ -112,7 +112,7 @@ struct DriveJob {
 // log. Without health data the reason is the refused open.
 void ProbeWithoutRights(DriveInfo& drive, uint32_t error) {
     DriveHandle handle = 0;
-    uint32_t limitedError = 0;
+    uint32_t limitedError{};  // unused: the reason stays the refused open's
     drive.access = ACCESS_NONE;
     if (OpenDriveLimited(drive.driveNumber, handle, limitedError)) {
         drive.access = ACCESS_LIMITED;
