@@ -838,6 +838,8 @@ TEST(Trace, DeviceControlNotes) {
     std::thread fresh([&] {  // a thread that has asked no drive yet
         TraceDeviceControl(0x002D1400, in, sizeof in, out, sizeof out, true, 0);
         TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);
+        uint64_t size = 0;
+        QueryDriveSize(3, size);  // a handle the trace did not see opened: no drive, no access
         StopDeviceTrace();
         TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);  // no trace: not written
     });
@@ -848,7 +850,8 @@ TEST(Trace, DeviceControlNotes) {
               "{\"request\":\"ioctl\",\"code\":\"0x002d1400\",\"input\":\"002a\",\"output\":\"28\","
               "\"ok\":true,\"error\":0}\n{\"request\":\"ioctl\",\"code\":\"0x0007c088\",\"input\":"
               "\"00\",\"output\":\"\",\"ok\":false,\"error\":50,");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3);
+    EXPECT_NE(lines.find("\n{\"request\":\"size\",\"ok\":"), std::string::npos) << lines;
 }
 
 // The header's time, against Python's datetime.utcfromtimestamp: a leap day, the last second of

@@ -1,5 +1,7 @@
 #include "drives/self_test.h"
 
+#include <algorithm>
+
 #include "drives/byte_order.h"
 #include "text/text_format.h"
 
@@ -39,6 +41,7 @@ constexpr std::u16string_view NVME_RESULT_WORDS[] = {
 // The ATA log's ring: 21 entries of 24 bytes from byte 2; the index of the newest at byte 508.
 constexpr size_t ATA_LOG_ENTRIES = 21;
 constexpr size_t ATA_LOG_ENTRY_SIZE = 24;
+constexpr size_t ATA_LOG_ENTRY_DEFINED = 9;  // its bytes the standard defines
 constexpr size_t ATA_LOG_FIRST = 2;
 constexpr size_t ATA_LOG_INDEX_AT = 508;
 constexpr uint64_t ATA_LBA28_NONE = 0x0FFFFFFF;  // a 28-bit LBA field with no address in it
@@ -187,8 +190,10 @@ bool ParseSelfTestLog(const uint8_t* page, std::vector<SelfTestLogEntry>& log) {
     for (size_t n = 0; n < ATA_LOG_ENTRIES && newest != 0; ++n) {
         const size_t slot = (newest - 1 + ATA_LOG_ENTRIES - n) % ATA_LOG_ENTRIES;
         const uint8_t* e = page + ATA_LOG_FIRST + slot * ATA_LOG_ENTRY_SIZE;
-        if (ReadLittleEndian(e, 8) == 0 && e[8] == 0) {
-            continue;  // a slot the ring has not reached yet
+        // A slot the ring has not reached yet: nothing in the test's number, status, hours,
+        // checkpoint and failing LBA (the bytes after them are the vendor's).
+        if (std::all_of(e, e + ATA_LOG_ENTRY_DEFINED, [](uint8_t b) { return b == 0; })) {
+            continue;
         }
         SelfTestLogEntry entry;
         entry.code = e[0];
