@@ -273,6 +273,9 @@ const Case CASES[] = {
      [] { EXPECT_EQ(appState.smartScroll, 7); EXPECT_EQ(Host().repaints, 5); }},
     {"touchpad deltas of 40: three make a row, a turn back starts anew", TAB_SMART, [] {}, {{WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, -40}, {WHEEL, 40}, {WHEEL, -40}},
      [] { EXPECT_EQ(appState.smartScroll, 1); EXPECT_EQ(appState.wheelPending, -40); }},
+    {"a sideways move (0) between touchpad deltas keeps their part", TAB_SMART, [] { appState.smartScroll = 3; },
+     {{WHEEL, 40}, {WHEEL, 40}, {WHEEL, 0}, {WHEEL, 40}, {WHEEL, -40}, {WHEEL, 0}, {WHEEL, -40}, {WHEEL, -40}},
+     [] { EXPECT_EQ(appState.smartScroll, 3); EXPECT_EQ(appState.wheelPending, 0); }},
     {"wheel back to the top", TAB_SMART, [] { appState.smartScroll = 3; }, {{WHEEL, 1200}}, [] { EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on the output", TAB_SCAN_REPAIR, [] { appState.chkdskScrollMax = 100; }, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.chkdskScroll, 1); EXPECT_EQ(appState.smartScroll, 0); }},
     {"wheel on DISK INFO", TAB_DISK_INFO, [] {}, {{WHEEL, -120}}, [] { EXPECT_EQ(appState.smartScroll + appState.chkdskScroll, 0); EXPECT_EQ(Host().repaints, 1); }},
@@ -404,7 +407,10 @@ const Case CASES[] = {
      {{KEY, 'S'}, {SELF_TEST_ANSWER}}, [] {
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0: short self-test: 10 % done, 0:00 so far, about 1 min");
         EXPECT_TRUE(appState.drives[0].selfTest.running); EXPECT_EQ(test::Machine().drives[0].selfTestsSent, 1);
-        SELF_TEST_ANSWER(Point{100, 0});
+        const int started = Host().threadsStarted;
+        for (int i = 0; i < 99; ++i) { OnTimerTick(); }
+        EXPECT_EQ(Host().threadsStarted, started);  // the look comes at 5 s, not before
+        SELF_TEST_ANSWER(Point{1, 0});
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0: short self-test: 60 % done, 0:05 so far, about 1 min");
         SELF_TEST_ANSWER(Point{100, 0});
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0 ended: short self-test passed at 1236 hours");
