@@ -25,6 +25,7 @@
 #include "drives/probe.h"
 #include "drives/sat.h"
 #include "drives/self_test.h"
+#include "drives/self_test_device.h"
 #include "drives/trace.h"
 #include "drives/win32_layout.h"
 #include "fake_device.h"
@@ -208,6 +209,14 @@ std::string RunRow(const Row& r) {
                                   : r.w[1] == "abort" ? SELF_TEST_ABORT
                                                       : SELF_TEST_EXTENDED;
         out = Hex(NvmeSelfTestCommand(nvme::SelfTestCode(kind)));
+    } else if (k == "progress") {  // short|extended|none PERCENT SECONDS (short: 2 min)
+        SelfTestState state;
+        state.percentDone = r.n<int32_t>(2);
+        state.shortMinutes = 2;
+        const SelfTestKind kind = r.w[1] == "short"      ? SELF_TEST_SHORT
+                                  : r.w[1] == "extended" ? SELF_TEST_EXTENDED
+                                                         : SELF_TEST_NONE;
+        out = Utf16ToUtf8(SelfTestProgressText(state, kind, r.n<int64_t>(3)));
     } else if (k == "smart-self-test") {  // DRIVE start KIND | log
         const SelfTestKind kind = r.w.back() == "short" ? SELF_TEST_SHORT : SELF_TEST_ABORT;
         out = Hex(SmartCommandFor(
