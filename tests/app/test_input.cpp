@@ -286,7 +286,8 @@ const Case CASES[] = {
     {"F5 while a scan runs", TAB_SMART, [] { appState.scanning = true; }, {{KEY, KEY_F5}, REFRESH}, [] { EXPECT_EQ(Host().threadsStarted, 0);
         EXPECT_EQ(appState.statusText, u"Still scanning: a drive still answering is not asked again; F5 once the scan has ended"); }},
     {"F5, one scan at a time", TAB_SMART, [] { test::HoldScan(true); }, {{KEY, KEY_F5}},
-     [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"Scanning drives..."); KEY(Point{KEY_F5, 0}); EXPECT_EQ(Host().threadsStarted, 1);
+     [] { EXPECT_EQ(Host().threadsStarted, 1); test::WaitForMessage(MSG_SCAN_DONE); HandleScanDone();  // the volumes alone: no count yet
+          EXPECT_EQ(appState.statusText, u"Scanning drives..."); KEY(Point{KEY_F5, 0}); EXPECT_EQ(Host().threadsStarted, 1);
           test::HoldScan(false); SCAN_ENDED({}); }},
     {"refresh, no drives", TAB_SMART, [] { appState.skippedDrivesText = u"old"; }, {REFRESH, {SCAN_ENDED}},
      [] { EXPECT_EQ(Host().threadsStarted, 1); EXPECT_EQ(appState.statusText, u"No drives found"); EXPECT_TRUE(appState.skippedDrivesText.empty()); }},
@@ -467,6 +468,8 @@ const Case CASES[] = {
           EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
     {"a track press before the view's page is known moves a row", TAB_SMART, [] { appState.smartPageRows = 0; }, {{BELOW_THUMB, SCROLLER_SMART}},
      [] { EXPECT_EQ(appState.smartScroll, 1); }},
+    {"a thumb as tall as its track moves nothing", TAB_SMART, [] {}, {{FRAME, 1200, 750}}, [] {
+        ScrollBarPlace& bar = appState.scrollBars[SCROLLER_SMART]; bar.thumb = bar.track; THUMB(Point{SCROLLER_SMART, 40}); EXPECT_EQ(appState.smartScroll, 0); }},
     {"a lost capture lets go of the list's thumb", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 40}, {LOST_CAPTURE}},
      [] { EXPECT_EQ(appState.thumbHeld, -1); }},
     {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
