@@ -849,6 +849,7 @@ TEST(Trace, DeviceControlNotes) {
         TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);
         uint64_t size = 0;
         QueryDriveSize(3, size);  // a handle the trace did not see opened: no drive, no access
+        SendSmartCommand(3, 3, ata::ExecuteOfflineRegisters(3, 1), nullptr);  // no data: length 0
         StopDeviceTrace();
         TraceDeviceControl(0x0007C088, in, 1, nullptr, 0, false, 50);  // no trace: not written
     });
@@ -859,7 +860,8 @@ TEST(Trace, DeviceControlNotes) {
               "{\"request\":\"ioctl\",\"code\":\"0x002d1400\",\"input\":\"002a\",\"output\":\"28\","
               "\"ok\":true,\"error\":0}\n{\"request\":\"ioctl\",\"code\":\"0x0007c088\",\"input\":"
               "\"00\",\"output\":\"\",\"ok\":false,\"error\":50,");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 4);
+    EXPECT_NE(lines.find("\"registers\":\"d400014fc2b0b0\",\"length\":0,"), std::string::npos) << lines;
     EXPECT_NE(lines.find("\n{\"request\":\"size\",\"ok\":"), std::string::npos) << lines;
 }
 
