@@ -861,7 +861,8 @@ TEST(Trace, DeviceControlNotes) {
               "\"ok\":true,\"error\":0}\n{\"request\":\"ioctl\",\"code\":\"0x0007c088\",\"input\":"
               "\"00\",\"output\":\"\",\"ok\":false,\"error\":50,");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 4);
-    EXPECT_NE(lines.find("\"registers\":\"d400014fc2b0b0\",\"length\":0,"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("\"registers\":\"d400014fc2b0b0\",\"length\":0,"), std::string::npos)
+        << lines;
     EXPECT_NE(lines.find("\n{\"request\":\"size\",\"ok\":"), std::string::npos) << lines;
 }
 
