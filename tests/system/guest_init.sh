@@ -56,15 +56,15 @@ for d in $disks; do
     esac
 done
 preload=/usr/sbin/libcorvanite_slow_drives.so
-timed() {  # timed NAME SLOW-SETTING [PROGRAM]
-    CORVANITE_SLOW="$2" LD_PRELOAD=$preload time -f %e ${3:-corvanite-report} --json \
+timed() {  # timed NAME SLOW-SETTING PROGRAM
+    CORVANITE_SLOW="$2" LD_PRELOAD=$preload time -f %e $3 --json \
         >/tmp/scan.json 2>/tmp/took
     echo "$1 $(tail -n 1 /tmp/took)"
 }
 three="$sata=1000 $nvme=1000 $usb=1000"
 for program in corvanite-report corvanite-report-before; do
     [ -x /usr/sbin/$program ] || continue
-    timed "$program none" ""
+    timed "$program none" "" $program
     for d in $sata $nvme $usb; do timed "$program $d" "$d=1000" $program; done
     timed "$program three" "$three" $program
 done >/tmp/timing
