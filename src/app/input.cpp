@@ -516,7 +516,7 @@ void OnMouseWheel(Point client, int32_t delta) {
     // Precision touchpads and high-resolution wheels send parts of a notch: they add up until a
     // notch is reached, and what is left waits for the next (a turn the other way starts anew).
     int32_t& pending = appState.wheelPending;
-    if ((pending < 0 && delta > 0) || (pending > 0 && delta < 0)) {
+    if (static_cast<int64_t>(pending) * delta < 0) {  // signs opposite
         pending = 0;
     }
     pending += delta;

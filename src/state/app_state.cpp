@@ -70,9 +70,9 @@ const DriveInfo* SelectedDrive() {
     if (appState.drives.empty()) {
         return nullptr;
     }
-    const int32_t selected = appState.selectedDrive.load();
-    const bool inRange = selected >= 0 && static_cast<size_t>(selected) < appState.drives.size();
-    return &appState.drives[inRange ? static_cast<size_t>(selected) : 0];
+    // A negative number converts to one past any list's end.
+    const auto selected = static_cast<size_t>(appState.selectedDrive.load());
+    return &appState.drives[selected < appState.drives.size() ? selected : 0];
 }
 
 }  // namespace corvanite
