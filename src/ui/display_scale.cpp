@@ -21,10 +21,8 @@ int32_t Clamp32(int64_t value) {
 
 // The corners in order (an outline or a clip takes its corners in any order).
 Rect Sorted(Rect rect) {
-    return Rect{rect.left < rect.right ? rect.left : rect.right,
-                rect.top < rect.bottom ? rect.top : rect.bottom,
-                rect.left < rect.right ? rect.right : rect.left,
-                rect.top < rect.bottom ? rect.bottom : rect.top};
+    return Rect{std::min(rect.left, rect.right), std::min(rect.top, rect.bottom),
+                std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)};
 }
 
 // A fill with a side inverted covers the cells from right + 1 up to left (or bottom + 1 up to
