@@ -17,32 +17,11 @@ Color OutputLineColor(std::u16string_view line) {
                                                 u"Warning", u"corrected", u"fixed"};
     constexpr Color COLORS[] = {COLOR_CRIT, COLOR_CRIT, COLOR_WARN,
                                 COLOR_WARN, COLOR_GOOD, COLOR_GOOD};
+    constexpr std::u16string_view FIRST_LETTERS = u"eEwWcf";
     unsigned found = 0;
     for (size_t i = 0; i < line.size() && (found & 1u) == 0; ++i) {
-        int k = -1;
-        switch (line[i]) {
-            case u'e':
-                k = 0;
-                break;
-            case u'E':
-                k = 1;
-                break;
-            case u'w':
-                k = 2;
-                break;
-            case u'W':
-                k = 3;
-                break;
-            case u'c':
-                k = 4;
-                break;
-            case u'f':
-                k = 5;
-                break;
-            default:
-                continue;
-        }
-        if (line.substr(i).starts_with(KEYWORDS[k])) {
+        const size_t k = FIRST_LETTERS.find(line[i]);
+        if (k != std::u16string_view::npos && line.substr(i).starts_with(KEYWORDS[k])) {
             found |= 1u << k;
         }
     }

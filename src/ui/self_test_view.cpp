@@ -47,18 +47,17 @@ Color OutcomeColor(SelfTestOutcome outcome) {
 }
 
 std::u16string Durations(const SelfTestState& state) {
-    std::u16string text = u"short";
-    if (state.shortMinutes > 0) {
-        text.append(u" (about ");
-        AppendUnsigned(text, static_cast<uint64_t>(state.shortMinutes));
-        text.append(u" min)");
-    }
-    text.append(u" and extended");
-    if (state.extendedMinutes > 0) {
-        text.append(u" (about ");
-        AppendUnsigned(text, static_cast<uint64_t>(state.extendedMinutes));
-        text.append(u" min)");
-    }
+    std::u16string text;
+    const auto add = [&text](std::u16string_view test, int32_t minutes) {
+        text.append(test);
+        if (minutes > 0) {  // 0: the drive does not say
+            text.append(u" (about ");
+            AppendUnsigned(text, static_cast<uint64_t>(minutes));
+            text.append(u" min)");
+        }
+    };
+    add(u"short", state.shortMinutes);
+    add(u" and extended", state.extendedMinutes);
     return text;
 }
 

@@ -137,7 +137,8 @@ const std::tuple<const char*, int, int, void (*)()> STATES[] = {
         SelfTestState& st = appState.drives[1].selfTest; st.running = true; st.percentDone = 40;
         st.log.insert(st.log.begin(), SelfTestLogEntry{SELF_TEST_EXTENDED, 2, 7, SELF_TEST_FAILED, 7100, 0, true, 1193046}); }},
     {"self-test-none-on-the-usb-enclosure", 1200, 750, [] { Show(TAB_SELF_TEST, NO_DATA); }},
-    {"self-test-log-unread", 1200, 750, [] { Show(TAB_SELF_TEST, 0); }},
+    {"self-test-log-unread", 1200, 750, [] { Show(TAB_SELF_TEST, 0);  // one minute; one not said
+        appState.drives[0].selfTest.shortMinutes = 1; appState.drives[0].selfTest.extendedMinutes = 0; }},
     {"min-self-test-nvme-log-cut-at-the-bottom", 800, 580, [] { Show(TAB_SELF_TEST, NVME); auto& log = appState.drives[NVME].selfTest.log; log.resize(20, log.back()); }},
     {"scan-idle-volume-d", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; appState.targetVolume.Set(u"D:"); }},
     {"scan-volumes-of-the-drive", 1200, 750, [] { Check(0, false); appState.chkdskResultReady = false; Volumes(1, u"G:"); appState.hoverButton = BTN_VOLUME_FIRST; }},

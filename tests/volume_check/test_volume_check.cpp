@@ -125,10 +125,6 @@ TEST(ChkdskOutcome, FsckExitBitsGiveSentenceAndFlags) {
         {1, true, false,
          "110 Errors found and left as they are (read-only): SCAN + FIX repairs them once the "
          "filesystem is unmounted"},
-        // fsck.fat answers 1 to -n when it found errors (and changed nothing).
-        {1, true, false,
-         "110 Errors found and left as they are (read-only): SCAN + FIX repairs them once the "
-         "filesystem is unmounted"},
         {3, false, false, "111 Errors found and corrected; restart the system now"},
         {2, true, false, "110 No errors found; restart the system now"},
         {4, true, false,
@@ -140,6 +136,8 @@ TEST(ChkdskOutcome, FsckExitBitsGiveSentenceAndFlags) {
         {16, true, false, "110 fsck did not take its command line (usage error): see the output"},
         {32, false, false, "110 fsck stopped the check itself (cancelled): see the output"},
         {129, true, false, "110 fsck could not load a library it needs: see the output"},
+        {255, false, false,  // every bit: the library first, a restart still said
+         "110 fsck could not load a library it needs: see the output; restart the system now"},
         {256, false, false, "110 fsck returned unexpected exit code"},
         {CHKDSK_STILL_ACTIVE, true, false, "110 fsck returned unexpected exit code"},
         {1, false, true, "011 Operation cancelled"},
