@@ -1,6 +1,7 @@
 #include "ui/scan_repair_view.h"
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 
 #include "state/app_state.h"
@@ -25,7 +26,7 @@ Color OutputLineColor(std::u16string_view line) {
             found |= 1u << k;
         }
     }
-    for (unsigned k = 0; k < 6; ++k) {
+    for (size_t k = 0; k < std::size(COLORS); ++k) {
         if ((found & (1u << k)) != 0) {
             return COLORS[k];
         }
