@@ -416,6 +416,9 @@ const Case CASES[] = {
         SELF_TEST_ANSWER(Point{100, 0});
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0 ended: short self-test passed at 1236 hours");
         EXPECT_FALSE(appState.drives[0].selfTest.running); }},
+    {"SELF-TEST: S without a thread for the request says so and holds nothing back", TAB_SELF_TEST,
+     [] { SelfTestDrive(); Host().refuseThreads = true; }, {{KEY, 'S'}}, [] {
+        EXPECT_EQ(appState.statusText, u"Self-test: the request could not be started"); EXPECT_FALSE(appState.selfTestBusy); }},
     {"SELF-TEST: a start the drive refuses says so; F5 waits while a request is with a drive", TAB_SELF_TEST,
      [] { SelfTestDrive(); test::Machine().drives[0].selfTestRefused = true; }, {{KEY, 'S'}, {SELF_TEST_ANSWER}}, [] {
         EXPECT_EQ(appState.statusText, u"Self-test: PhysicalDrive0 or the system refused it: self-test request refused by the driver (error 50)");
@@ -468,8 +471,12 @@ const Case CASES[] = {
           EXPECT_EQ(appState.smartScroll, 0); EXPECT_EQ(appState.selectedDrive, 0); }},
     {"a track press before the view's page is known moves a row", TAB_SMART, [] { appState.smartPageRows = 0; }, {{BELOW_THUMB, SCROLLER_SMART}},
      [] { EXPECT_EQ(appState.smartScroll, 1); }},
-    {"a thumb as tall as its track moves nothing", TAB_SMART, [] {}, {{FRAME, 1200, 750}}, [] {
-        ScrollBarPlace& bar = appState.scrollBars[SCROLLER_SMART]; bar.thumb = bar.track; THUMB(Point{SCROLLER_SMART, 40}); EXPECT_EQ(appState.smartScroll, 0); }},
+    {"a thumb's travel to the nearest row; one pixel of it; none", TAB_SMART, [] {}, {{FRAME, 1200, 750}}, [] {
+        ScrollBarPlace& bar = appState.scrollBars[SCROLLER_SMART]; appState.smartScrollMax = 3; bar.track.bottom = bar.track.top + 110;
+        bar.thumb = Rect{bar.track.left, bar.track.top, bar.track.right, bar.track.top + 10};
+        THUMB(Point{SCROLLER_SMART, 20}); EXPECT_EQ(appState.smartScroll, 1); UP(Point{0, 0});  // 0.6 of a row
+        bar.thumb.bottom = bar.track.bottom - 1; THUMB(Point{SCROLLER_SMART, 1}); EXPECT_EQ(appState.smartScroll, 3); UP(Point{0, 0});
+        appState.smartScroll = 0; bar.thumb = bar.track; THUMB(Point{SCROLLER_SMART, 40}); EXPECT_EQ(appState.smartScroll, 0); }},
     {"a lost capture lets go of the list's thumb", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 40}, {LOST_CAPTURE}},
      [] { EXPECT_EQ(appState.thumbHeld, -1); }},
     {"the list's thumb at 800 x 580 dragged to the end selects nothing", TAB_SMART, SixteenDrives, {{FRAME, 800, 580}, {THUMB, SCROLLER_DRIVES, 600}, {UP, 0, 0}},
