@@ -416,6 +416,9 @@ const Case CASES[] = {
         SELF_TEST_ANSWER(Point{100, 0});
         EXPECT_EQ(appState.statusText, u"Self-test on PhysicalDrive0 ended: short self-test passed at 1236 hours");
         EXPECT_FALSE(appState.drives[0].selfTest.running); }},
+    {"SELF-TEST: A says it is aborting until the drive answers", TAB_SELF_TEST,
+     [] { SelfTestDrive(); appState.drives[0].selfTest.running = true; }, {{CLICK_BUTTON, BTN_SELF_TEST_ABORT}}, [] {
+        EXPECT_EQ(appState.statusText.view().substr(0, 26), u"Aborting the self-test on "); SELF_TEST_ANSWER(Point{0, 0}); }},
     {"SELF-TEST: S without a thread for the request says so and holds nothing back", TAB_SELF_TEST,
      [] { SelfTestDrive(); Host().refuseThreads = true; }, {{KEY, 'S'}}, [] {
         EXPECT_EQ(appState.statusText, u"Self-test: the request could not be started"); EXPECT_FALSE(appState.selfTestBusy); }},
