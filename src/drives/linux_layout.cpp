@@ -12,6 +12,13 @@
 namespace corvanite::linux_layout {
 namespace {
 
+// Linux's errno values, whatever platform this is built on: the drive layer keeps Linux errnos.
+constexpr int32_t LINUX_EINTR = 4;
+constexpr int32_t LINUX_EIO = 5;
+constexpr int32_t LINUX_ENXIO = 6;
+constexpr int32_t LINUX_ENODEV = 19;
+constexpr int32_t LINUX_ETIMEDOUT = 110;
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -152,10 +159,6 @@ bool ScsiCommandSucceeded(const ata::PassThroughOutcome& outcome) {
 }
 
 int32_t TransportErrno(const ata::PassThroughOutcome& outcome) {
-    // Linux's numbers, whatever platform this is built on: the drive layer keeps Linux errnos.
-    constexpr int32_t LINUX_EIO = 5;
-    constexpr int32_t LINUX_ENXIO = 6;
-    constexpr int32_t LINUX_ETIMEDOUT = 110;
     constexpr uint16_t DID_NO_CONNECT = 0x01;
     constexpr uint16_t DID_TIME_OUT = 0x03;
     constexpr uint16_t DID_BAD_TARGET = 0x04;
@@ -177,16 +180,13 @@ int32_t TransportErrno(const ata::PassThroughOutcome& outcome) {
 }
 
 int32_t NvmeAdminError(int result, int error, int64_t elapsedMs, int64_t timeoutMs) {
-    constexpr int32_t LINUX_EINTR = 4;
-    constexpr int32_t LINUX_ENODEV = 19;
-    constexpr int32_t LINUX_ETIMEDOUT = 110;
     constexpr int STATUS_CODE = 0x7FF;  // type and code, without More and Do Not Retry
     constexpr int HOST_PATHING_ERROR = 0x370;
     constexpr int ABORTED_BY_HOST = 0x371;
-    const int status = result & STATUS_CODE;  // nothing it is compared with when below 0
     if (result == 0) {
         return 0;
     }
+    const int status = result & STATUS_CODE;  // nothing it is compared with when below 0
     if (status == HOST_PATHING_ERROR) {
         return LINUX_ENODEV;
     }
