@@ -136,8 +136,12 @@ std::string RunRow(const Row& r) {
                    std::to_string(a.threshold) + "/" + std::to_string(AttributeRawValue(a)) + "/" +
                    U8(AttributeStatusWord(a));
         }
-    } else if (k == "identity") {  // bus|vendor|product|serial|revision
-        const std::vector<std::string> f = test::Words(r.input.substr(9) + "||||", '|');
+    } else if (k == "identity") {  // bus|vendor|product|serial|revision, ^@ ^[ ^? controls
+        std::string fields = r.input.substr(9) + "||||";
+        for (size_t at = fields.find('^'); at < fields.size() - 1; at = fields.find('^', at)) {
+            fields.replace(at, 2, 1, static_cast<char>(fields[at + 1] ^ 0x40));
+        }
+        const std::vector<std::string> f = test::Words(fields, '|');
         out = Identity({Utf8ToUtf16(f[1]), Utf8ToUtf16(f[2]), Utf8ToUtf16(f[3]), Utf8ToUtf16(f[4]),
                         static_cast<uint32_t>(std::stoul(f[0], nullptr, 0))});
     } else if (k == "identify") {  // a real drive's page
@@ -501,18 +505,19 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
     nvme.nvmeAnswers = true;
     nvme.nvmeLog = test::PageOf("0/093E01070A5D 128#12084 160#12");
     // It has a Device Self-test (30 min extended), an extended one 40 % done; its log: a short
-    // test that failed in segment 2 at LBA 4660.
+    // test that failed in segment 1 at LBA 4660, an older one that passed.
     nvme.nvmeIdentifyAnswers = nvme.nvmeSelfTestLogAnswers = true;
     nvme.nvmeIdentify = test::PageOf("256/1000 316/1E00");
     for (const auto& [at, value] : {std::pair{0, 0x02},
                                     {1, 40},
                                     {4, 0x17},
-                                    {5, 2},
+                                    {5, 1},
                                     {6, 0x02},
                                     {8, 0x34},
                                     {9, 0x2F},
                                     {20, 0x34},
-                                    {21, 0x12}}) {
+                                    {21, 0x12},
+                                    {32, 0x10}}) {
         nvme.nvmeSelfTestLog[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
     }
     // The same Samsung drive in a USB dock that takes ATA PASS-THROUGH (16), an SSD in one that
@@ -522,8 +527,9 @@ TEST(Probe, FixedScanMatchesTheJsonGolden) {
     docked.smartLog = test::PageOf("0/0100 2/0100981C 508/01");
     Drive(3, 7, u"JMicron", u"Tech", 120034123776, "INTEL_SSDSA2CW120G3--4PC10302").takes12 = true;
     Drive(4, 7, u"Generic", u"External USB 3.0", 2000398934016);
-    // Texts that need escaping (a lone surrogate becomes U+FFFD), on a drive without data.
-    Drive(5, 1, u"Q\"uote\\", u"caf\u00E9 \x01\t\xD800", 0);
+    // Texts that need escaping (a lone surrogate becomes U+FFFD, as does a drive's control
+    // character; a device path keeps its own), on a drive without data.
+    Drive(5, 1, u"Q\"uote\\", u"caf\u00E9 \x01\t\xD800", 0).devicePath = u"/dev/\x01\t";
     Drive(6, 11, u"", u"", 0).secondOpenFails = true;
 
     const std::vector<DriveInfo> drives = ProbeAllDrives();
@@ -556,8 +562,10 @@ TEST(Probe, RealDrivesAndDeviceFailuresMatchTheTextGolden) {
         false;
     // The descriptor fails (no size asked), yet the pages are read.
     Drive(9, 11, u"", u"X", 1, real[4], true).identityAnswers = false;
-    Drive(10, 11, u"", u"No size, no SMART", 1).sizeAnswers = false;
-    Drive(11, 17, u"", u"NVMe refusing", 1).requestError = 1;
+    test::FakeDrive& unsized = Drive(10, 11, u"", u"No size, empty page", 1);
+    unsized.sizeAnswers = false;
+    unsized.smartDataAnswers = true;  // read, yet it holds no attribute
+    Drive(11, 17, u"", u"NVMe refusing\x7F", 1).requestError = 1;
     test::FakeDrive& empty = Drive(12, 11, u"", u"Empty page, NVMe log", 1);
     empty.smartDataAnswers = empty.nvmeAnswers = true;
     empty.nvmeLog = test::PageOf("0/043601640A00");

@@ -15,6 +15,17 @@ std::u16string_view FitAndTrim(std::u16string_view text, FixedText<Capacity>& wo
     return TrimBlanks(work.view());
 }
 
+// Some firmware pads with NULs instead of blanks: the text ends at the first. A control character
+// (a bridge's garbage) is shown as the replacement character, so that no drive writes a
+// terminal's escape sequence into a report.
+std::u16string Printable(std::u16string_view text) {
+    std::u16string shown(text.substr(0, text.find(u'\0')));
+    for (char16_t& unit : shown) {
+        unit = unit < 0x20 || unit == 0x7F ? u'\uFFFD' : unit;
+    }
+    return shown;
+}
+
 // Upper-casing as the system does it, for the only letters the solid-state test looks for:
 // ASCII, plus the two non-ASCII letters whose capitals are S and I.
 char16_t UpperForMatch(char16_t c) {
@@ -101,8 +112,10 @@ MediaType MediaClass(uint32_t busType, std::u16string_view model) {
 }
 
 void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
-    const std::u16string_view vendor = TrimBlanks(identity.vendor);
-    const std::u16string_view product = TrimBlanks(identity.product);
+    const std::u16string vendorText = Printable(identity.vendor);
+    const std::u16string productText = Printable(identity.product);
+    const std::u16string_view vendor = TrimBlanks(vendorText);
+    const std::u16string_view product = TrimBlanks(productText);
     std::u16string joined;
     joined.append(vendor).append(vendor.empty() ? u"" : u" ").append(product);
     // The joined text is cut to the model's field like any other, and trimmed where it was cut.
@@ -113,9 +126,9 @@ void ApplyDriveIdentity(const DriveIdentity& identity, DriveInfo& drive) {
     }
 
     decltype(drive.serial) serialWork;
-    drive.serial.Set(FitAndTrim(identity.serial, serialWork));
+    drive.serial.Set(FitAndTrim(Printable(identity.serial), serialWork));
     decltype(drive.firmware) firmwareWork;
-    drive.firmware.Set(FitAndTrim(identity.revision, firmwareWork));
+    drive.firmware.Set(FitAndTrim(Printable(identity.revision), firmwareWork));
 
     drive.busType = identity.busType;
     drive.busName.Set(BusWord(identity.busType));

@@ -133,6 +133,7 @@ void SelfTestDrive() {
     d.smartLog = test::PageOf("0/0100 2/0100D2040000000000 508/01");
     d.smartLogAfterStart = test::PageOf("0/0100 2/0100D2040000000000 26/0100D4040000000000 508/02");
     appState.drives[0].selfTest = ata::SelfTestFromDataPage(d.smartData.data());
+    appState.tickCount = 12300;  // the window has been open a while
 }
 // A click in the middle of button x as the last frame registered it.
 constexpr Act CLICK_BUTTON = [](Point p) {
