@@ -64,7 +64,7 @@ bool Open(int driveNumber, DriveHandle& handle, uint32_t& errorCode) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     test::FakeDrive& drive = Drive(driveNumber);
-    errorCode = !drive.present                                                       ? 2  // absent
+    errorCode = !drive.present || (drive.goneAfterStart && drive.selfTestsSent > 0)  ? 2  // absent
                 : drive.openRefused || (++drive.opens == 2 && drive.secondOpenFails) ? 5  // denied
                                                                                      : 0;
     handle = driveNumber;

@@ -48,6 +48,7 @@ struct FakeDrive {
     bool nvmeSelfTestLogAnswers = false;
     std::array<uint8_t, 564> nvmeSelfTestLog = {};
     bool selfTestRefused = false;
+    bool goneAfterStart = false;  // unplugged once a test was sent: no open finds it
     std::vector<uint8_t> statusAfterStart;
     int selfTestsSent = 0;
     size_t statusReads = 0;

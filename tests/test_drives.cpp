@@ -722,7 +722,8 @@ TEST(ReportTool, Cases) {
         // G W C U, and R: a drive that refuses to be opened (access denied). Good drives with a
         // self-test (short 1 min, extended 90): S passes its test (at 1234 hours), F fails it
         // with a read failure at LBA 0x123456, B is running one (50 % to go), X refuses it, Q
-        // stops showing one running and logs none, Z does not say how long its tests take.
+        // stops showing one running and logs none, Z does not say how long its tests take, V is
+        // unplugged once its test started.
         const char* const rows[] = {"9/100/0/1", "5/100/10/8", "5/5/10/0", "", ""};
         for (size_t n = 0; n < f.at(0).size(); ++n) {
             const char letter = f[0][n];
@@ -752,6 +753,7 @@ TEST(ReportTool, Cases) {
                     d.smartLogAfterStart = {};
                 }
                 d.selfTestRefused = letter == 'X';
+                d.goneAfterStart = letter == 'V';
             }
         }
         std::vector<std::u16string> args;

@@ -204,11 +204,9 @@ std::string_view UnitSerialFromVpd(const uint8_t* page, size_t length) {
     if (page == nullptr || length < 4 || page[1] != 0x80) {
         return {};
     }
-    size_t serialLength = static_cast<size_t>(page[2]) << 8 | page[3];
-    if (serialLength > length - 4) {
-        serialLength = length - 4;
-    }
-    std::string_view serial(reinterpret_cast<const char*>(page + 4), serialLength);
+    const size_t serialLength = static_cast<size_t>(page[2]) << 8 | page[3];
+    std::string_view serial(reinterpret_cast<const char*>(page + 4),
+                            std::min(serialLength, length - 4));
     const size_t nul = serial.find('\0');
     return nul == std::string_view::npos ? serial : serial.substr(0, nul);
 }

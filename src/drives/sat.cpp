@@ -74,13 +74,12 @@ int AtaStatusFromSense(const uint8_t* sense, size_t length) {
         if (end > length) {
             end = length;
         }
-        size_t at = 8;
-        while (at + 2 <= end) {
-            const size_t descriptorLength = 2 + static_cast<size_t>(sense[at + 1]);
-            if (sense[at] == 0x09 && at + 14 <= end) {
+        // Descriptors follow one another from byte 8; once the 14 bytes of this one would
+        // pass the end, no later one fits either.
+        for (size_t at = 8; at + 14 <= end; at += 2 + static_cast<size_t>(sense[at + 1])) {
+            if (sense[at] == 0x09) {
                 return sense[at + 13];
             }
-            at += descriptorLength;
         }
         return -1;
     }

@@ -20,8 +20,7 @@ void Write(LineAssembler& lines, std::string_view run) {
         }
         const size_t room = MAX_LINE_BYTES - lines.column;
         const std::string_view part = run.substr(0, room);
-        const size_t over = std::min(part.size(), lines.current.size() - lines.column);
-        lines.current.replace(lines.column, over, part);
+        lines.current.replace(lines.column, part.size(), part);  // cut where the line ends
         lines.column += part.size();
         run.remove_prefix(part.size());
     }
