@@ -51,7 +51,7 @@ std::array<uint8_t, NVME_QUERY_SIZE> ProtocolQuery(uint32_t propertyId, uint32_t
     std::array<uint8_t, NVME_QUERY_SIZE> query = {};
     Write32(query.data(), propertyId);
     uint8_t* data = query.data() + 8;
-    Write32(data + 0, PROTOCOL_TYPE_NVME);
+    Write32(data, PROTOCOL_TYPE_NVME);
     Write32(data + 4, dataType);
     Write32(data + 8, requestValue);
     Write32(data + 16, NVME_REQUEST_DATA_OFFSET);
@@ -234,7 +234,7 @@ std::array<uint8_t, PROTOCOL_COMMAND_SIZE> NvmeSelfTestCommand(uint8_t code) {
     constexpr uint32_t TIMEOUT_SECONDS = DEVICE_REQUEST_TIMEOUT_SECONDS;
     std::array<uint8_t, PROTOCOL_COMMAND_SIZE> command = {};
     uint8_t* c = command.data();
-    Write32(c + 0, STORAGE_PROTOCOL_STRUCTURE_VERSION);                   // Version
+    Write32(c, STORAGE_PROTOCOL_STRUCTURE_VERSION);                       // Version
     Write32(c + 4, static_cast<uint32_t>(PROTOCOL_COMMAND_STRUCT_SIZE));  // Length
     Write32(c + 8, PROTOCOL_TYPE_NVME);                                   // ProtocolType
     Write32(c + 12, FLAG_ADAPTER_REQUEST);                                // Flags

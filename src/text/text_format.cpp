@@ -1,5 +1,7 @@
 #include "text/text_format.h"
 
+#include <algorithm>
+
 namespace corvanite {
 namespace {
 
@@ -62,17 +64,13 @@ void AppendUnsignedRight(std::u16string& out, uint64_t value, size_t width) {
     char16_t buf[20];
     const size_t pos = DecimalDigits(value, buf);
     const size_t digits = 20 - pos;
-    if (digits < width) {
-        out.append(width - digits, u' ');
-    }
+    out.append(std::max(width, digits) - digits, u' ');
     out.append(buf + pos, digits);
 }
 
 void AppendPaddedLeft(std::u16string& out, std::u16string_view text, size_t width) {
     out.append(text);
-    if (text.size() < width) {
-        out.append(width - text.size(), u' ');
-    }
+    out.append(std::max(width, text.size()) - text.size(), u' ');
 }
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
