@@ -56,7 +56,7 @@ struct DeviceAccess {
     // The storage descriptor: identity texts and bus code. False when the query failed.
     bool (*queryDriveIdentity)(DriveHandle handle, DriveIdentity& identity);
 
-    // The capacity in bytes. False when the query failed.
+    // The capacity in bytes. False when the query failed, sizeBytes then left as it was.
     bool (*queryDriveSize)(DriveHandle handle, uint64_t& sizeBytes);
 
     // SMART ENABLE OPERATIONS; the outcome is of no interest to the caller.

@@ -214,10 +214,7 @@ bool QueryStorageDescriptor(DriveHandle handle, DriveInfo& drive) {
         return false;
     }
     ApplyDriveIdentity(identity, drive);
-    uint64_t size = 0;
-    if (QueryDriveSize(handle, size)) {
-        drive.sizeBytes = size;
-    }
+    QueryDriveSize(handle, drive.sizeBytes);  // a size not told stays unknown (0)
     return true;
 }
 
