@@ -146,14 +146,15 @@ std::string RunRow(const Row& r) {
                         static_cast<uint32_t>(std::stoul(f[0], nullptr, 0))});
     } else if (k == "identify") {  // a real drive's page
         test::Page bytes = test::RealPage(r.w.at(1), "identify");
+        bytes[510] = r.w.size() > 2 ? 0 : bytes[510];  // "unsigned": no checksum signature
         auto& identify = *reinterpret_cast<uint8_t(*)[512]>(bytes.data());
         DriveIdentity identity{u"stale", {}, {}, {}};
         ata::IdentityFromIdentifyPage(identify, identity);
         const bool intact = ata::IdentifyPageIntact(identify);
         identify[100] ^= 1;  // every capture carries the checksum signature
         identity.busType = BUS_SATA;
-        out = Identity(identity) + "|" + U8(identity.vendor) +
-              (intact && !ata::IdentifyPageIntact(identify) ? "" : "|checksum not checked");
+        out = Identity(identity) + "|" + U8(identity.vendor) + (intact ? "" : "|damaged") +
+              (intact == ata::IdentifyPageIntact(identify) ? "|checksum not checked" : "");
     } else if (k == "poweron") {  // COUNT HOURS(1/0)
         out = U8(PowerOnText(PowerOnTime{true, r.n(2) != 0, r.n<uint64_t>(1)}));
     } else if (k == "signed") {
@@ -177,6 +178,10 @@ std::string RunRow(const Row& r) {
         out = U8(HealthWord(r.n<int32_t>(1))) + " " + U8(MediaWord(r.n<int32_t>(1))) + " " +
               U8(SourceLabel(r.n<int32_t>(1))) + " exit " +
               std::to_string(HealthExitStatus(r.n<int32_t>(1)));
+    } else if (k == "upper") {
+        for (const char16_t c : Utf8ToUtf16(r.input.substr(6))) {
+            out += U8(std::u16string(1, AsciiUpper(c)));
+        }
     } else if (k == "names") {
         for (int id = 1; id < 256; ++id) {
             const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));

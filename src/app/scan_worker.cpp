@@ -111,8 +111,7 @@ void DriveScanWorker(void* /*parameter*/) {
 void HandleScanDone() {
     std::optional<std::vector<DriveInfo>> released;
     bool final = false;
-    bool cards = false;
-    size_t answered = 0;
+    std::optional<size_t> answered;  // cards so far: how many of them answered
     {
         std::lock_guard<std::mutex> guard(handOverLock);
         if (handOverVolumes) {
@@ -128,7 +127,6 @@ void HandleScanDone() {
             // The scan goes on: a copy of its cards so far, the worker keeps filling its own.
             appState.drives = *handOver;
             answered = handOverAnswered;
-            cards = true;
         } else {
             final = !appState.scanning;
         }
@@ -137,13 +135,13 @@ void HandleScanDone() {
     if (appState.selectedDrive >= count) {
         appState.selectedDrive = 0;
     }
-    if (!final && !cards) {  // only the volumes so far
+    if (!final && !answered) {  // only the volumes so far
         RequestRepaint();
         return;
     }
     if (!final) {
         std::u16string text = std::u16string(SCANNING_TEXT) + u"  //  ";
-        AppendUnsigned(text, answered);
+        AppendUnsigned(text, *answered);
         text.append(u" of ");
         AppendUnsigned(text, appState.drives.size());
         text.append(u" answered");

@@ -29,16 +29,13 @@ std::u16string Printable(std::u16string_view text) {
 // Upper-casing as the system does it, for the only letters the solid-state test looks for:
 // ASCII, plus the two non-ASCII letters whose capitals are S and I.
 char16_t UpperForMatch(char16_t c) {
-    if (c >= u'a' && c <= u'z') {
-        return static_cast<char16_t>(c - u'a' + u'A');
-    }
     if (c == u'\u017F') {  // LATIN SMALL LETTER LONG S
         return u'S';
     }
     if (c == u'\u0131') {  // LATIN SMALL LETTER DOTLESS I
         return u'I';
     }
-    return c;
+    return AsciiUpper(c);
 }
 
 }  // namespace

@@ -81,6 +81,10 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
     return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
 std::u16string WrapAtBlanks(std::u16string_view text, size_t width) {
     std::u16string out;
     size_t lineLength = 0;

@@ -31,4 +31,7 @@ std::u16string WrapAtBlanks(std::u16string_view text, size_t width);
 // Removes U+0020 blanks at both ends.
 std::u16string_view TrimBlanks(std::u16string_view text);
 
+// a to z as capitals; every other unit as it is.
+char16_t AsciiUpper(char16_t c);
+
 }  // namespace corvanite

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "state/app_state.h"
+#include "text/text_format.h"
 #include "ui/buttons.h"
 #include "ui/primitives.h"
 #include "volume_check/child_process.h"
@@ -190,7 +191,7 @@ void DrawScanRepairView(DisplayList& dc, FrameOutput& out, Rect content) {
     const int32_t textLeft = panel.left + OUTPUT_TEXT_INSET;
     std::u16string title = u">> ";
     for (const char16_t c : CheckerName()) {
-        title.push_back(c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c);
+        title.push_back(AsciiUpper(c));
     }
     DrawTextAt(dc, textLeft, panel.top + 4, title + u" OUTPUT", COLOR_TEXT_DIM);
     if (running) {
