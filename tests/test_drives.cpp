@@ -136,6 +136,9 @@ std::string RunRow(const Row& r) {
                    std::to_string(a.threshold) + "/" + std::to_string(AttributeRawValue(a)) + "/" +
                    U8(AttributeStatusWord(a));
         }
+        for (const GradeReason& reason : GradeReasons(d)) {
+            out += " | " + U8(reason.text);
+        }
     } else if (k == "identity") {  // bus|vendor|product|serial|revision, ^@ ^[ ^? controls
         std::string fields = r.input.substr(9) + "||||";
         for (size_t at = fields.find('^'); at < fields.size() - 1; at = fields.find('^', at)) {
