@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <span>
@@ -827,7 +828,12 @@ TEST(SelfTest, PagesCases) {
 // replays give those reports byte for byte, whichever platform recorded them. A malformed trace
 // names its line; a trace that cannot be written is said once and the report still comes.
 TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
-    const std::string data = CORVANITE_TEST_DATA;
+    // Replayed from copies: a fault that writes where it should read spoils no test data.
+    const std::string data = CORVANITE_JSON_OUTPUT "/replayed";
+    std::filesystem::remove_all(data);
+    std::filesystem::create_directories(data + "/cases");
+    std::filesystem::copy(CORVANITE_TEST_DATA "/traces", data + "/traces");
+    std::filesystem::copy(CORVANITE_TEST_DATA "/cases/trace-reader.txt", data + "/cases");
     for (const std::string name : {"wine", "qemu-guest"}) {
         for (const std::string kind : {"text", "json"}) {
             const std::string trace = data + "/traces/" + name + "." + kind + ".jsonl";
