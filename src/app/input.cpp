@@ -236,29 +236,18 @@ void ShowTab(int32_t tab) {
 }
 
 void PageKey(uint32_t key) {
-    int32_t* scroll = nullptr;
-    int32_t most = 0;
-    int32_t page = 0;
-    if (appState.activeTab == TAB_SMART) {
-        scroll = &appState.smartScroll;
-        most = appState.smartScrollMax;
-        page = appState.smartPageRows;
-    } else if (appState.activeTab == TAB_SCAN_REPAIR) {
-        scroll = &appState.chkdskScroll;
-        most = appState.chkdskScrollMax;
-        page = appState.chkdskPageLines;
-    } else {
+    if (appState.activeTab != TAB_SMART && appState.activeTab != TAB_SCAN_REPAIR) {
         return;
     }
-    page = std::max(1, page);
+    const ScrollTarget target =
+        TargetOf(appState.activeTab == TAB_SMART ? SCROLLER_SMART : SCROLLER_OUTPUT);
+    const int32_t page = std::max(1, target.page);
     if (key == KEY_PAGE_UP) {
-        ScrollBy(*scroll, most, -page);
+        ScrollBy(*target.scroll, target.most, -page);
     } else if (key == KEY_PAGE_DOWN) {
-        ScrollBy(*scroll, most, page);
-    } else if (key == KEY_HOME) {
-        *scroll = 0;
+        ScrollBy(*target.scroll, target.most, page);
     } else {
-        *scroll = most;
+        *target.scroll = key == KEY_HOME ? 0 : target.most;
     }
     RequestRepaint();
 }
