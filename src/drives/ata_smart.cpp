@@ -78,11 +78,9 @@ bool IsSectorCountId(uint8_t id) {
            id == ID_PENDING_SECTORS || id == ID_UNCORRECTABLE_SECTORS;
 }
 
+// 0 (no threshold) without a thresholds page or an entry for the id.
 uint8_t FindThreshold(const uint8_t* thresholdPage, uint8_t id) {
-    if (thresholdPage == nullptr) {
-        return 0;
-    }
-    for (int j = 0; j < SMART_TABLE_ENTRIES; ++j) {
+    for (int j = 0; thresholdPage != nullptr && j < SMART_TABLE_ENTRIES; ++j) {
         const uint8_t* entry =
             thresholdPage + SMART_TABLE_OFFSET + SMART_ENTRY_SIZE * static_cast<size_t>(j);
         if (entry[0] == id) {
