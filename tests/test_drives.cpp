@@ -890,6 +890,31 @@ TEST(Trace, DeviceControlNotes) {
     EXPECT_NE(lines.find("\n{\"request\":\"size\",\"ok\":"), std::string::npos) << lines;
 }
 
+// Commands without data (a self-test's start through a USB bridge) replay as they were recorded.
+TEST(Trace, CommandsWithoutDataReplay) {
+    test::ResetMachine();
+    Drive(0, 7, u"JMicron", u"Tech", 1, "INTEL_SSDSA2CW120G3--4PC10302").takes16 = true;
+    MemoryTrace trace;
+    const DeviceAccess* machine = InstallDeviceAccess(&StartDeviceTrace(
+        test::FakeDeviceAccess(), {}, {.context = &trace, .writeLine = AppendLine}));
+    std::string sent, problem;
+    for (const bool replayed : {false, true}) {
+        const std::vector<DriveInfo> drives = ProbeAllDrives();
+        DriveHandle handle = 0;
+        uint32_t error = 0;
+        ASSERT_TRUE(OpenDrive(0, handle, error));
+        for (const SelfTestKind kind : {SELF_TEST_SHORT, SELF_TEST_ABORT}) {
+            sent += SendSelfTest(handle, drives.at(0), kind) ? "sent " : "not sent ";
+        }
+        CloseDrive(handle);
+        StopDeviceTrace();
+        ASSERT_TRUE(replayed || LoadDeviceReplay(trace.text, problem)) << problem;
+        InstallDeviceAccess(&ReplayDeviceAccess());
+    }
+    InstallDeviceAccess(machine);
+    EXPECT_EQ(sent, "sent sent sent sent ");
+}
+
 // The header's time, against Python's datetime.utcfromtimestamp: a leap day, the last second of
 // a century's year.
 TEST(Trace, TimesInUtc) {
