@@ -859,6 +859,11 @@ TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
                 err.find("the report goes on without it\n") == err.find('\n') - 29)
         << err;
     EXPECT_TRUE(out.starts_with("Corvanite Report\n")) << out;
+    if (std::filesystem::exists("/dev/full")) {  // opens, then fails every write: said once
+        EXPECT_EQ(RunTool({u"--trace", u"/dev/full"}, "\n"), REPORT_EXIT_NO_DATA);
+        EXPECT_EQ(err, "corvanite-report: cannot write the trace /dev/full; the report goes on "
+                       "without it\n");
+    }
 }
 
 // On Windows each DeviceIoControl is noted before the request it belongs to: its code, the bytes
