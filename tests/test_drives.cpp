@@ -833,7 +833,8 @@ TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
     std::filesystem::remove_all(data);
     std::filesystem::create_directories(data + "/cases");
     std::filesystem::copy(CORVANITE_TEST_DATA "/traces", data + "/traces");
-    std::filesystem::copy(CORVANITE_TEST_DATA "/cases/trace-reader.txt", data + "/cases");
+    std::filesystem::copy(CORVANITE_TEST_DATA "/cases/trace-reader.txt",
+                          data + "/cases/trace-reader.txt");
     for (const std::string name : {"wine", "qemu-guest"}) {
         for (const std::string kind : {"text", "json"}) {
             const std::string trace = data + "/traces/" + name + "." + kind + ".jsonl";
