@@ -116,8 +116,9 @@ std::string RunRow(const Row& r) {
         return out + " | on " +
                (on.known ? (on.hours ? "h" : "count ") + std::to_string(on.value) : "-");
     }
-    uint8_t page[512];
-    std::fill_n(page, 512, 0xEE);
+    uint8_t buffer[1024];  // a page, then bytes that no reply may reach
+    std::fill_n(buffer, 1024, 0xEE);
+    auto& page = *reinterpret_cast<uint8_t(*)[512]>(buffer);
     DriveInfo d = StartDriveRecord(0);
     d.attributes.resize(3);  // an earlier list is replaced
     std::string out;
@@ -274,6 +275,9 @@ std::string RunRow(const Row& r) {
                   : "refused ";
         out +=
             Hex(std::span(page, 4)) + Hex(std::span(page + 166, 4)) + Hex(std::span(page + 508, 4));
+        out += std::all_of(buffer + 512, buffer + 1024, [](uint8_t b) { return b == 0xEE; })
+                   ? ""
+                   : " and past it";
     } else if (k == "identify-reply") {  // over a descriptor's texts
         DescriptorTexts t{"NVMe", "desc product", "desc serial", "desc rev", 17};
         const bool ok = ApplyIdentifyControllerReply(r.Fixed<NVME_IDENTIFY_REPLY_SIZE>(), t);
@@ -862,8 +866,9 @@ TEST(ReportTool, ReplaysTheRecordedMachinesAndSaysWhatFails) {
     EXPECT_TRUE(out.starts_with("Corvanite Report\n")) << out;
     if (std::filesystem::exists("/dev/full")) {  // opens, then fails every write: said once
         EXPECT_EQ(RunTool({u"--trace", u"/dev/full"}, "\n"), REPORT_EXIT_NO_DATA);
-        EXPECT_EQ(err, "corvanite-report: cannot write the trace /dev/full; the report goes on "
-                       "without it\n");
+        EXPECT_EQ(err,
+                  "corvanite-report: cannot write the trace /dev/full; the report goes on "
+                  "without it\n");
     }
 }
 
