@@ -330,7 +330,7 @@ std::string RunRow(const Row& r) {
         out = std::to_string(
             NvmeAdminError(r.n<int>(1), r.n<int>(2), r.n<int64_t>(3), r.n<int64_t>(4)));
     } else if (k == "vpd") {  // LENGTH TOKENS
-        out = "[" + std::string(UnitSerialFromVpd(r.Fixed<64>(), r.n(1))) + "]";
+        out = "[" + std::string(UnitSerialFromVpd(r.Fixed<512>(), r.n(1))) + "]";
     } else if (k == "dword10") {
         out = std::to_string(NvmeGetLogPageDword10(r.n<uint8_t>(1), r.n<uint32_t>(2)));
     }
