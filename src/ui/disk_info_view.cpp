@@ -49,17 +49,19 @@ struct Sheet {
         y += LINE_HEIGHT + 4;
     }
 
+    // A row's value column: after the label's, to short of the content's right edge.
+    Rect ValueRect() const { return Rect{x + 164, y, content.right - 22, y + LINE_HEIGHT}; }
+
     void Row(std::u16string_view label, std::u16string_view value, Color color) {
         DrawTextInRect(dc, Rect{x + TEXT_INSET, y, x + 160, y + LINE_HEIGHT}, label, COLOR_TEXT_DIM,
                        FONT_MAIN, ALIGN_LEFT);
-        DrawTextInRect(dc, Rect{x + 164, y, content.right - 22, y + LINE_HEIGHT}, value, color,
-                       FONT_MAIN, ALIGN_LEFT);
+        DrawTextInRect(dc, ValueRect(), value, color, FONT_MAIN, ALIGN_LEFT);
         y += LINE_HEIGHT + 2;
     }
 
     // A value that may be longer than the sheet is wide, on as many rows as it takes.
     void WrappedRow(std::u16string_view label, std::u16string_view value, Color color) {
-        const int32_t width = content.right - 22 - (x + 164);
+        const int32_t width = ValueRect().right - ValueRect().left;
         const std::u16string lines =
             WrapAtBlanks(value, static_cast<size_t>(std::max(width / CHARACTER_WIDTH, 1)));
         size_t start = 0;
