@@ -890,6 +890,8 @@ TEST(Trace, DeviceControlNotes) {
     });
     fresh.join();
     InstallDeviceAccess(before);
+    EXPECT_NE(trace.text.find("\"platform\":\"windows\",\"errors\":\"windows\""),
+              std::string::npos);
     const std::string lines = trace.text.substr(trace.text.find('\n') + 1);
     EXPECT_EQ(lines.substr(0, lines.find("\"words\"")),
               "{\"request\":\"ioctl\",\"code\":\"0x002d1400\",\"input\":\"002a\",\"output\":\"28\","
