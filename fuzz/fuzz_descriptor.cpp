@@ -33,11 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DriveInfo drive = StartDriveRecord(0);
     ApplyDriveIdentity(identity, drive);
     fuzz::CheckRecord(drive);
-    // The serial is the reported text without its padding at either end, cut to its field.
-    const std::u16string_view reported = identity.serial;
+    // The serial is the reported text without its padding at either end, cut to its field, with
+    // each control character shown as the replacement character.
+    std::u16string reported = identity.serial;
+    for (char16_t& unit : reported) {
+        unit = unit < 0x20 || unit == 0x7F ? u'\uFFFD' : unit;
+    }
     const size_t first = std::min(reported.find_first_not_of(u' '), reported.size());
     const std::u16string_view serial = drive.serial.view();
-    Check(reported.substr(first).rfind(serial, 0) == 0 &&
+    Check(std::u16string_view(reported).substr(first).rfind(serial, 0) == 0 &&
               (serial.empty() || (serial.front() != u' ' && serial.back() != u' ')),
           "serial is not the reported text trimmed and cut");
     Check(!drive.busName.empty(), "no bus word");
