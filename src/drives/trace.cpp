@@ -1,5 +1,6 @@
 #include "drives/trace.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <mutex>
@@ -183,11 +184,11 @@ void TracedClose(DriveHandle handle) {
     Recording& r = TheRecording();
     {
         std::lock_guard<std::mutex> guard(r.lock);
-        for (size_t i = 0; i < r.handles.size(); ++i) {
-            if (r.handles[i].handle == handle) {
-                r.handles.erase(r.handles.begin() + static_cast<std::ptrdiff_t>(i));
-                break;
-            }
+        const auto open =
+            std::find_if(r.handles.begin(), r.handles.end(),
+                         [handle](const OpenHandle& o) { return o.handle == handle; });
+        if (open != r.handles.end()) {
+            r.handles.erase(open);
         }
     }
     Inner().closeDrive(handle);
