@@ -192,8 +192,10 @@ std::string RunRow(const Row& r) {
             const std::u16string_view name = SmartAttributeName(static_cast<uint8_t>(id));
             out += name == u"Unknown Attribute" ? "" : std::to_string(id) + "=" + U8(name) + ";";
         }
-    } else if (k == "warning") {
-        out = U8(CriticalWarningText(r.n<int>(1)));
+    } else if (k == "warning") {  // the table's text for the byte's bit, if it has one
+        for (const CriticalWarningBit& bit : CRITICAL_WARNING_BITS) {
+            out += bit.mask == 1u << r.n<int>(1) ? U8(bit.text) : "";
+        }
     } else if (k == "utf16" || k == "utf8") {  // hex units, converted, in hex
         std::u16string units;
         std::string bytes;

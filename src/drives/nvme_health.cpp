@@ -74,11 +74,6 @@ void ParseNvmeHealthLog(const uint8_t* logPage, DriveInfo& drive) {
     drive.smartSource = SOURCE_NVME;
 }
 
-std::u16string_view CriticalWarningText(int bit) {
-    const auto count = static_cast<int>(std::size(CRITICAL_WARNING_BITS));
-    return bit >= 0 && bit < count ? CRITICAL_WARNING_BITS[bit].text : std::u16string_view();
-}
-
 bool ReadNvmeHealth(DriveHandle handle, DriveInfo& drive) {
     uint8_t logPage[NVME_LOG_PAGE_SIZE];
     if (!ReadNvmeLogPage(handle, logPage)) {

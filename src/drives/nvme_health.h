@@ -47,9 +47,6 @@ inline constexpr CriticalWarningBit CRITICAL_WARNING_BITS[] = {
     {0x10, u"Volatile memory backup failed", "volatile_memory_backup_failed", true},
 };
 
-// The text of bit 0 to 4 of the critical warning byte; an empty view for any other bit.
-std::u16string_view CriticalWarningText(int bit);
-
 // Reads the log and parses it. False, with the record unchanged, when the query failed.
 bool ReadNvmeHealth(DriveHandle handle, DriveInfo& drive);
 
