@@ -112,9 +112,9 @@ struct AppState {
     // thumb the pointer holds (-1: none) with the pointer's height over the thumb's top.
     ScrollBarPlace scrollBars[SCROLLER_COUNT];
     int32_t thumbHeld = -1;
+    int32_t thumbGrip = 0;
     // Wheel delta received and not yet a whole notch (touchpads send parts of one).
     int32_t wheelPending = 0;
-    int32_t thumbGrip = 0;
 
 private:
     static FixedText<512> Initial(std::u16string_view text) {
