@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 
 #include "drives/device_access.h"
